@@ -1,0 +1,82 @@
+#include "codec/decoder_tables.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace orlin::codec {
+
+void DirectLookup::Build(const Vlc* codes, int count) {
+  width_ = 1;
+  for (int i = 0; i < count; ++i) width_ = std::max<int>(width_, codes[i].length);
+  entries_.assign(std::size_t{1} << width_, DecodedCode{0, 0});
+  for (int i = 0; i < count; ++i) {
+    const Vlc code = codes[i];
+    if (code.length == 0) continue;
+    const int free = width_ - code.length;
+    const std::uint32_t first = std::uint32_t(code.value) << free;
+    for (std::uint32_t j = 0; j < (1u << free); ++j) {
+      entries_[first + j] = DecodedCode{code.length, static_cast<std::uint8_t>(i)};
+    }
+  }
+}
+
+void ZeroRunLookup::Build(const Vlc* codes, const std::uint8_t* symbols, int count) {
+  auto zerosOf = [](Vlc code) { return code.length - std::bit_width(unsigned{code.value}); };
+  for (Run& run : runs_) run = Run{};
+  for (int i = 0; i < count; ++i) {
+    if (codes[i].length == 0) continue;
+    Run& run = runs_[zerosOf(codes[i])];
+    run.restBits = std::max<std::uint8_t>(run.restBits, std::uint8_t(codes[i].length - zerosOf(codes[i]) - 1));
+  }
+  std::uint32_t size = 0;
+  for (Run& run : runs_) {
+    run.first = size;
+    size += 1u << run.restBits;
+  }
+  entries_.assign(size, DecodedCode{0, 0});
+  for (int i = 0; i < count; ++i) {
+    const Vlc code = codes[i];
+    if (code.length == 0) continue;
+    const Run& run = runs_[zerosOf(code)];
+    const int rest = code.length - zerosOf(code) - 1;
+    const int free = run.restBits - rest;
+    const std::uint32_t restValue = code.value & ((1u << rest) - 1);
+    for (std::uint32_t j = 0; j < (1u << free); ++j) {
+      entries_[run.first + (restValue << free) + j] = DecodedCode{code.length, symbols[i]};
+    }
+  }
+}
+
+DecodedCode ZeroRunLookup::Find(const BitReader& reader) const {
+  const std::uint32_t window = reader.Peek32();
+  const int zeros = std::countl_zero(window);
+  if (zeros > kMaxZeros) return DecodedCode{0, 0};
+  const Run& run = runs_[zeros];
+  // The bits after the first 1; a 64-bit shift keeps zeros == 31 defined.
+  const auto after = static_cast<std::uint32_t>((std::uint64_t{window} << (zeros + 1)) & 0xFFFFFFFFu);
+  const std::uint32_t index = run.restBits == 0 ? 0 : after >> (32 - run.restBits);
+  return entries_[run.first + index];
+}
+
+DecoderTables::DecoderTables() {
+  for (int table = 0; table < kCoeffTokenTables; ++table) {
+    Vlc codes[17 * 4];
+    std::uint8_t symbols[17 * 4];
+    for (int totalCoeff = 0; totalCoeff <= 16; ++totalCoeff) {
+      for (int trailingOnes = 0; trailingOnes < 4; ++trailingOnes) {
+        codes[totalCoeff * 4 + trailingOnes] = kCoeffToken[table][totalCoeff][trailingOnes];
+        symbols[totalCoeff * 4 + trailingOnes] = std::uint8_t(totalCoeff * 4 + trailingOnes);
+      }
+    }
+    coeffToken[table].Build(codes, symbols, 17 * 4);
+  }
+  for (int i = 0; i < 15; ++i) totalZeros[i].Build(kTotalZeros[i], 16);
+  for (int i = 0; i < 7; ++i) runBefore[i].Build(kRunBefore[i], 15);
+}
+
+const DecoderTables& GetDecoderTables() {
+  static const DecoderTables tables;
+  return tables;
+}
+
+}  // namespace orlin::codec

@@ -1,0 +1,62 @@
+// Fast decoding lookups derived from the code tables (cavlc_tables.h), built
+// once per process. A code is found with one or two table reads instead of a
+// trial of every code length.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "codec/bit_reader.h"
+#include "codec/cavlc_tables.h"
+
+namespace orlin::codec {
+
+// A decoded code: its length in bits (0: no code starts with these bits) and
+// the quantity it stands for.
+struct DecodedCode {
+  std::uint8_t length;
+  std::uint8_t symbol;
+};
+
+// Codes of at most 11 bits, found by indexing with the next `width` bits.
+class DirectLookup {
+ public:
+  void Build(const Vlc* codes, int count);
+  DecodedCode Find(const BitReader& reader) const { return entries_[reader.Peek(width_)]; }
+
+ private:
+  int width_ = 1;
+  std::vector<DecodedCode> entries_;
+};
+
+// Long codes that begin with runs of zeros (coeff_token): the number of
+// leading zeros picks a small table indexed by the bits after the first 1.
+class ZeroRunLookup {
+ public:
+  // symbols[i] is what codes[i] stands for.
+  void Build(const Vlc* codes, const std::uint8_t* symbols, int count);
+  DecodedCode Find(const BitReader& reader) const;
+
+ private:
+  static constexpr int kMaxZeros = 16;
+  struct Run {
+    std::uint8_t restBits = 0;  // bits indexed after the first 1
+    std::uint32_t first = 0;    // index of the run's table in entries_
+  };
+  Run runs_[kMaxZeros + 1];
+  std::vector<DecodedCode> entries_;
+};
+
+struct DecoderTables {
+  DecoderTables();
+  // coeff_token for nC 0-1, 2-3 and 4-7; symbol = 4 * TotalCoeff + TrailingOnes.
+  ZeroRunLookup coeffToken[kCoeffTokenTables];
+  // total_zeros by TotalCoeff - 1; run_before by min(zerosLeft, 7) - 1.
+  DirectLookup totalZeros[15];
+  DirectLookup runBefore[7];
+};
+
+// The process's lookups, built on first use (thread-safe).
+const DecoderTables& GetDecoderTables();
+
+}  // namespace orlin::codec
