@@ -1,0 +1,1 @@
+// Linux: the platform subset is built from the units listed in CMakeLists.txt.

@@ -1,0 +1,1 @@
+// Windows: the SDK provides the platform; this unit holds what little we add.
