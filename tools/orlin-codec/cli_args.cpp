@@ -122,6 +122,14 @@ std::int64_t DefaultCapacity(FrameSize size) {
 
 Options ParseArguments(const std::vector<std::string>& arguments) {
   Options options;
+  // Asking for help never fails, whatever else the line holds.
+  for (const std::string& argument : arguments) {
+    if (argument == "--") break;
+    if (argument == "--help" || argument == "-h" || argument == "--version") {
+      options.command = argument == "--version" ? Command::kVersion : Command::kHelp;
+      return options;
+    }
+  }
   bool commandSeen = false;
   bool capacityGiven = false;
   bool levelGiven = false;
@@ -146,14 +154,6 @@ Options ParseArguments(const std::vector<std::string>& arguments) {
     if (argument == "--") {
       optionsEnded = true;
       continue;
-    }
-    if (argument == "--help" || argument == "-h") {
-      options.command = Command::kHelp;
-      return options;
-    }
-    if (argument == "--version") {
-      options.command = Command::kVersion;
-      return options;
     }
     const std::size_t equals = argument.find('=');
     const std::string name = argument.substr(0, equals);
