@@ -1,10 +1,15 @@
 // Most-significant-bit-first writer into a caller's byte buffer. Only whole
 // bytes are stored while writing; Finish() stores the last, partly filled byte
 // padded with zero bits. The caller keeps every write within its capacity.
+//
+// A small value type: the encoder copies it into a local for the length of a
+// plane so that its fields live in registers (stores through the byte pointer
+// could otherwise alias them and force reloads after every byte written).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace orlin::codec {
 
@@ -18,11 +23,8 @@ class BitWriter {
     bits_ += n;
     if (bits_ >= 32) {
       bits_ -= 32;
-      const auto word = static_cast<std::uint32_t>(acc_ >> bits_);
-      pos_[0] = static_cast<std::uint8_t>(word >> 24);
-      pos_[1] = static_cast<std::uint8_t>(word >> 16);
-      pos_[2] = static_cast<std::uint8_t>(word >> 8);
-      pos_[3] = static_cast<std::uint8_t>(word);
+      const std::uint32_t word = ToBigEndian(static_cast<std::uint32_t>(acc_ >> bits_));
+      std::memcpy(pos_, &word, 4);
       pos_ += 4;
     }
   }
@@ -45,6 +47,14 @@ class BitWriter {
   }
 
  private:
+  static std::uint32_t ToBigEndian(std::uint32_t word) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
+                                   static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
+    std::uint32_t stored;
+    std::memcpy(&stored, bytes, 4);
+    return stored;
+  }
+
   std::uint8_t* out_;
   std::uint8_t* pos_;
   std::uint64_t acc_ = 0;  // pending bits in the low `bits_` positions

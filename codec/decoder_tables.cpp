@@ -47,17 +47,6 @@ void ZeroRunLookup::Build(const Vlc* codes, const std::uint8_t* symbols, int cou
   }
 }
 
-DecodedCode ZeroRunLookup::Find(const BitReader& reader) const {
-  const std::uint32_t window = reader.Peek32();
-  const int zeros = std::countl_zero(window);
-  if (zeros > kMaxZeros) return DecodedCode{0, 0};
-  const Run& run = runs_[zeros];
-  // The bits after the first 1; a 64-bit shift keeps zeros == 31 defined.
-  const auto after = static_cast<std::uint32_t>((std::uint64_t{window} << (zeros + 1)) & 0xFFFFFFFFu);
-  const std::uint32_t index = run.restBits == 0 ? 0 : after >> (32 - run.restBits);
-  return entries_[run.first + index];
-}
-
 DecoderTables::DecoderTables() {
   for (int table = 0; table < kCoeffTokenTables; ++table) {
     Vlc codes[17 * 4];

@@ -3,6 +3,7 @@
 // trial of every code length.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +23,10 @@ struct DecodedCode {
 class DirectLookup {
  public:
   void Build(const Vlc* codes, int count);
-  DecodedCode Find(const BitReader& reader) const { return entries_[reader.Peek(width_)]; }
+  DecodedCode Find(const BitReader& reader) const { return Find(reader.Peek32()); }
+  // The code that the 32-bit window (the next bits, most significant first)
+  // begins with.
+  DecodedCode Find(std::uint32_t window) const { return entries_[window >> (32 - width_)]; }
 
  private:
   int width_ = 1;
@@ -35,7 +39,16 @@ class ZeroRunLookup {
  public:
   // symbols[i] is what codes[i] stands for.
   void Build(const Vlc* codes, const std::uint8_t* symbols, int count);
-  DecodedCode Find(const BitReader& reader) const;
+  DecodedCode Find(const BitReader& reader) const { return Find(reader.Peek32()); }
+  DecodedCode Find(std::uint32_t window) const {
+    const int zeros = std::countl_zero(window);
+    if (zeros > kMaxZeros) return DecodedCode{0, 0};
+    const Run& run = runs_[zeros];
+    // The bits after the first 1; a 64-bit shift keeps zeros == 31 defined.
+    const auto after = static_cast<std::uint32_t>((std::uint64_t{window} << (zeros + 1)) & 0xFFFFFFFFu);
+    const std::uint32_t index = run.restBits == 0 ? 0 : after >> (32 - run.restBits);
+    return entries_[run.first + index];
+  }
 
  private:
   static constexpr int kMaxZeros = 16;

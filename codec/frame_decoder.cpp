@@ -1,11 +1,18 @@
 // The frame decoder. The payload comes off the network: every count and index
 // read from it is checked before it is used, and a block that does not parse
 // is never written.
+//
+// A row of blocks is parsed into dequantised coefficients first and then
+// rebuilt in one batch (two blocks per SSE2 register). When a block fails to
+// parse, the blocks before it in its row are still rebuilt, so the picture
+// ends exactly where the damage begins.
 #include <bit>
 #include <cstring>
 
 #include "codec/bit_reader.h"
 #include "codec/block_context.h"
+#include "codec/block_order.h"
+#include "codec/block_transforms.h"
 #include "codec/cavlc_tables.h"
 #include "codec/codec.h"
 #include "codec/decoder_tables.h"
@@ -15,9 +22,87 @@
 namespace orlin::codec {
 namespace {
 
-// Dequantised coefficient in the decoder's 16-bit arithmetic.
-inline std::int16_t Dequantise(int level, int raster) {
-  return Wrap16(level * kDequantFactor[kQuantClass[raster]]);
+// Reads one block's syntax into dequantised coefficients (column-major).
+// `reader` is the caller's local copy, which the compiler keeps in registers.
+inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, std::int16_t coefficients[16],
+                       int& totalCoeff) {
+  int trailingOnes;
+  if (nC >= 8) {
+    const std::uint32_t token = reader.Read(kFixedCoeffTokenBits);
+    totalCoeff = token == kFixedCoeffTokenZero ? 0 : int(token / 4) + 1;
+    trailingOnes = token == kFixedCoeffTokenZero ? 0 : int(token % 4);
+    // Only damaged data names more trailing ones than coefficients.
+    if (trailingOnes > totalCoeff) return false;
+  } else {
+    const DecodedCode token = tables.coeffToken[CoeffTokenTable(nC)].Find(reader.Peek32());
+    if (token.length == 0) return false;
+    reader.Skip(token.length);
+    totalCoeff = token.symbol / 4;
+    trailingOnes = token.symbol % 4;
+  }
+  std::memset(coefficients, 0, 16 * sizeof(std::int16_t));
+  if (totalCoeff == 0) return true;
+
+  // levels[0] is the lowest-frequency nonzero level.
+  int levels[16];
+  if (trailingOnes > 0) {
+    const std::uint32_t signs = reader.Read(trailingOnes);  // highest frequency first
+    for (int i = 0; i < trailingOnes; ++i) {
+      levels[totalCoeff - 1 - i] = (signs >> (trailingOnes - 1 - i)) & 1u ? -1 : 1;
+    }
+  }
+
+  int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
+  for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
+    // level_prefix: zeros up to a 1 that must lie inside the payload. The
+    // prefix, its 1 and the longest suffix fit in one 32-bit window.
+    const std::uint32_t window = reader.Peek32();
+    const int prefix = std::countl_zero(window);
+    if (prefix > 15 || std::uint64_t(prefix) >= reader.BitsLeft()) return false;
+    int suffixBits = suffixLength;
+    if (prefix == 15) {
+      suffixBits = 12;
+    } else if (prefix == 14 && suffixLength == 0) {
+      suffixBits = 4;
+    }
+    int levelCode = prefix << suffixLength;
+    if (suffixBits > 0) levelCode += int((window << (prefix + 1)) >> (32 - suffixBits));
+    reader.Skip(prefix + 1 + suffixBits);
+    if (prefix == 15 && suffixLength == 0) levelCode += 15;
+    const int level = (levelCode & 1) ? -((levelCode + 1) >> 1) : (levelCode >> 1) + 1;
+    levels[i] = level;
+    const int magnitude = level < 0 ? -level : level;
+    if (magnitude > kSuffixThreshold[suffixLength]) ++suffixLength;
+  }
+
+  int zerosLeft = 0;
+  if (totalCoeff < 16) {
+    const DecodedCode zeros = tables.totalZeros[totalCoeff - 1].Find(reader.Peek32());
+    if (zeros.length == 0) return false;
+    reader.Skip(zeros.length);
+    zerosLeft = zeros.symbol;
+  }
+  // The levels are placed from the highest one down: its scan position is
+  // fixed by the counts, each run_before then steps to the next one.
+  int position = totalCoeff - 1 + zerosLeft;
+  if (position > 15) return false;  // the tables never allow it; keep the write in bounds
+  int i = totalCoeff - 1;
+  coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
+  while (i > 0) {
+    int run = 0;
+    if (zerosLeft > 0) {
+      const DecodedCode code = tables.runBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1].Find(reader.Peek32());
+      if (code.length == 0) return false;
+      reader.Skip(code.length);
+      run = code.symbol;
+      zerosLeft -= run;
+      if (zerosLeft < 0) return false;
+    }
+    position -= run + 1;
+    --i;
+    coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
+  }
+  return true;
 }
 
 class FrameDecoder {
@@ -36,112 +121,51 @@ class FrameDecoder {
  private:
   bool DecodePlane(std::uint8_t* samples, const PlaneGeometry& plane) {
     const int columns = plane.BlockColumns();
-    for (int by = 0; by < plane.BlockRows(); ++by) {
+    BitReader reader = reader_;
+    bool ok = true;
+    for (int by = 0; by < plane.BlockRows() && ok; ++by) {
       std::uint8_t* row = samples + std::size_t(by) * 4 * std::size_t(plane.width);
       int left = kNoNeighbour;
-      for (int bx = 0; bx < columns; ++bx) {
-        const int above = by == 0 ? kNoNeighbour : count_row_[bx];
-        std::int16_t coefficients[16];
+      int parsed = 0;
+      for (; parsed < columns; ++parsed) {
+        const int above = by == 0 ? kNoNeighbour : count_row_[parsed];
         int totalCoeff = 0;
-        if (!ParseBlock(PredictCount(left, above), coefficients, totalCoeff)) return false;
-        left = count_row_[bx] = static_cast<std::uint8_t>(totalCoeff);
-        InverseTransform(coefficients, row + 4 * bx, plane.width);
+        if (!ParseBlock(reader, tables_, PredictCount(left, above), coefficients_[parsed], totalCoeff)) {
+          ok = false;
+          break;
+        }
+        left = totalCoeff;
+        count_row_[parsed] = static_cast<std::uint8_t>(totalCoeff);
       }
+      ReconstructBlocks(coefficients_, parsed, row, plane.width);
     }
-    return true;
-  }
-
-  // Reads one block's syntax into dequantised coefficients (raster order).
-  bool ParseBlock(int nC, std::int16_t coefficients[16], int& totalCoeff) {
-    int trailingOnes;
-    if (nC >= 8) {
-      const std::uint32_t token = reader_.Read(kFixedCoeffTokenBits);
-      totalCoeff = token == kFixedCoeffTokenZero ? 0 : int(token / 4) + 1;
-      trailingOnes = token == kFixedCoeffTokenZero ? 0 : int(token % 4);
-      // Only damaged data names more trailing ones than coefficients.
-      if (trailingOnes > totalCoeff) return false;
-    } else {
-      const DecodedCode token = tables_.coeffToken[CoeffTokenTable(nC)].Find(reader_);
-      if (token.length == 0) return false;
-      reader_.Skip(token.length);
-      totalCoeff = token.symbol / 4;
-      trailingOnes = token.symbol % 4;
-    }
-    std::memset(coefficients, 0, 16 * sizeof(std::int16_t));
-    if (totalCoeff == 0) return true;
-
-    // levels[0] is the lowest-frequency nonzero level.
-    int levels[16];
-    for (int i = 0; i < trailingOnes; ++i) levels[totalCoeff - 1 - i] = reader_.Read(1) ? -1 : 1;
-
-    int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
-    for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-      // level_prefix: zeros up to a 1 that must lie inside the payload.
-      const int prefix = std::countl_zero(reader_.Peek32());
-      if (prefix > 15 || std::uint64_t(prefix) >= reader_.BitsLeft()) return false;
-      reader_.Skip(prefix + 1);
-      int suffixBits = suffixLength;
-      if (prefix == 15) {
-        suffixBits = 12;
-      } else if (prefix == 14 && suffixLength == 0) {
-        suffixBits = 4;
-      }
-      int levelCode = (prefix << suffixLength);
-      if (suffixBits > 0) levelCode += int(reader_.Read(suffixBits));
-      if (prefix == 15 && suffixLength == 0) levelCode += 15;
-      const int level = (levelCode & 1) ? -((levelCode + 1) >> 1) : (levelCode >> 1) + 1;
-      levels[i] = level;
-      const int magnitude = level < 0 ? -level : level;
-      if (magnitude > kSuffixThreshold[suffixLength]) ++suffixLength;
-    }
-
-    int runs[16] = {};
-    if (totalCoeff < 16) {
-      const DecodedCode zeros = tables_.totalZeros[totalCoeff - 1].Find(reader_);
-      if (zeros.length == 0) return false;
-      reader_.Skip(zeros.length);
-      int zerosLeft = zeros.symbol;
-      for (int i = totalCoeff - 1; i > 0 && zerosLeft > 0; --i) {
-        const DecodedCode run = tables_.runBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1].Find(reader_);
-        if (run.length == 0) return false;
-        reader_.Skip(run.length);
-        runs[i] = run.symbol;
-        zerosLeft -= run.symbol;
-        if (zerosLeft < 0) return false;
-      }
-      runs[0] = zerosLeft;
-    }
-
-    int position = -1;
-    for (int i = 0; i < totalCoeff; ++i) {
-      position += runs[i] + 1;
-      if (position > 15) return false;  // the tables never allow it; keep the write in bounds
-      const int raster = kZigZag[position];
-      coefficients[raster] = Dequantise(levels[i], raster);
-    }
-    return true;
+    reader_ = reader;
+    return ok;
   }
 
   BitReader reader_;
   const DecoderTables& tables_;
   std::uint8_t count_row_[kMaxBlockColumns];
+  std::int16_t coefficients_[kMaxBlockColumns][16];  // the row of blocks being parsed
 };
 
 // Fixed-size mode: six signed levels per block at scan positions 0 to 5.
 void DecodeFixed(const std::uint8_t* payload, std::uint8_t* destination, int width, int height) {
+  std::int16_t coefficients[kMaxBlockColumns][16];
   for (int p = 0; p < kPlaneCount; ++p) {
     const PlaneGeometry plane = Plane(p, width, height);
+    const int columns = plane.BlockColumns();
     for (int by = 0; by < plane.BlockRows(); ++by) {
-      std::uint8_t* row = destination + plane.offset + std::size_t(by) * 4 * std::size_t(plane.width);
-      for (int bx = 0; bx < plane.BlockColumns(); ++bx) {
-        std::int16_t coefficients[16] = {};
+      for (int bx = 0; bx < columns; ++bx) {
+        std::int16_t* c = coefficients[bx];
+        std::memset(c, 0, 16 * sizeof(std::int16_t));
         for (int i = 0; i < 6; ++i) {
-          const int raster = kZigZag[i];
-          coefficients[raster] = Dequantise(static_cast<std::int8_t>(payload[i]), raster);
+          c[kScan.columnMajor[i]] = Wrap16(static_cast<std::int8_t>(payload[i]) * kScan.dequant[i]);
         }
         payload += 6;
-        InverseTransform(coefficients, row + 4 * bx, plane.width);
       }
+      ReconstructBlocks(coefficients, columns, destination + plane.offset + std::size_t(by) * 4 * std::size_t(plane.width),
+                        plane.width);
     }
   }
 }

@@ -1,0 +1,185 @@
+#include "codec/block_transforms.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "codec/block_order.h"
+#include "codec/cavlc_tables.h"
+#include "codec/transform.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace orlin::codec {
+namespace {
+
+int Quantise(int x, int quantClass) {
+  const int magnitude = (std::abs(x) * kQuantMultiplier[quantClass] + kQuantRounding) >> kQuantShift;
+  return x < 0 ? -magnitude : magnitude;
+}
+
+void FinishMasks(QuantisedBlock& block) {
+  unsigned nonzero = 0, ones = 0;
+  for (int i = 0; i < 16; ++i) {
+    nonzero |= unsigned(block.levels[i] != 0) << i;
+    ones |= unsigned(block.levels[i] == 1 || block.levels[i] == -1) << i;
+  }
+  block.nonzero = static_cast<std::uint16_t>(ScanMask(nonzero));
+  block.ones = static_cast<std::uint16_t>(ScanMask(ones));
+}
+
+#ifdef __SSE2__
+
+// Transposes the 4 x 4 words held in lanes 0-3 of a0..a3, and separately the
+// 4 x 4 words held in lanes 4-7.
+inline void Transpose4x4Pairs(__m128i& a0, __m128i& a1, __m128i& a2, __m128i& a3) {
+  const __m128i lo01 = _mm_unpacklo_epi16(a0, a1), hi01 = _mm_unpackhi_epi16(a0, a1);
+  const __m128i lo23 = _mm_unpacklo_epi16(a2, a3), hi23 = _mm_unpackhi_epi16(a2, a3);
+  const __m128i first01 = _mm_unpacklo_epi32(lo01, lo23), first23 = _mm_unpackhi_epi32(lo01, lo23);
+  const __m128i second01 = _mm_unpacklo_epi32(hi01, hi23), second23 = _mm_unpackhi_epi32(hi01, hi23);
+  a0 = _mm_unpacklo_epi64(first01, second01);
+  a1 = _mm_unpackhi_epi64(first01, second01);
+  a2 = _mm_unpacklo_epi64(first23, second23);
+  a3 = _mm_unpackhi_epi64(first23, second23);
+}
+
+// (|x| * MF + 2^18) >> 19 == ((|x| * MF) >> 16 + 4) >> 3 for |x| < 2^16: the
+// low 16 bits of the product cannot carry into bit 19.
+inline __m128i QuantiseLanes(__m128i x, __m128i multiplier) {
+  const __m128i sign = _mm_srai_epi16(x, 15);
+  const __m128i magnitude = _mm_sub_epi16(_mm_xor_si128(x, sign), sign);
+  __m128i level = _mm_mulhi_epu16(magnitude, multiplier);
+  level = _mm_srli_epi16(_mm_add_epi16(level, _mm_set1_epi16(4)), 3);
+  return _mm_sub_epi16(_mm_xor_si128(level, sign), sign);
+}
+
+inline void StoreQuantised(__m128i first, __m128i second, QuantisedBlock& block) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(block.levels), first);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(block.levels + 8), second);
+  const __m128i bytes = _mm_packs_epi16(first, second);  // levels stay far inside int8
+  const __m128i zero = _mm_cmpeq_epi8(bytes, _mm_setzero_si128());
+  const __m128i one = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(1)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(-1)));
+  block.nonzero = static_cast<std::uint16_t>(ScanMask(~unsigned(_mm_movemask_epi8(zero)) & 0xFFFFu));
+  block.ones = static_cast<std::uint16_t>(ScanMask(unsigned(_mm_movemask_epi8(one))));
+}
+
+// Two blocks side by side: lanes 0-3 hold the left block, lanes 4-7 the right.
+inline void QuantisePair(const std::uint8_t* row, int stride, QuantisedBlock* out) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i p[4];
+  for (int r = 0; r < 4; ++r) {
+    p[r] = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + r * stride)), zero);
+  }
+  // The transform is exact integer arithmetic, so columns may go first.
+  __m128i s03 = _mm_add_epi16(p[0], p[3]), d03 = _mm_sub_epi16(p[0], p[3]);
+  __m128i s12 = _mm_add_epi16(p[1], p[2]), d12 = _mm_sub_epi16(p[1], p[2]);
+  __m128i v0 = _mm_add_epi16(s03, s12);
+  __m128i v1 = _mm_add_epi16(_mm_add_epi16(d03, d03), d12);
+  __m128i v2 = _mm_sub_epi16(s03, s12);
+  __m128i v3 = _mm_sub_epi16(d03, _mm_add_epi16(d12, d12));
+  Transpose4x4Pairs(v0, v1, v2, v3);  // now register j holds column j, lanes by v
+  s03 = _mm_add_epi16(v0, v3), d03 = _mm_sub_epi16(v0, v3);
+  s12 = _mm_add_epi16(v1, v2), d12 = _mm_sub_epi16(v1, v2);
+  const __m128i evenU = _mm_setr_epi16(13107, 8066, 13107, 8066, 13107, 8066, 13107, 8066);
+  const __m128i oddU = _mm_setr_epi16(8066, 5243, 8066, 5243, 8066, 5243, 8066, 5243);
+  const __m128i x0 = QuantiseLanes(_mm_add_epi16(s03, s12), evenU);
+  const __m128i x1 = QuantiseLanes(_mm_add_epi16(_mm_add_epi16(d03, d03), d12), oddU);
+  const __m128i x2 = QuantiseLanes(_mm_sub_epi16(s03, s12), evenU);
+  const __m128i x3 = QuantiseLanes(_mm_sub_epi16(d03, _mm_add_epi16(d12, d12)), oddU);
+  StoreQuantised(_mm_unpacklo_epi64(x0, x1), _mm_unpacklo_epi64(x2, x3), out[0]);
+  StoreQuantised(_mm_unpackhi_epi64(x0, x1), _mm_unpackhi_epi64(x2, x3), out[1]);
+}
+
+// Inverse transform of two blocks; lanes as in QuantisePair. Every operation
+// wraps at 16 bits exactly as the plain transform does.
+inline void ReconstructPair(const std::int16_t* left, const std::int16_t* right, std::uint8_t* row, int stride,
+                            bool both) {
+  const __m128i leftLo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left));
+  const __m128i leftHi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left + 8));
+  const __m128i rightLo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right));
+  const __m128i rightHi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right + 8));
+  // Register u: horizontal frequency u, lanes by v.
+  const __m128i c0 = _mm_unpacklo_epi64(leftLo, rightLo), c1 = _mm_unpackhi_epi64(leftLo, rightLo);
+  const __m128i c2 = _mm_unpacklo_epi64(leftHi, rightHi), c3 = _mm_unpackhi_epi64(leftHi, rightHi);
+  __m128i e = _mm_add_epi16(c0, c2), f = _mm_sub_epi16(c0, c2);
+  __m128i g = _mm_sub_epi16(_mm_srai_epi16(c1, 1), c3), k = _mm_add_epi16(c1, _mm_srai_epi16(c3, 1));
+  __m128i t0 = _mm_add_epi16(e, k), t1 = _mm_add_epi16(f, g), t2 = _mm_sub_epi16(f, g), t3 = _mm_sub_epi16(e, k);
+  Transpose4x4Pairs(t0, t1, t2, t3);  // register v: row v, lanes by u
+  e = _mm_add_epi16(t0, t2), f = _mm_sub_epi16(t0, t2);
+  g = _mm_sub_epi16(_mm_srai_epi16(t1, 1), t3), k = _mm_add_epi16(t1, _mm_srai_epi16(t3, 1));
+  const __m128i round = _mm_set1_epi16(32);
+  const __m128i r0 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(e, k), round), 6);
+  const __m128i r1 = _mm_srai_epi16(_mm_add_epi16(_mm_add_epi16(f, g), round), 6);
+  const __m128i r2 = _mm_srai_epi16(_mm_add_epi16(_mm_sub_epi16(f, g), round), 6);
+  const __m128i r3 = _mm_srai_epi16(_mm_add_epi16(_mm_sub_epi16(e, k), round), 6);
+  // Saturating to unsigned bytes is the clip to 0..255.
+  const __m128i rows01 = _mm_packus_epi16(r0, r1), rows23 = _mm_packus_epi16(r2, r3);
+  if (both) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row), rows01);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + stride), _mm_srli_si128(rows01, 8));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 2 * stride), rows23);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 3 * stride), _mm_srli_si128(rows23, 8));
+  } else {
+    const std::uint32_t s0 = std::uint32_t(_mm_cvtsi128_si32(rows01));
+    const std::uint32_t s1 = std::uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(rows01, 8)));
+    const std::uint32_t s2 = std::uint32_t(_mm_cvtsi128_si32(rows23));
+    const std::uint32_t s3 = std::uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(rows23, 8)));
+    std::memcpy(row, &s0, 4);
+    std::memcpy(row + stride, &s1, 4);
+    std::memcpy(row + 2 * stride, &s2, 4);
+    std::memcpy(row + 3 * stride, &s3, 4);
+  }
+}
+
+#endif  // __SSE2__
+
+}  // namespace
+
+void QuantiseBlocksPlain(const std::uint8_t* row, int stride, int count, QuantisedBlock* out) {
+  for (int b = 0; b < count; ++b) {
+    std::int16_t x[16];
+    ForwardTransform(row + 4 * b, stride, x);
+    for (int raster = 0; raster < 16; ++raster) {
+      out[b].levels[ColumnMajor(raster)] = static_cast<std::int16_t>(Quantise(x[raster], kQuantClass[raster]));
+    }
+    FinishMasks(out[b]);
+  }
+}
+
+void ReconstructBlocksPlain(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride) {
+  for (int b = 0; b < count; ++b) {
+    std::int16_t c[16];
+    for (int raster = 0; raster < 16; ++raster) c[raster] = coefficients[b][ColumnMajor(raster)];
+    InverseTransform(c, row + 4 * b, stride);
+  }
+}
+
+#ifdef __SSE2__
+
+void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlock* out) {
+  int b = 0;
+  for (; b + 2 <= count; b += 2) QuantisePair(row + 4 * b, stride, out + b);
+  // An odd last block: reading a second one could pass the end of the plane.
+  if (b < count) QuantiseBlocksPlain(row + 4 * b, stride, 1, out + b);
+}
+
+void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride) {
+  int b = 0;
+  for (; b + 2 <= count; b += 2) ReconstructPair(coefficients[b], coefficients[b + 1], row + 4 * b, stride, true);
+  if (b < count) ReconstructPair(coefficients[b], coefficients[b], row + 4 * b, stride, false);
+}
+
+#else
+
+void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlock* out) {
+  QuantiseBlocksPlain(row, stride, count, out);
+}
+
+void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride) {
+  ReconstructBlocksPlain(coefficients, count, row, stride);
+}
+
+#endif
+
+}  // namespace orlin::codec

@@ -1,0 +1,29 @@
+// The transforms of a whole row of blocks at once, which lets SSE2 work on two
+// blocks per register. Per-block arrays are column-major (block_order.h). The
+// plain versions define the results; the SSE2 versions must match them for
+// every input, damaged coefficients included.
+#pragma once
+
+#include <cstdint>
+
+namespace orlin::codec {
+
+// Quantised levels of one block and which of them are nonzero or +-1, as masks
+// by scan position (bit i: scan position i).
+struct QuantisedBlock {
+  std::int16_t levels[16];  // column-major
+  std::uint16_t nonzero;
+  std::uint16_t ones;
+};
+
+// Forward transform and quantisation of `count` blocks side by side, the first
+// with its top-left sample at `row`.
+void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlock* out);
+void QuantiseBlocksPlain(const std::uint8_t* row, int stride, int count, QuantisedBlock* out);
+
+// Inverse transform and clipping of `count` blocks of column-major
+// coefficients, stored side by side from `row`.
+void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride);
+void ReconstructBlocksPlain(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride);
+
+}  // namespace orlin::codec
