@@ -1,5 +1,7 @@
 // Runs the real orlin-codec executable through the shell, as a user would.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -205,6 +207,7 @@ TEST_F(OrlinCodecCli, MistakesExitNonZeroWithAMessageAndLeaveNoOutput) {
       {"report " + cups, 2, "give --size WxH"},
       {"report --size 100x100 '" + Data("pan_forest_320x240_30f.y4m") + "'", 2, "does not match"},
       {"report --size 176x144 missing.yv12", 1, "cannot open missing.yv12"},
+      {"report --size 176x144 .", 1, "cannot read .: it is a folder"},
       {"decode --size 176x144 good.orl good.orl", 2, "would overwrite the input"},
       {"transcode a b", 2, "unknown command"},
   };
@@ -218,6 +221,19 @@ TEST_F(OrlinCodecCli, MistakesExitNonZeroWithAMessageAndLeaveNoOutput) {
     EXPECT_FALSE(fs::exists(Path("out")));
   }
   EXPECT_EQ(ReadFile(Path("good.orl")), good);
+}
+
+TEST_F(OrlinCodecCli, FailureRemovesOnlyRegularOutputFilesNeverPipes) {
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  // A reader for the pipe, so that opening it for writing does not block.
+  const std::string reader = "cat '" + Path("pipe").string() + "' >/dev/null &";
+  ASSERT_EQ(std::system(reader.c_str()), 0);
+  const RunResult run = Run("encode --size 176x120 --level 2 '" + Data("cups_176x144.yv12") + "' pipe");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(fs::is_fifo(Path("pipe")));
+  // Lets the reader finish, had the tool never opened the pipe.
+  const int writer = open(Path("pipe").c_str(), O_WRONLY | O_NONBLOCK);
+  if (writer >= 0) close(writer);
 }
 
 TEST_F(OrlinCodecCli, CapacityCutsAndDamagedPayloadsAreWarnedAbout) {

@@ -1,5 +1,6 @@
 // Input and output files of the commands, "-" standing for standard input or
-// output. An output file that a failed command leaves half-written is removed.
+// output. An output file that a failed command leaves half-written is removed,
+// unless it is not a regular file (/dev/null, a named pipe).
 #pragma once
 
 #include <fstream>
@@ -35,6 +36,8 @@ class OutputFile {
   std::string name_;
   std::ofstream file_;
   bool committed_ = false;
+  // Only a regular file (or a new one) is ever removed: never a device or pipe.
+  bool removable_ = false;
 };
 
 }  // namespace orlin::tool
