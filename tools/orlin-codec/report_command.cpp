@@ -138,7 +138,8 @@ void RunReport(const Options& options, CommandIo& io) {
   if (!source) source = std::make_unique<RawSource>(in, coder.FrameBytes());
   const std::int64_t capacity = options.capacity.value_or(DefaultCapacity(size));
   std::int64_t total = -1;
-  if (inputBytes) total = std::int64_t(*inputBytes / coder.FrameBytes());
+  // Y4M frames carry a "FRAME" line of their own, usually 6 bytes.
+  if (inputBytes) total = std::int64_t(*inputBytes / (coder.FrameBytes() + (kind == "raw" ? 0 : 6)));
 
   std::vector<LevelStats> stats(kLevels);
   std::vector<std::uint8_t> frame, payload, decoded;
@@ -175,6 +176,10 @@ void RunReport(const Options& options, CommandIo& io) {
             "cut: frames that reached the encoder's capacity; their remaining blocks are lost.\n"
             ">datagram: payloads over "
          << kMaxDatagramPayload << " bytes, more than one compressed-frame datagram carries.\n";
+  if (std::size_t(capacity) < coder.FixedPayloadBytes()) {
+    io.out << "note: level 3 needs a capacity of " << coder.FixedPayloadBytes()
+           << " bytes for its fixed-size payload; with less the encoder codes nothing.\n";
+  }
   const std::size_t uncoded = coder.FrameBytes() - 16 * codec::BlockCount(size.width, size.height);
   if (uncoded > 0) {
     io.out << "note: " << uncoded << " samples a frame lie outside whole 4x4 blocks (right and bottom edges); "
