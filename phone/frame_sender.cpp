@@ -1,0 +1,90 @@
+// FrameSender: construction, settings and the detected-format list.
+#include "phone/frame_sender.h"
+
+#include <cstring>
+
+#include "phone/sample_grabber_pin.h"
+#include "phone/sender_constants.h"
+
+namespace orlin::phone {
+namespace {
+
+constexpr WCHAR kNotConnected[] = ORLIN_TEXT("<not connected>");
+constexpr WCHAR kApplicationTitle[] = ORLIN_TEXT("Orlin");
+
+// Copies at most `capacity` - 1 units and terminates.
+void CopyText(WCHAR* target, int capacity, LPCWSTR source) {
+  int i = 0;
+  if (source != nullptr) {
+    for (; i < capacity - 1 && source[i] != 0; ++i) target[i] = source[i];
+  }
+  target[i] = 0;
+}
+
+}  // namespace
+
+FrameSender::FrameSender()
+    : pin_(std::make_unique<SampleGrabberPin>(*this)), messageCaption_(kApplicationTitle) {
+  CopyText(addressText_, kAddressChars, kNotConnected);
+}
+
+FrameSender::~FrameSender() { CloseNetwork(); }
+
+IPin* FrameSender::InputPin() { return pin_.get(); }
+
+void FrameSender::SetFormat(const VideoFormat& format) {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  format_ = format;
+}
+
+void FrameSender::SetDestinationAddress(LPCWSTR address) {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  CopyText(destinationAddress_, kAddressChars, address);
+}
+
+void FrameSender::SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
+                                  std::int32_t numReductions) {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  compression_ = compression != 0 ? 1 : 0;
+  pixelCorrection_ = pixelCorrection;
+  numReductions_ = numReductions;
+}
+
+void FrameSender::SetSampleSize(std::int32_t sampleSize) {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  sampleSize_ = sampleSize;
+}
+
+void FrameSender::SetMessageOwner(HWND owner, LPCWSTR caption) {
+  messageOwner_ = owner;
+  messageCaption_ = caption != nullptr ? caption : kApplicationTitle;
+}
+
+void FrameSender::ShowError(LPCWSTR text) const {
+  ShowMessage(messageOwner_, text, messageCaption_, MB_OK | MB_ICONERROR);
+}
+
+void FrameSender::AttachFormatList(VideoFormat* buffer) {
+  formatList_ = buffer;
+  formatCount_ = 0;
+}
+
+int FrameSender::AddDetectedFormat(std::uint32_t fourCC, std::uint16_t width,
+                                   std::uint16_t height) {
+  if (formatList_ == nullptr) return -1;
+  if (formatCount_ >= kMaxVideoFormats) return -2;
+  VideoFormat& entry = formatList_[formatCount_++];
+  entry.FourCC = fourCC;
+  entry.Width = width;
+  entry.Height = height;
+  return 0;
+}
+
+HRESULT FrameSender::GetDetectedFormat(int index, VideoFormat* format) const {
+  if (format == nullptr) return E_POINTER;
+  if (formatList_ == nullptr || index < 0 || index >= formatCount_) return E_INVALIDARG;
+  *format = formatList_[index];
+  return S_OK;
+}
+
+}  // namespace orlin::phone

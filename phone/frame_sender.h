@@ -1,0 +1,144 @@
+// The phone's frame sender: owns the UDP socket, the destination, the current
+// video format, the codec settings and the compression buffer, and turns every
+// frame the camera hands its pin into the datagrams of the stream to port 4444.
+// To the camera it is also the filter that owns the pin (a stub IBaseFilter).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "orlin/dshow.h"
+#include "orlin/message_box.h"
+#include "orlin/winsock.h"
+#include "phone/video_format.h"
+
+namespace orlin::phone {
+
+class SampleGrabberPin;
+
+class FrameSender final : public IBaseFilter {
+ public:
+  // Address and text buffers: 32 UTF-16 units including the terminator.
+  static constexpr int kAddressChars = 32;
+
+  FrameSender();
+  // The caller closes the network first; a socket still open is closed here.
+  ~FrameSender();
+  FrameSender(const FrameSender&) = delete;
+  FrameSender& operator=(const FrameSender&) = delete;
+
+  // The input pin the camera's capture pin connects to.
+  IPin* InputPin();
+
+  // --- Settings (set by the capture start and the settings store) ---
+  VideoFormat Format() const { return format_; }
+  void SetFormat(const VideoFormat& format);
+  LPCWSTR DestinationAddress() const { return destinationAddress_; }
+  // Keeps at most 31 units; ResolveDestination makes it take effect.
+  void SetDestinationAddress(LPCWSTR address);
+  // Dotted form of the resolved address, "<not connected>" until one resolves.
+  LPCWSTR AddressText() const { return addressText_; }
+  // The stored codec settings, as requested: the next connection decides what is
+  // in force. Use ApplyCodecSettings while connected.
+  void SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
+                       std::int32_t numReductions);
+  std::int32_t Compression() const { return compression_; }  // in force
+  std::int32_t PixelCorrection() const { return pixelCorrection_; }
+  std::int32_t NumReductions() const { return numReductions_; }
+  bool SendLength() const { return sendLength_ != 0; }
+  bool Detecting() const { return detecting_ != 0; }
+  void SetDetecting(bool detecting) { detecting_ = detecting ? 1 : 0; }
+  std::int32_t SampleSize() const { return sampleSize_; }
+  void SetSampleSize(std::int32_t sampleSize);
+  std::int32_t ChunkCount() const { return chunkCount_; }
+  std::int32_t ChunkSize() const { return chunkSize_; }
+  // Owner window and caption of the messages the sender shows.
+  void SetMessageOwner(HWND owner, LPCWSTR caption);
+
+  // --- Operations ---
+  HRESULT OpenNetwork();
+  HRESULT ResolveDestination();
+  void SizeSendBuffers();
+  void ApplyConnectedFormat();
+  // Returns the Compression now in force (1 or 0).
+  std::int32_t ApplyCodecSettings(std::int32_t compression, std::int32_t pixelCorrection,
+                                  std::int32_t numReductions);
+  HRESULT SendSample(IMediaSample* sample);
+  void AttachFormatList(VideoFormat* buffer);
+  // 0 when appended, -1 with no list attached, -2 when the list is full.
+  int AddDetectedFormat(std::uint32_t fourCC, std::uint16_t width, std::uint16_t height);
+  HRESULT GetDetectedFormat(int index, VideoFormat* format) const;
+  int DetectedFormatCount() const { return formatCount_; }
+  void CloseNetwork();
+
+  // --- IUnknown ---
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // --- IPersist ---
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
+
+  // --- IMediaFilter ---
+  HRESULT STDMETHODCALLTYPE Stop() override;
+  HRESULT STDMETHODCALLTYPE Pause() override;
+  HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
+  HRESULT STDMETHODCALLTYPE GetState(DWORD milliseconds, FILTER_STATE* state) override;
+  HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+  HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
+
+  // --- IBaseFilter ---
+  HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
+  HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR id, IPin** pin) override;
+  HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
+  HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+  HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR* vendorInfo) override;
+
+ private:
+  // Bytes of compression buffer the current format needs (header included).
+  std::int32_t CompressBufferBytes() const;
+  // True when the current format can be compressed at all.
+  bool FormatCompressible() const;
+  // Makes the compression buffer hold `bytes`: an existing buffer that is large
+  // enough stays, a smaller one is replaced. False when allocation failed.
+  bool EnsureCompressBuffer(std::int32_t bytes);
+  void ComputeChunks();
+  void ApplySendBufferSize();
+  void ShowError(LPCWSTR text) const;
+  void SendCompressed(const BYTE* frame, const sockaddr_in& destination);
+  void SendChunks(BYTE* frame, const sockaddr_in& destination);
+
+  std::unique_ptr<SampleGrabberPin> pin_;
+
+  // Written by the user-interface thread only, and then under sendLock_; the
+  // streaming thread reads them while it holds sendLock_ for a whole frame. So a
+  // frame never sees a half-applied setting, and a compression buffer that is
+  // replaced is freed only once no frame can be using it.
+  mutable std::mutex sendLock_;
+  VideoFormat format_;
+  WCHAR destinationAddress_[kAddressChars] = {};
+  std::int32_t compression_ = 1;
+  std::int32_t pixelCorrection_ = 0;
+  std::int32_t numReductions_ = 2;
+  std::int32_t detecting_ = 0;
+  WinsockSession winsock_;
+  SocketHandle socket_;
+  sockaddr_in destination_{};
+  bool destinationResolved_ = false;
+  WCHAR addressText_[kAddressChars] = {};
+  VideoFormat* formatList_ = nullptr;
+  int formatCount_ = 0;
+  std::int32_t sampleSize_ = 0;
+  std::int32_t chunkCount_ = 0;
+  std::int32_t chunkSize_ = 0;
+  std::unique_ptr<BYTE[]> compressBuffer_;
+  std::int32_t compressBufferSize_ = 0;
+  std::int32_t swapCount_ = 0;
+  std::int32_t sendLength_ = 0;
+
+  HWND messageOwner_ = nullptr;
+  LPCWSTR messageCaption_;
+};
+
+}  // namespace orlin::phone

@@ -1,0 +1,81 @@
+// FrameSender: what a connection or the Compression dialog puts in force.
+#include <algorithm>
+#include <new>
+#include <utility>
+
+#include "codec/codec.h"
+#include "phone/frame_sender.h"
+#include "phone/sender_constants.h"
+
+namespace orlin::phone {
+namespace {
+
+// Levels above the highest become the highest. A negative level (only a
+// hand-edited setting gives one) would code nothing and send empty payloads
+// that the PC takes for fixed-size frames, so it becomes 0.
+std::int32_t ClampReductions(std::int32_t numReductions) {
+  return std::clamp(numReductions, std::int32_t{0}, kMaxNumReductions);
+}
+
+}  // namespace
+
+std::int32_t FrameSender::CompressBufferBytes() const {
+  const std::int64_t bytes = std::int64_t{format_.Width} * format_.Height * 3 / 4;
+  return static_cast<std::int32_t>(std::min<std::int64_t>(bytes, INT32_MAX));
+}
+
+bool FrameSender::FormatCompressible() const {
+  // Only YV12 is coded, and only within the encoder's limits (a plane at most
+  // kMaxBlockColumns blocks wide); anything else goes out uncompressed.
+  return format_.FourCC == kFourCCYV12 && codec::PictureFits(format_.Width, format_.Height) &&
+         CompressBufferBytes() > kCompressedHeaderBytes;
+}
+
+bool FrameSender::EnsureCompressBuffer(std::int32_t bytes) {
+  if (compressBuffer_ && compressBufferSize_ >= bytes) return true;
+  std::unique_ptr<BYTE[]> fresh(new (std::nothrow) BYTE[static_cast<std::size_t>(bytes)]);
+  if (!fresh) return false;
+  {
+    // A frame in flight holds the lock: the old buffer is released only after it.
+    std::lock_guard<std::mutex> guard(sendLock_);
+    std::swap(compressBuffer_, fresh);
+    compressBufferSize_ = bytes;
+  }
+  return true;  // `fresh` now frees the old buffer, outside the lock
+}
+
+void FrameSender::ApplyConnectedFormat() {
+  bool compress = compression_ != 0;
+  if (compress) compress = FormatCompressible() && EnsureCompressBuffer(CompressBufferBytes());
+
+  {
+    std::lock_guard<std::mutex> guard(sendLock_);
+    compression_ = compress ? 1 : 0;
+    numReductions_ = ClampReductions(numReductions_);
+    sendLength_ = (compression_ != 0 && numReductions_ < kMaxNumReductions) ? 1 : 0;
+    swapCount_ = static_cast<std::int32_t>(std::int64_t{format_.Width} * format_.Height / 4);
+  }
+  // The sample size may have changed with the format: the chunk geometry always
+  // follows the connection, so it can never describe another format's frames.
+  SizeSendBuffers();
+}
+
+std::int32_t FrameSender::ApplyCodecSettings(std::int32_t compression,
+                                             std::int32_t pixelCorrection,
+                                             std::int32_t numReductions) {
+  bool compress = false;
+  if (compression != 0 && FormatCompressible()) {
+    compress = EnsureCompressBuffer(CompressBufferBytes());
+  }
+  {
+    std::lock_guard<std::mutex> guard(sendLock_);
+    compression_ = compress ? 1 : 0;
+    pixelCorrection_ = pixelCorrection;
+    numReductions_ = ClampReductions(numReductions);
+    sendLength_ = (compression_ != 0 && numReductions_ < kMaxNumReductions) ? 1 : 0;
+  }
+  SizeSendBuffers();
+  return compression_;
+}
+
+}  // namespace orlin::phone

@@ -1,0 +1,103 @@
+// FrameSender: the socket and the destination.
+#include <cstring>
+
+#include "phone/chunk_geometry.h"
+#include "phone/frame_sender.h"
+#include "phone/sender_constants.h"
+
+namespace orlin::phone {
+
+HRESULT FrameSender::OpenNetwork() {
+  CloseNetwork();
+  if (winsock_.Start() != 0) {
+    ShowError(ORLIN_TEXT("WSAStartup failed"));
+    return E_FAIL;
+  }
+  SocketHandle s(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  if (!s.Valid()) {
+    ShowError(ORLIN_TEXT("Invalid socket"));
+    winsock_.End();
+    return E_FAIL;
+  }
+  {
+    std::lock_guard<std::mutex> guard(sendLock_);
+    socket_ = std::move(s);
+  }
+  // A failed resolution has been shown to the user; the start goes on and
+  // frames are sent once a destination resolves.
+  ResolveDestination();
+  SizeSendBuffers();
+  return S_OK;
+}
+
+HRESULT FrameSender::ResolveDestination() {
+  WCHAR address[kAddressChars];
+  {
+    std::lock_guard<std::mutex> guard(sendLock_);
+    std::memcpy(address, destinationAddress_, sizeof address);
+  }
+  char name[kAddressChars];
+  addrinfo* results = nullptr;
+  addrinfo hints{};
+  // Only IPv4 answers: the stream is IPv4, and a host whose first answer is
+  // IPv6 must still resolve to its IPv4 address.
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  hints.ai_protocol = IPPROTO_UDP;
+  const bool converted = HostNameToAnsi(address, name, sizeof name);
+  if (!converted || getaddrinfo(name, nullptr, &hints, &results) != 0 || results == nullptr ||
+      results->ai_addr == nullptr || results->ai_family != AF_INET) {
+    if (results != nullptr) freeaddrinfo(results);
+    // "%s not found", with the destination as the user typed it.
+    static constexpr WCHAR kSuffix[] = ORLIN_TEXT(" not found");
+    WCHAR message[kAddressChars + sizeof kSuffix / sizeof(WCHAR)];
+    int length = 0;
+    while (address[length] != 0) {
+      message[length] = address[length];
+      ++length;
+    }
+    std::memcpy(message + length, kSuffix, sizeof kSuffix);
+    ShowError(message);
+    return E_FAIL;
+  }
+
+  sockaddr_in resolved{};
+  resolved.sin_family = AF_INET;
+  resolved.sin_port = htons(kStreamPort);
+  resolved.sin_addr = reinterpret_cast<const sockaddr_in*>(results->ai_addr)->sin_addr;
+  freeaddrinfo(results);
+
+  WCHAR text[kAddressChars] = {};
+  const char* dotted = inet_ntoa(resolved.sin_addr);
+  for (int i = 0; dotted != nullptr && dotted[i] != '\0' && i < kAddressChars - 1; ++i) {
+    text[i] = static_cast<WCHAR>(static_cast<unsigned char>(dotted[i]));
+  }
+
+  std::lock_guard<std::mutex> guard(sendLock_);
+  destination_ = resolved;
+  destinationResolved_ = true;
+  std::memcpy(addressText_, text, sizeof text);
+  return S_OK;
+}
+
+void FrameSender::SizeSendBuffers() {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  const ChunkGeometry geometry = ComputeChunkGeometry(sampleSize_);
+  chunkCount_ = geometry.ChunkCount;
+  chunkSize_ = geometry.ChunkSize;
+  // Before OpenNetwork there is no socket yet: it sets the buffer then.
+  if (!socket_.Valid()) return;
+  const int bytes = compression_ != 0 ? kMaxDatagramBytes : 2 * chunkSize_;
+  setsockopt(socket_.Get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bytes),
+             sizeof bytes);
+}
+
+void FrameSender::CloseNetwork() {
+  {
+    std::lock_guard<std::mutex> guard(sendLock_);
+    socket_.Reset();
+  }
+  winsock_.End();
+}
+
+}  // namespace orlin::phone

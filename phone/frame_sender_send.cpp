@@ -1,0 +1,84 @@
+// FrameSender: one camera frame into datagrams. Runs on the camera's streaming
+// thread; allocates nothing and copies nothing but the encoder's output.
+#include <algorithm>
+#include <utility>
+
+#include "codec/codec.h"
+#include "phone/chunk_geometry.h"
+#include "phone/frame_sender.h"
+#include "phone/sender_constants.h"
+
+namespace orlin::phone {
+namespace {
+
+void SendDatagram(SOCKET s, const BYTE* data, std::int32_t length, const sockaddr_in& to) {
+  // A failed send loses this datagram only; the stream goes on.
+  sendto(s, reinterpret_cast<const char*>(data), length, 0, reinterpret_cast<const sockaddr*>(&to),
+         sizeof to);
+}
+
+// Exchanges bytes 2 and 3 of each of the first `groups` 4-byte groups.
+void CorrectPixels(BYTE* frame, std::int32_t groups) {
+  for (std::int32_t i = 0; i < groups; ++i) std::swap(frame[4 * i + 2], frame[4 * i + 3]);
+}
+
+}  // namespace
+
+HRESULT FrameSender::SendSample(IMediaSample* sample) {
+  if (sample == nullptr) return E_POINTER;
+  BYTE* frame = nullptr;
+  if (FAILED(sample->GetPointer(&frame)) || frame == nullptr) return S_OK;
+  // What the camera's buffer really holds: nothing past it is ever read.
+  const std::int64_t bufferBytes = std::max<LONG>(sample->GetSize(), 0);
+
+  std::lock_guard<std::mutex> guard(sendLock_);
+  if (!socket_.Valid() || !destinationResolved_) return S_OK;
+
+  if (pixelCorrection_ != 0 && std::int64_t{swapCount_} * 4 <= bufferBytes) {
+    CorrectPixels(frame, swapCount_);
+  }
+  if (compression_ != 0) {
+    // The encoder reads the whole YV12 picture: a short buffer skips the frame.
+    if (static_cast<std::int64_t>(codec::PictureBytes(format_.Width, format_.Height)) <= bufferBytes) {
+      SendCompressed(frame, destination_);
+    }
+  } else if (std::int64_t{chunkCount_} * chunkSize_ <= bufferBytes) {
+    SendChunks(frame, destination_);
+  }
+  return S_OK;
+}
+
+void FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination) {
+  BYTE* datagram = compressBuffer_.get();
+  std::int32_t length = compressBufferSize_ - kCompressedHeaderBytes;
+  // The result is not needed: the returned length is always a usable prefix.
+  codec::CompressFrame(frame, format_.Width, format_.Height, numReductions_,
+                       datagram + kCompressedHeaderBytes, &length);
+  // Longer output is cut at the largest datagram IPv4 carries; the length field
+  // then gives the payload actually sent.
+  const std::int32_t datagramBytes =
+      std::min(std::max(length, std::int32_t{0}) + kCompressedHeaderBytes, kMaxUdpPayloadBytes);
+  const std::int32_t payloadBytes = sendLength_ != 0 ? datagramBytes - kCompressedHeaderBytes : 0;
+  datagram[0] = kCompressedMarker0;
+  datagram[1] = kCompressedMarker1;
+  datagram[2] = static_cast<BYTE>(payloadBytes & 0xFF);
+  datagram[3] = static_cast<BYTE>((payloadBytes >> 8) & 0xFF);
+  SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
+}
+
+void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
+  if (chunkCount_ == 1) {
+    SendDatagram(socket_.Get(), frame, chunkSize_, destination);
+    return;
+  }
+  // Slices go out in place, first slice first; the low nibble of each slice's
+  // last byte counts down to 1 so the PC can check their order.
+  BYTE* slice = frame;
+  for (std::int32_t k = chunkCount_; k >= 1; --k, slice += chunkSize_) {
+    BYTE& last = slice[chunkSize_ - 1];
+    last = TagChunkByte(last, k);
+    SendDatagram(socket_.Get(), slice, chunkSize_, destination);
+  }
+}
+
+}  // namespace orlin::phone
