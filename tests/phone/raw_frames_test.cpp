@@ -1,0 +1,137 @@
+// Uncompressed frames on the wire: counted chunks sliced from the camera buffer.
+#include <gtest/gtest.h>
+
+#include "phone/chunk_geometry.h"
+#include "tests/phone/support/sender_fixture.h"
+#include "tests/support/test_data.h"
+
+namespace orlin::test {
+namespace {
+
+using phone::kFourCCYUY2;
+using phone::kFourCCYV12;
+
+using RawFrames = SenderFixture;
+
+TEST_F(RawFrames, SmallFrameGoesOutAsOneUntaggedDatagram) {
+  Connect(kFourCCYV12, 176, 144, 38016, /*compression=*/0);
+  std::vector<std::uint8_t> frame = ReadTestFrame("coffee", 176, 144);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(1);
+  ASSERT_EQ(datagrams.size(), 1u);
+  EXPECT_EQ(datagrams[0], original);
+}
+
+TEST_F(RawFrames, LargeFrameGoesOutInCountedChunksFirstSliceFirst) {
+  Connect(kFourCCYUY2, 320, 240, 153600);
+  EXPECT_EQ(sender_.Compression(), 0) << "YUY2 is never compressed";
+  EXPECT_EQ(sender_.ChunkCount(), 3);
+  EXPECT_EQ(sender_.ChunkSize(), 51200);
+  std::vector<std::uint8_t> frame = NoiseFrame(153600, 1);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(3);
+  ASSERT_EQ(datagrams.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    const Datagram& d = datagrams[static_cast<std::size_t>(i)];
+    ASSERT_EQ(d.size(), 51200u);
+    const auto slice = original.begin() + i * 51200;
+    EXPECT_TRUE(std::equal(d.begin(), d.end() - 1, slice)) << "chunk " << i;
+    EXPECT_EQ(d.back() & 0x0F, 3 - i) << "countdown tag of chunk " << i;
+    EXPECT_EQ(d.back() & 0xF0, slice[51199] & 0xF0) << "the high nibble is the frame's own";
+  }
+}
+
+TEST_F(RawFrames, TrailingBytesThatDoNotFillAChunkAreNotSent) {
+  Connect(kFourCCYUY2, 0x101, 0x101, 131041);
+  std::vector<std::uint8_t> frame = NoiseFrame(131041, 2);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(3);
+  ASSERT_EQ(datagrams.size(), 3u);
+  std::size_t total = 0;
+  for (const Datagram& d : datagrams) {
+    EXPECT_EQ(d.size(), 43680u);
+    total += d.size();
+  }
+  EXPECT_EQ(total, 131040u);
+  EXPECT_TRUE(std::equal(datagrams[2].begin(), datagrams[2].end() - 1, original.begin() + 2 * 43680));
+}
+
+TEST_F(RawFrames, TagsOfSixteenOrMoreChunksSpillIntoTheHighNibble) {
+  // 1,100,000 bytes: 17 chunks of 64,705, 15 bytes left over.
+  Connect(kFourCCYUY2, 1000, 550, 1100000);
+  ASSERT_EQ(sender_.ChunkCount(), 17);
+  std::vector<std::uint8_t> frame = NoiseFrame(1100000, 3);
+  frame[64705 - 1] = 0xE7;      // first chunk, k = 17
+  frame[2 * 64705 - 1] = 0x2A;  // second chunk, k = 16
+  frame[3 * 64705 - 1] = 0x5B;  // third chunk, k = 15
+  Send(frame);
+  const auto datagrams = Take(17);
+  ASSERT_EQ(datagrams.size(), 17u);
+  EXPECT_EQ(datagrams[0].back(), 0xF1);  // 0xE0 | 17
+  EXPECT_EQ(datagrams[1].back(), 0x30);  // 0x20 | 16
+  EXPECT_EQ(datagrams[2].back(), 0x5F);  // 0x50 | 15
+  EXPECT_EQ(datagrams[16].back() & 0x0F, 1);
+}
+
+TEST_F(RawFrames, TenChunksOfAVgaYuy2FrameArriveWhole) {
+  Connect(kFourCCYUY2, 640, 480, 614400);
+  std::vector<std::uint8_t> frame = NoiseFrame(614400, 4);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(10);
+  ASSERT_EQ(datagrams.size(), 10u);
+  for (std::size_t i = 0; i < 10; ++i) {
+    ASSERT_EQ(datagrams[i].size(), 61440u);
+    EXPECT_TRUE(std::equal(datagrams[i].begin(), datagrams[i].end() - 1, original.begin() + i * 61440));
+    EXPECT_EQ(datagrams[i].back(), phone::TagChunkByte(original[i * 61440 + 61439], 10 - static_cast<int>(i)));
+  }
+}
+
+TEST_F(RawFrames, PixelCorrectionSwapsBytesTwoAndThreeOfTheLumaGroupsOnly) {
+  Connect(kFourCCYV12, 176, 144, 38016, /*compression=*/0, /*pixelCorrection=*/1);
+  std::vector<std::uint8_t> frame = ReadTestFrame("cups", 176, 144);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(1);
+  ASSERT_EQ(datagrams.size(), 1u);
+  const Datagram& d = datagrams[0];
+  ASSERT_EQ(d.size(), original.size());
+  for (std::size_t i = 0; i < 176 * 144; i += 4) {
+    ASSERT_EQ(d[i], original[i]);
+    ASSERT_EQ(d[i + 1], original[i + 1]);
+    ASSERT_EQ(d[i + 2], original[i + 3]) << "group at " << i;
+    ASSERT_EQ(d[i + 3], original[i + 2]) << "group at " << i;
+  }
+  EXPECT_TRUE(std::equal(d.begin() + 176 * 144, d.end(), original.begin() + 176 * 144));
+}
+
+TEST_F(RawFrames, PixelCorrectionStaysInsideASmallerCameraBuffer) {
+  // The camera's frames are 1000 bytes although the format says 176 x 144: the
+  // correction would touch 25,344 bytes, so it is skipped and the frame sent.
+  Connect(kFourCCYUY2, 176, 144, 1000, 0, /*pixelCorrection=*/1);
+  std::vector<std::uint8_t> frame = NoiseFrame(1000, 5);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(1);
+  ASSERT_EQ(datagrams.size(), 1u);
+  EXPECT_EQ(datagrams[0], original);
+}
+
+TEST_F(RawFrames, ASampleSmallerThanTheConnectedSizeIsSkipped) {
+  Connect(kFourCCYUY2, 320, 240, 153600);
+  std::vector<std::uint8_t> shortFrame = NoiseFrame(153600, 6);
+  Send(shortFrame, 153599);  // the real buffer ends before the last chunk
+  std::vector<std::uint8_t> frame = NoiseFrame(153600, 7);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = Take(3);
+  ASSERT_EQ(datagrams.size(), 3u);
+  EXPECT_TRUE(std::equal(datagrams[0].begin(), datagrams[0].end() - 1, original.begin()))
+      << "the first datagram belongs to the whole frame";
+}
+
+}  // namespace
+}  // namespace orlin::test

@@ -1,0 +1,53 @@
+// A FrameSender wired to a scripted camera and a receiving socket on
+// 127.0.0.1:4444, with its messages caught instead of shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "orlin/message_box.h"
+#include "phone/frame_sender.h"
+#include "phone/sample_grabber_pin.h"
+#include "phone/sender_constants.h"
+#include "tests/phone/support/camera_script.h"
+#include "tests/phone/support/datagram_receiver.h"
+
+namespace orlin::test {
+
+struct CaughtMessage {
+  std::u16string text;
+  std::u16string caption;
+  UINT type = 0;
+};
+
+// Deterministic bytes that look like camera noise.
+std::vector<std::uint8_t> NoiseFrame(std::size_t bytes, std::uint32_t seed);
+
+// UTF-16 text of a wide string, for comparisons on both platforms.
+std::u16string Text(LPCWSTR text);
+
+class SenderFixture : public ::testing::Test {
+ protected:
+  SenderFixture();
+
+  // The camera offers one video type; the sender accepts it (FourCC 0 takes the
+  // first offered) with the given codec request; then the network opens.
+  void Connect(std::uint32_t fourCC, int width, int height, std::int32_t sampleSize,
+               std::int32_t compression = 1, std::int32_t pixelCorrection = 0,
+               std::int32_t numReductions = 2);
+  // Hands one frame to the pin as the camera would.
+  void Send(std::vector<std::uint8_t>& frame);
+  void Send(std::vector<std::uint8_t>& frame, LONG reportedSize);
+  std::vector<Datagram> Take(std::size_t count) { return receiver_.Take(count); }
+
+  DatagramReceiver receiver_{phone::kStreamPort};
+  phone::FrameSender sender_;
+  std::vector<CaughtMessage> messages_;
+  ScopedMessageBoxHook hook_;
+};
+
+}  // namespace orlin::test

@@ -1,0 +1,84 @@
+// Winsock behaviour the sender and receiver rely on, over loopback on a free
+// port: the IPv4 datagram limit, errors by their Winsock numbers, time-outs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+#include "orlin/winsock.h"
+
+namespace {
+
+class Loopback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(winsock_.Start(), 0);
+    receiver_.Reset(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    sender_.Reset(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    ASSERT_TRUE(receiver_.Valid());
+    ASSERT_TRUE(sender_.Valid());
+    const int bytes = 1 << 20;
+    setsockopt(receiver_.Get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+               sizeof bytes);
+    address_.sin_family = AF_INET;
+    address_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(receiver_.Get(), reinterpret_cast<const sockaddr*>(&address_), sizeof address_), 0);
+    socklen_t length = sizeof address_;
+    ASSERT_EQ(getsockname(receiver_.Get(), reinterpret_cast<sockaddr*>(&address_), &length), 0);
+    ASSERT_EQ(orlin::SetReceiveTimeout(receiver_.Get(), 2000), 0);
+  }
+
+  int SendBytes(int count) {
+    std::vector<char> data(static_cast<std::size_t>(count), 'x');
+    return sendto(sender_.Get(), data.data(), count, 0, reinterpret_cast<const sockaddr*>(&address_),
+                  sizeof address_);
+  }
+
+  orlin::WinsockSession winsock_;
+  orlin::SocketHandle receiver_;
+  orlin::SocketHandle sender_;
+  sockaddr_in address_{};
+};
+
+TEST_F(Loopback, TheLargestIpv4DatagramIsSentAndOneByteMoreIsRefused) {
+  EXPECT_EQ(SendBytes(65507), 65507);
+  std::vector<char> buffer(65536);
+  EXPECT_EQ(recvfrom(receiver_.Get(), buffer.data(), 65536, 0, nullptr, nullptr), 65507);
+
+  EXPECT_EQ(SendBytes(65508), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+  EXPECT_EQ(SendBytes(65520), SOCKET_ERROR) << "the old cut of compressed datagrams";
+}
+
+TEST_F(Loopback, AReceiveTimeOutReadsAsWsaeTimedOut) {
+  ASSERT_EQ(orlin::SetReceiveTimeout(receiver_.Get(), 200), 0);
+  char byte = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(recvfrom(receiver_.Get(), &byte, 1, 0, nullptr, nullptr), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAETIMEDOUT);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(150));
+  EXPECT_LT(waited, std::chrono::seconds(2));
+}
+
+TEST_F(Loopback, ClosedSocketsAreClosedOnce) {
+  orlin::SocketHandle moved(std::move(sender_));
+  EXPECT_FALSE(sender_.Valid());
+  EXPECT_TRUE(moved.Valid());
+  const SOCKET raw = moved.Release();
+  EXPECT_FALSE(moved.Valid());
+  EXPECT_EQ(closesocket(raw), 0);
+}
+
+TEST(HostNames, WideNamesConvertWithinTheirBuffer) {
+  char buffer[32];
+  EXPECT_TRUE(orlin::HostNameToAnsi(ORLIN_TEXT("desktop-pc.local"), buffer, sizeof buffer));
+  EXPECT_STREQ(buffer, "desktop-pc.local");
+  EXPECT_TRUE(orlin::HostNameToAnsi(ORLIN_TEXT("0123456789012345678901234567890"), buffer, 32));
+  char small[8];
+  EXPECT_FALSE(orlin::HostNameToAnsi(ORLIN_TEXT("desktop-pc.local"), small, sizeof small));
+  EXPECT_STREQ(small, "") << "a name that does not fit is not resolved cut short";
+}
+
+}  // namespace
