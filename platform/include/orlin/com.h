@@ -20,6 +20,7 @@
 using DWORD_PTR = std::uintptr_t;
 using ULONG_PTR = std::uintptr_t;
 using SIZE_T = std::size_t;
+using LONG_PTR = std::intptr_t;
 
 struct GUID {
   std::uint32_t Data1;
@@ -79,6 +80,13 @@ struct IUnknown {
 struct IPersist : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) = 0;
 };
+
+// Where CoCreateInstance may look for a class; only in-process servers exist here.
+enum CLSCTX { CLSCTX_INPROC_SERVER = 0x1 };
+
+// Creates an object of a registered class and asks it for one interface.
+HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid,
+                         void** ppv);
 
 // Task memory: blocks that cross a COM boundary (media type formats, names).
 void* CoTaskMemAlloc(SIZE_T size);

@@ -71,6 +71,7 @@ struct IEnumMediaTypes;
 struct IMediaSample;
 struct IMemAllocator;
 struct IReferenceClock;
+struct IEnumFilters;  // referenced by IFilterGraph only
 
 struct PIN_INFO {
   IBaseFilter* pFilter;  // holds a reference
@@ -200,6 +201,45 @@ struct IMemInputPin : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE ReceiveCanBlock() = 0;
 };
 
+struct IFilterGraph : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter* pFilter, LPCWSTR pName) = 0;
+  virtual HRESULT STDMETHODCALLTYPE RemoveFilter(IBaseFilter* pFilter) = 0;
+  virtual HRESULT STDMETHODCALLTYPE EnumFilters(IEnumFilters** ppEnum) = 0;
+  virtual HRESULT STDMETHODCALLTYPE FindFilterByName(LPCWSTR pName, IBaseFilter** ppFilter) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ConnectDirect(IPin* ppinOut, IPin* ppinIn,
+                                                  const AM_MEDIA_TYPE* pmt) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Reconnect(IPin* ppin) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Disconnect(IPin* ppin) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() = 0;
+};
+
+struct IMediaEventSink : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Notify(LONG EventCode, LONG_PTR EventParam1,
+                                           LONG_PTR EventParam2) = 0;
+};
+
+enum QualityMessageType { Famine = 0, Flood = 1 };
+
+struct Quality {
+  QualityMessageType Type;
+  LONG Proportion;
+  REFERENCE_TIME Late;
+  REFERENCE_TIME TimeStamp;
+};
+
+struct IQualityControl : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Notify(IBaseFilter* pSelf, Quality q) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetSink(IQualityControl* piqc) = 0;
+};
+
+struct IAMovieSetup : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Register() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unregister() = 0;
+};
+
+// Event codes a filter sends to its graph's event sink.
+#define EC_ERRORABORT 0x03
+
 // Interface identifiers.
 inline constexpr IID IID_IPin = {0x56a86891, 0x0ad4, 0x11ce,
                                  {0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
@@ -219,8 +259,18 @@ inline constexpr IID IID_IMemInputPin = {0x56a8689d, 0x0ad4, 0x11ce,
                                          {0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
 inline constexpr IID IID_IFilterGraph = {0x56a8689f, 0x0ad4, 0x11ce,
                                          {0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
+inline constexpr IID IID_IMediaEventSink = {0x56a868a2, 0x0ad4, 0x11ce,
+                                            {0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
+inline constexpr IID IID_IQualityControl = {0x56a868a5, 0x0ad4, 0x11ce,
+                                            {0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
+inline constexpr IID IID_IAMovieSetup = {0xa3d8cec0, 0x7e5a, 0x11cf,
+                                         {0xbb, 0xc5, 0x00, 0x80, 0x5f, 0x6c, 0xef, 0x20}};
 inline constexpr IID IID_IEnumMediaTypes = {0x89c31040, 0x846b, 0x11ce,
                                             {0x97, 0xd3, 0x00, 0xaa, 0x00, 0x55, 0x59, 0x5a}};
+
+// The platform's memory allocator class (an in-process server).
+inline constexpr CLSID CLSID_MemoryAllocator = {0x1e651cc0, 0xb199, 0x11d0,
+                                                {0x82, 0x12, 0x00, 0xc0, 0x4f, 0xc3, 0x2c, 0x45}};
 
 // Media types, format types and subtypes. A FourCC subtype is the FourCC in
 // Data1 followed by the fixed tail of the FourCC family.
