@@ -59,20 +59,19 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
     const std::uint32_t window = reader.Peek32();
     const int prefix = std::countl_zero(window);
     if (prefix > 15 || std::uint64_t(prefix) >= reader.BitsLeft()) return false;
-    int suffixBits = suffixLength;
-    if (prefix == 15) {
-      suffixBits = 12;
-    } else if (prefix == 14 && suffixLength == 0) {
-      suffixBits = 4;
-    }
-    int levelCode = prefix << suffixLength;
-    if (suffixBits > 0) levelCode += int((window << (prefix + 1)) >> (32 - suffixBits));
+    // Written as selects rather than branches: which case a level falls in is
+    // as unpredictable as the picture.
+    const int escape = prefix == 15;
+    const int shortEscape = prefix == 14 && suffixLength == 0;
+    const int suffixBits = escape ? 12 : (shortEscape ? 4 : suffixLength);
+    const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
+    const int suffix = int(std::uint64_t{afterPrefix} >> (32 - suffixBits));
     reader.Skip(prefix + 1 + suffixBits);
-    if (prefix == 15 && suffixLength == 0) levelCode += 15;
-    const int level = (levelCode & 1) ? -((levelCode + 1) >> 1) : (levelCode >> 1) + 1;
-    levels[i] = level;
-    const int magnitude = level < 0 ? -level : level;
-    if (magnitude > kSuffixThreshold[suffixLength]) ++suffixLength;
+    const int levelCode = (prefix << suffixLength) + suffix + ((escape && suffixLength == 0) ? 15 : 0);
+    const int magnitude = (levelCode >> 1) + 1;
+    const int negative = -(levelCode & 1);
+    levels[i] = (magnitude ^ negative) - negative;
+    suffixLength += magnitude > kSuffixThreshold[suffixLength] ? 1 : 0;
   }
 
   int zerosLeft = 0;

@@ -22,10 +22,19 @@ namespace {
 
 inline int HighestBit(unsigned mask) { return 31 - std::countl_zero(mask); }
 
+// Set bits of a 16-bit mask. std::popcount becomes a library call on targets
+// without the POPCNT instruction, which SSE2-level x86 does not promise.
+inline int CountBits16(unsigned mask) {
+  mask = mask - ((mask >> 1) & 0x5555u);
+  mask = (mask & 0x3333u) + ((mask >> 2) & 0x3333u);
+  mask = (mask + (mask >> 4)) & 0x0F0Fu;
+  return int((mask + (mask >> 8)) & 0x1Fu);
+}
+
 // Codes one quantised block whose nonzero levels are `nonzero` (scan order,
 // already limited to the kept positions).
 inline void CodeBlock(BitWriter& writer, const QuantisedBlock& block, unsigned nonzero, int nC) {
-  const int count = std::popcount(nonzero);
+  const int count = CountBits16(nonzero);
   if (count == 0) {
     if (nC >= 8) {
       writer.Put(kFixedCoeffTokenZero, kFixedCoeffTokenBits);
@@ -142,7 +151,7 @@ class FrameEncoder {
         const int above = by == 0 ? kNoNeighbour : count_row_[bx];
         const unsigned nonzero = blocks_[bx].nonzero & kept;
         CodeBlock(writer, blocks_[bx], nonzero, PredictCount(left, above));
-        left = count_row_[bx] = static_cast<std::uint8_t>(std::popcount(nonzero));
+        left = count_row_[bx] = static_cast<std::uint8_t>(CountBits16(nonzero));
       }
     }
     writer_ = writer;
