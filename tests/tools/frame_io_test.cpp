@@ -140,7 +140,7 @@ TEST_F(FrameCoderTest, CutPayloadDecodesWithoutReadingPastItsBuffer) {
   cut.assign(full.begin(), full.begin() + std::ptrdiff_t(full.size() / 2));
   cut.shrink_to_fit();
   coder_.Decode(full, full.size(), false, decodedFull);
-  coder_.Decode(cut, cut.size() , false, decodedCut);
+  coder_.Decode(cut, cut.size(), false, decodedCut);
   ASSERT_EQ(decodedCut.size(), coder_.FrameBytes());
   // The first rows of blocks lie well inside the first half of the payload.
   EXPECT_TRUE(std::equal(decodedFull.begin(), decodedFull.begin() + 176 * 16, decodedCut.begin()));
