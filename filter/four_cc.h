@@ -1,0 +1,19 @@
+// Four-character codes: the four ASCII codes in reading order, the first in
+// the lowest byte, as in the first 32 bits of a DirectShow video subtype.
+#pragma once
+
+#include <cstdint>
+
+namespace orlin::filter {
+
+constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d) {
+  return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
+         std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
+}
+
+inline constexpr std::uint32_t kFourCC_I420 = MakeFourCC('I', '4', '2', '0');
+inline constexpr std::uint32_t kFourCC_IYUV = MakeFourCC('I', 'Y', 'U', 'V');
+inline constexpr std::uint32_t kFourCC_YV12 = MakeFourCC('Y', 'V', '1', '2');
+inline constexpr std::uint32_t kFourCC_YUY2 = MakeFourCC('Y', 'U', 'Y', '2');
+
+}  // namespace orlin::filter

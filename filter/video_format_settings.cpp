@@ -1,0 +1,70 @@
+// Reading and writing the video format settings in the registry.
+#include "filter/video_format_settings.h"
+
+namespace orlin::filter {
+namespace {
+
+struct Field {
+  const WCHAR* name;
+  std::uint32_t VideoFormatSettings::*member;
+  DWORD type;
+};
+
+// The stored order, which is also the order of the record.
+constexpr Field kFields[] = {
+    {ORLIN_TEXT("FourCC"), &VideoFormatSettings::FourCC, REG_BINARY},
+    {ORLIN_TEXT("Width"), &VideoFormatSettings::Width, REG_DWORD},
+    {ORLIN_TEXT("Height"), &VideoFormatSettings::Height, REG_DWORD},
+    {ORLIN_TEXT("BitsPerPixel"), &VideoFormatSettings::BitsPerPixel, REG_DWORD},
+    {ORLIN_TEXT("Compression"), &VideoFormatSettings::Compression, REG_DWORD},
+    {ORLIN_TEXT("PixelCorrection"), &VideoFormatSettings::PixelCorrection, REG_DWORD},
+    {ORLIN_TEXT("SwapUV"), &VideoFormatSettings::SwapUV, REG_DWORD},
+};
+
+}  // namespace
+
+void ReadVideoFormatSettings(VideoFormatSettings& settings, LPCWSTR keyPath) {
+  platform::RegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
+  for (const Field& field : kFields) {
+    // Read into a buffer of our own, so that a shorter value cannot leave a
+    // field half old, half new.
+    BYTE bytes[4] = {};
+    DWORD size = sizeof bytes;
+    if (RegQueryValueExW(key.Get(), field.name, nullptr, nullptr, bytes, &size) != ERROR_SUCCESS ||
+        size != sizeof bytes) {
+      continue;
+    }
+    settings.*field.member = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
+                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+  }
+}
+
+LSTATUS WriteVideoFormatSettings(const VideoFormatSettings& settings, LPCWSTR keyPath) {
+  platform::RegistryKey key;
+  const LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_SET_VALUE,
+                                          nullptr, key.Receive(), nullptr);
+  if (created != ERROR_SUCCESS) return created;
+  LSTATUS result = ERROR_SUCCESS;
+  for (const Field& field : kFields) {
+    const std::uint32_t number = settings.*field.member;
+    const BYTE bytes[4] = {BYTE(number), BYTE(number >> 8), BYTE(number >> 16), BYTE(number >> 24)};
+    const LSTATUS status = RegSetValueExW(key.Get(), field.name, 0, field.type, bytes, sizeof bytes);
+    if (result == ERROR_SUCCESS) result = status;
+  }
+  return result;
+}
+
+void ApplyDerivedRules(VideoFormatSettings& settings) {
+  if (settings.BitsPerPixel < 8) settings.PixelCorrection = 0;
+  if (settings.BitsPerPixel < 12) settings.SwapUV = 0;
+}
+
+VideoFormatSettings LoadFilterSettings(LPCWSTR keyPath) {
+  VideoFormatSettings settings = kFilterDefaults;
+  ReadVideoFormatSettings(settings, keyPath);
+  ApplyDerivedRules(settings);
+  return settings;
+}
+
+}  // namespace orlin::filter

@@ -1,0 +1,55 @@
+// The PC's video format settings: the format the phone sends and how the
+// filter treats it. The setup tool writes them; each filter object reads them
+// once, when its output stream is made.
+#pragma once
+
+#include <cstdint>
+
+#include "filter/four_cc.h"
+#include "orlin/registry.h"
+
+namespace orlin::filter {
+
+// Seven 32-bit values, in the order they are stored.
+struct VideoFormatSettings {
+  std::uint32_t FourCC;
+  std::uint32_t Width;
+  std::uint32_t Height;
+  std::uint32_t BitsPerPixel;
+  std::uint32_t Compression;      // non-zero: the phone sends compressed frames
+  std::uint32_t PixelCorrection;  // non-zero: swap bytes 2 and 3 of each 4-byte group
+  std::uint32_t SwapUV;           // non-zero: swap the two chroma planes
+  bool operator==(const VideoFormatSettings&) const = default;
+};
+
+// What the filter runs on when nothing is stored.
+inline constexpr VideoFormatSettings kFilterDefaults{kFourCC_I420, 176, 144, 12, 1, 0, 0};
+// What the setup tool shows when nothing is stored: IYUV, the one FourCC with
+// which the filter takes compressed frames.
+inline constexpr VideoFormatSettings kSetupDefaults{kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
+
+// HKEY_LOCAL_MACHINE key of the settings.
+inline constexpr WCHAR kVideoFormatKeyPath[] = ORLIN_TEXT("SOFTWARE\\Tessaly\\Orlin\\VideoFormat");
+
+// Overwrites each field whose value is stored; the others keep what they hold.
+// A value is taken only when it is exactly 4 bytes (little-endian, whatever
+// its registry type); a missing key, a missing value or a value of any other
+// size leaves the field alone. Nothing is reported.
+void ReadVideoFormatSettings(VideoFormatSettings& settings,
+                             LPCWSTR keyPath = kVideoFormatKeyPath);
+
+// Creates the key if needed and stores all seven values (FourCC as REG_BINARY,
+// the others as REG_DWORD). Result: ERROR_SUCCESS, the failure of the key's
+// creation (nothing written), or the first failure among the seven values.
+LSTATUS WriteVideoFormatSettings(const VideoFormatSettings& settings,
+                                 LPCWSTR keyPath = kVideoFormatKeyPath);
+
+// The corrections need the bytes they exchange: PixelCorrection is forced off
+// below 8 bits per pixel, SwapUV below 12.
+void ApplyDerivedRules(VideoFormatSettings& settings);
+
+// What a filter object runs on: the filter defaults, the stored values over
+// them, then the derived rules.
+VideoFormatSettings LoadFilterSettings(LPCWSTR keyPath = kVideoFormatKeyPath);
+
+}  // namespace orlin::filter

@@ -1,0 +1,97 @@
+// Linux: the PC's settings as they stand in its hive file, written by hand.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "filter/video_format_settings.h"
+
+namespace orlin::filter {
+namespace {
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/orlin-settings-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    const char* old = std::getenv("ORLIN_PC_REGISTRY");
+    if (old != nullptr) saved_ = old;
+    setenv("ORLIN_PC_REGISTRY", Path().c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_.empty()) {
+      unsetenv("ORLIN_PC_REGISTRY");
+    } else {
+      setenv("ORLIN_PC_REGISTRY", saved_.c_str(), 1);
+    }
+    unlink(Path().c_str());
+    rmdir(dir_.c_str());
+  }
+  std::string Path() const { return dir_ + "/pc.reg"; }
+  std::string Read() const {
+    std::ifstream in(Path(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  void Write(const std::string& values) const {
+    std::ofstream(Path(), std::ios::binary)
+        << "Windows Registry Editor Version 5.00\n\n"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tessaly\\Orlin\\VideoFormat]\n"
+        << values;
+  }
+
+  std::string dir_, saved_;
+};
+
+TEST_F(SettingsFile, HandWrittenValuesOverTheDefaults) {
+  Write(
+      "\"FourCC\"=hex:49,59,55,56\n"
+      "\"Width\"=dword:00000140\n"
+      "\"Height\"=hex:f0,00,00,00,00\n"  // 5 bytes: ignored
+      "\"BitsPerPixel\"=dword:00000008\n"
+      "\"SwapUV\"=dword:00000001\n"
+      "\"Comment\"=\"the phone's format\"\n");
+  const VideoFormatSettings settings = LoadFilterSettings();
+  EXPECT_EQ(settings.FourCC, kFourCC_IYUV);
+  EXPECT_EQ(settings.Width, 320u);
+  EXPECT_EQ(settings.Height, 144u);
+  EXPECT_EQ(settings.BitsPerPixel, 8u);
+  EXPECT_EQ(settings.Compression, 1u);
+  EXPECT_EQ(settings.SwapUV, 0u) << "forced off below 12 bits per pixel";
+}
+
+TEST_F(SettingsFile, MalformedFileRunsOnDefaultsAndSurvivesTheSetupTool) {
+  Write("\"Width\"=dword:00000140\n\"Height\"=240\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LoadFilterSettings(), kFilterDefaults);
+  EXPECT_NE(WriteVideoFormatSettings(kSetupDefaults), ERROR_SUCCESS);
+  const std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find(Path() + ":5:"), std::string::npos) << message;
+
+  const std::string text = Read();
+  EXPECT_NE(text.find("\"Height\"=240"), std::string::npos) << "the damaged file was overwritten";
+}
+
+TEST_F(SettingsFile, WrittenByTheStoreAsAPersonWouldReadIt) {
+  ASSERT_EQ(WriteVideoFormatSettings(kSetupDefaults), ERROR_SUCCESS);
+  const std::string text = Read();
+  EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tessaly\\Orlin\\VideoFormat]\r\n"
+                      "\"FourCC\"=hex:49,59,55,56\r\n"
+                      "\"Width\"=dword:000000b0\r\n"
+                      "\"Height\"=dword:00000090\r\n"
+                      "\"BitsPerPixel\"=dword:0000000c\r\n"
+                      "\"Compression\"=dword:00000001\r\n"
+                      "\"PixelCorrection\"=dword:00000000\r\n"
+                      "\"SwapUV\"=dword:00000000\r\n"),
+            std::string::npos)
+      << text;
+}
+
+}  // namespace
+}  // namespace orlin::filter
