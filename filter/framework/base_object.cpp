@@ -1,0 +1,13 @@
+#include "filter/framework/base_object.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<LONG> objects_active{0};
+}  // namespace
+
+LONG CBaseObject::ObjectsActive() { return objects_active.load(); }
+
+CBaseObject::CBaseObject(const WCHAR*) { objects_active.fetch_add(1); }
+
+CBaseObject::~CBaseObject() { objects_active.fetch_sub(1); }
