@@ -45,6 +45,28 @@ inline void CodeBlock(BitWriter& writer, const QuantisedBlock& block, unsigned n
     return;
   }
 
+  if (nonzero == 1) {
+    // Over half the blocks of a camera picture carry only their DC level:
+    // coeff_token, the level (or its trailing-one sign) and total_zeros 0,
+    // without walking any masks.
+    const int level = block.levels[0];
+    const int trailingOnes = (level == 1 || level == -1) ? 1 : 0;
+    if (nC >= 8) {
+      writer.Put(std::uint32_t(trailingOnes), kFixedCoeffTokenBits);
+    } else {
+      const Vlc token = kCoeffToken[CoeffTokenTable(nC)][1][trailingOnes];
+      writer.Put(token.value, token.length);
+    }
+    const Vlc noZeros = kTotalZeros[0][0];
+    if (trailingOnes) {
+      writer.Put(((level < 0 ? 1u : 0u) << noZeros.length) | noZeros.value, 1 + noZeros.length);
+    } else {
+      const LevelCode code = FindLevelCode(level, 0);
+      writer.Put((code.bits << noZeros.length) | noZeros.value, code.length + noZeros.length);
+    }
+    return;
+  }
+
   // Trailing ones, highest frequency first, and their sign bits.
   unsigned rest = nonzero;
   int trailingOnes = 0;
