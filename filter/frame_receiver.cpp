@@ -1,0 +1,192 @@
+// The frame receiver. Every datagram comes off the network: the chunk counter
+// and the compressed header are checked, the payload length is capped to the
+// buffer, and the decoder is only ever asked to write a picture the sample holds.
+#include "filter/frame_receiver.h"
+
+#include <limits>
+#include <new>
+
+#include "codec/codec.h"
+#include "filter/four_cc.h"
+#include "orlin/dshow.h"
+#include "orlin/message_box.h"
+#include "orlin/receive_datagram.h"
+
+namespace orlin::filter {
+namespace {
+
+const WCHAR kCaption[] = ORLIN_TEXT("OrlinView");
+
+void ShowError(const WCHAR* text) { ShowMessage(nullptr, text, kCaption, MB_OK | MB_ICONERROR); }
+
+void SetIntOption(SOCKET s, int name, int value) {
+  setsockopt(s, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+std::int32_t SampleSizeOf(const VideoFormatSettings& settings) {
+  const std::int64_t bits = std::int64_t(std::int32_t(settings.Width)) *
+                            std::int64_t(std::int32_t(settings.Height)) *
+                            std::int64_t(settings.BitsPerPixel);
+  const std::int64_t bytes = bits / 8;
+  if (bytes <= 0 || bytes > std::numeric_limits<std::int32_t>::max()) return 0;
+  return std::int32_t(bytes);
+}
+
+ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings) {
+  ReceiverFormat format;
+  format.width = std::int32_t(settings.Width);
+  format.height = std::int32_t(settings.Height);
+  format.fourCC = settings.FourCC;
+  format.sampleSize = SampleSizeOf(settings);
+  format.compression = settings.Compression != 0;
+  return format;
+}
+
+FrameReceiver::FrameReceiver(const ReceiverFormat& format)
+    : format_(format), compression_(format.compression) {}
+
+bool FrameReceiver::CompressionPossible() const {
+  if (format_.fourCC != kFourCC_IYUV) return false;
+  // The decoder keeps one count per block column, and writes a whole 4:2:0
+  // picture: refuse what it cannot decode or what the sample cannot hold (a
+  // format of fewer than 12 bits per pixel).
+  if (!codec::PictureFits(format_.width, format_.height)) return false;
+  const auto picture = static_cast<std::int64_t>(codec::PictureBytes(format_.width, format_.height));
+  if (picture > format_.sampleSize) return false;
+  const std::int64_t bufferSize = std::int64_t(format_.width) * format_.height * 3 / 4;
+  return bufferSize > kPayloadMargin && bufferSize <= std::numeric_limits<std::int32_t>::max();
+}
+
+HRESULT FrameReceiver::Open() {
+  std::lock_guard<std::mutex> lock(streamLock_);
+  if (format_.sampleSize <= 0) return VFW_E_INVALIDMEDIATYPE;
+  if (winsock_.Start() != 0) {
+    ShowError(ORLIN_TEXT("WSAStartup failed"));
+    return E_FAIL;
+  }
+  socket_.Reset(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  if (!socket_.Valid()) {
+    ShowError(ORLIN_TEXT("Invalid socket"));
+    winsock_.End();
+    return E_FAIL;
+  }
+  SetIntOption(socket_.Get(), SO_REUSEADDR, 1);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(format_.port);
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  // Not checked: with the port unusable every receive fails and every sample
+  // goes out as it was.
+  bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+
+  const auto size = static_cast<std::uint32_t>(format_.sampleSize);
+  chunkCount_ = size / kMaxDatagramBytes + (size % kMaxDatagramBytes != 0 ? 1 : 0);
+  chunkSize_ = size / chunkCount_;
+
+  if (compression_) {
+    if (!CompressionPossible()) {
+      compression_ = false;
+    } else if (compressedBuffer_ == nullptr) {
+      const auto bytes = std::int32_t(std::int64_t(format_.width) * format_.height * 3 / 4);
+      compressedBuffer_.reset(new (std::nothrow) std::uint8_t[std::size_t(bytes)]());
+      if (compressedBuffer_ == nullptr) {
+        compression_ = false;
+      } else {
+        compressedBufferSize_ = bytes;
+      }
+    }
+  }
+  // Room for a whole frame: the phone sends a frame's chunks back to back, and
+  // a buffer of one chunk loses about half of such a burst on loopback. (The
+  // system may cap it; Linux at net.core.rmem_max.)
+  std::int32_t receiveBuffer = compression_ ? kMaxDatagramBytes : std::int32_t(chunkCount_ * chunkSize_);
+  if (format_.receiveBufferBytes > 0) receiveBuffer = format_.receiveBufferBytes;
+  SetIntOption(socket_.Get(), SO_RCVBUF, receiveBuffer);
+  SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
+  if (compression_) codec::InitDecoderTables();
+  return S_OK;
+}
+
+HRESULT FrameReceiver::Close() {
+  socket_.Reset();
+  winsock_.End();
+  return S_OK;
+}
+
+std::uint16_t FrameReceiver::BoundPort() const {
+  if (!socket_.Valid()) return 0;
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+  return ntohs(address.sin_port);
+}
+
+int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
+  // Each call takes one datagram: a chunk may come as several shorter ones,
+  // and one longer than the space left fails the chunk.
+  while (k > 0) {
+    const int received = ReceiveDatagram(socket_.Get(), p, int(k));
+    if (received == SOCKET_ERROR) return -1;
+    k -= std::uint32_t(received);
+    p += received;
+  }
+  return 0;
+}
+
+void FrameReceiver::FillFrame(std::uint8_t* destination) {
+  if (destination == nullptr) return;
+  std::lock_guard<std::mutex> lock(streamLock_);
+  if (!socket_.Valid() || chunkCount_ == 0) return;
+  if (compression_) {
+    FillCompressed(destination);
+  } else {
+    FillChunks(destination);
+  }
+}
+
+void FrameReceiver::FillChunks(std::uint8_t* destination) {
+  if (chunkCount_ == 1) {
+    ReceiveExactly(destination, chunkSize_);
+    return;
+  }
+  // The chunks carry n, n-1, ..., 1 in the low nibble of their last byte; a
+  // chunk out of turn is received over again in the same place.
+  std::uint8_t* p = destination;
+  std::uint32_t expected = chunkCount_;
+  int mismatches = 0;
+  for (;;) {
+    if (ReceiveExactly(p, chunkSize_) != 0) return;
+    if ((p[chunkSize_ - 1] & 0x0F) == expected) {
+      p += chunkSize_;
+      if (--expected == 0) return;
+    } else if (mismatches < kMaxCounterMismatches) {
+      ++mismatches;
+    } else {
+      return;
+    }
+  }
+}
+
+void FrameReceiver::FillCompressed(std::uint8_t* destination) {
+  std::uint8_t* buffer = compressedBuffer_.get();
+  // A datagram shorter than the header cannot be one: its first bytes would be
+  // those of an earlier datagram still in the buffer.
+  auto hasHeader = [buffer](int received) {
+    return received >= 4 && buffer[0] == 0x77 && buffer[1] == 0x88;
+  };
+  int received = ReceiveDatagram(socket_.Get(), buffer, compressedBufferSize_);
+  if (received == SOCKET_ERROR) return;
+  for (int tries = 0; !hasHeader(received); ++tries) {
+    if (tries > kMaxHeaderRetries) return;
+    received = ReceiveDatagram(socket_.Get(), buffer, compressedBufferSize_);
+    if (received == SOCKET_ERROR) return;
+  }
+  std::int32_t length = buffer[2] | (buffer[3] << 8);
+  if (length > compressedBufferSize_ - kPayloadMargin) length = compressedBufferSize_ - kPayloadMargin;
+  codec::DecompressFrame(buffer + 4, length, length == 0 ? 1 : 0, destination, format_.width,
+                         format_.height);
+}
+
+}  // namespace orlin::filter

@@ -1,0 +1,96 @@
+// The PC end of the phone's stream: fills one output sample per call from UDP
+// port 4444, by reassembling an uncompressed frame from its counted chunks or
+// by decoding one compressed-frame datagram. Owned by the output stream and
+// used only on its worker thread: Open when streaming starts, FillFrame for
+// every sample, Close when it stops.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "filter/video_format_settings.h"
+#include "orlin/com.h"
+#include "orlin/winsock.h"
+
+namespace orlin::filter {
+
+inline constexpr std::uint16_t kStreamPort = 4444;
+inline constexpr std::int32_t kMaxDatagramBytes = 65520;
+inline constexpr DWORD kReceiveTimeoutMs = 3000;
+// Datagrams looked at for one compressed frame: the first and 101 more.
+inline constexpr int kMaxHeaderRetries = 100;
+// Kept below the compressed buffer's size: the decoder may read two bytes past
+// a payload cut short, after the 4-byte header.
+inline constexpr std::int32_t kPayloadMargin = 6;
+// Chunks with the wrong counter discarded before a frame is given up.
+inline constexpr int kMaxCounterMismatches = 15;
+
+// What the stream's media type fixes for the life of the stream.
+struct ReceiverFormat {
+  std::int32_t width = 0;       // biWidth
+  std::int32_t height = 0;      // biHeight
+  std::uint32_t fourCC = 0;     // biCompression
+  std::int32_t sampleSize = 0;  // S: lSampleSize = biSizeImage
+  bool compression = false;     // the Compression setting
+  std::uint16_t port = kStreamPort;
+  // SO_RCVBUF; 0: room for a whole frame (see FrameReceiver::Open).
+  std::int32_t receiveBufferBytes = 0;
+};
+
+// width x height x bits per pixel / 8, or 0 when that is not a positive
+// 32-bit number (such a format has no sample to fill).
+std::int32_t SampleSizeOf(const VideoFormatSettings& settings);
+
+// The receiver's format for the given settings.
+ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings);
+
+class FrameReceiver {
+ public:
+  explicit FrameReceiver(const ReceiverFormat& format);
+  FrameReceiver(const FrameReceiver&) = delete;
+  FrameReceiver& operator=(const FrameReceiver&) = delete;
+
+  // Starts Winsock and binds a new socket (address reuse on, so two filters
+  // may share the port). S_OK; E_FAIL after a message when Winsock or the
+  // socket cannot be had; VFW_E_INVALIDMEDIATYPE, before anything else, for a
+  // sample size of 0 or less, which has no chunk geometry.
+  HRESULT Open();
+
+  // Fills `destination` (at least S bytes) with the next frame, as far as it
+  // arrives: nothing that fails here is reported, and what is not received
+  // keeps its previous contents.
+  void FillFrame(std::uint8_t* destination);
+
+  // Closes the socket and ends Winsock, whatever Open got; S_OK.
+  HRESULT Close();
+
+  // Compression in force: cleared for good at an open that finds the format
+  // unable to take compressed frames or no memory for their buffer.
+  bool Compression() const { return compression_; }
+  std::uint32_t ChunkCount() const { return chunkCount_; }
+  std::uint32_t ChunkSize() const { return chunkSize_; }
+  std::int32_t CompressedBufferSize() const { return compressedBufferSize_; }
+  const std::uint8_t* CompressedBuffer() const { return compressedBuffer_.get(); }
+  // The port the open socket is bound to (the given one, or the one the
+  // system chose for port 0); 0 when not bound.
+  std::uint16_t BoundPort() const;
+
+ private:
+  bool CompressionPossible() const;
+  int ReceiveExactly(std::uint8_t* p, std::uint32_t k);
+  void FillChunks(std::uint8_t* destination);
+  void FillCompressed(std::uint8_t* destination);
+
+  const ReceiverFormat format_;
+  std::mutex streamLock_;  // held by Open and by each fill, across its receives
+  WinsockSession winsock_;
+  SocketHandle socket_;
+  std::unique_ptr<std::uint8_t[]> compressedBuffer_;  // kept across opens
+  std::int32_t compressedBufferSize_ = 0;
+  std::uint32_t chunkCount_ = 0;
+  std::uint32_t chunkSize_ = 0;
+  bool compression_;
+};
+
+}  // namespace orlin::filter

@@ -1,0 +1,410 @@
+// The receiver against a scripted transport on 127.0.0.1: chunks and
+// compressed datagrams are queued, then damaged with the verbs (Drop, Reorder,
+// Duplicate, Truncate, CorruptByte) and sent while a fill waits for them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "codec/codec.h"
+#include "filter/frame_receiver.h"
+#include "orlin/dshow.h"
+
+namespace orlin::filter {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+Bytes Pattern(std::size_t size, std::uint8_t seed) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = std::uint8_t((i * 7 + seed * 31) % 253);
+  return bytes;
+}
+
+ReceiverFormat Raw(std::int32_t sampleSize) {
+  ReceiverFormat format;
+  format.width = 1;
+  format.height = sampleSize;
+  format.fourCC = kFourCC_YUY2;
+  format.sampleSize = sampleSize;
+  format.port = 0;  // a port of the system's choosing: tests never meet other streams
+  return format;
+}
+
+ReceiverFormat Compressed(std::int32_t width, std::int32_t height) {
+  ReceiverFormat format;
+  format.width = width;
+  format.height = height;
+  format.fourCC = kFourCC_IYUV;
+  format.sampleSize = width * height * 3 / 2;
+  format.compression = true;
+  format.port = 0;
+  return format;
+}
+
+class ReceiverTransport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(winsock_.Start(), 0);
+    sender_.Reset(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    ASSERT_TRUE(sender_.Valid());
+  }
+  void TearDown() override {
+    if (receiver_) receiver_->Close();
+  }
+
+  void Open(const ReceiverFormat& format) {
+    receiver_ = std::make_unique<FrameReceiver>(format);
+    ASSERT_EQ(receiver_->Open(), S_OK);
+    port_ = receiver_->BoundPort();
+    ASSERT_NE(port_, 0);
+  }
+
+  // --- The script: datagrams queued for the next Fill ---
+  // Queues a raw frame as the phone sends it: chunks tagged n, n-1, ..., 1.
+  Bytes QueueFrame(std::uint8_t seed) {
+    Bytes frame = Pattern(std::size_t(receiver_->ChunkCount()) * receiver_->ChunkSize(), seed);
+    const std::uint32_t n = receiver_->ChunkCount(), q = receiver_->ChunkSize();
+    for (std::uint32_t i = 0; i < n; ++i) {
+      if (n > 1) frame[(i + 1) * q - 1] = std::uint8_t((frame[(i + 1) * q - 1] & 0xF0) | ((n - i) & 0x0F));
+      Send(Bytes(frame.begin() + i * q, frame.begin() + (i + 1) * q));
+    }
+    return frame;
+  }
+  void Send(Bytes datagram) { script_.push_back(std::move(datagram)); }
+  void Drop(std::size_t i) { script_.erase(script_.begin() + std::ptrdiff_t(i)); }
+  void Reorder(std::size_t i, std::size_t j) { std::swap(script_[i], script_[j]); }
+  void Duplicate(std::size_t i) { script_.insert(script_.begin() + std::ptrdiff_t(i), script_[i]); }
+  void Truncate(std::size_t i, std::size_t bytes) { script_[i].resize(bytes); }
+  void CorruptByte(std::size_t i, std::size_t offset, std::uint8_t value) { script_[i][offset] = value; }
+
+  // Sends the script, one datagram at a time, while a fill runs on a worker
+  // thread (as the stream's); returns the sample. Datagrams the fill did not
+  // take stay in the socket for the next fill.
+  Bytes Fill(Bytes sample) {
+    std::thread worker([&] { receiver_->FillFrame(sample.data()); });
+    SendScript();
+    worker.join();
+    return sample;
+  }
+  void SendScript() {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port_);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (const Bytes& datagram : script_) {
+      // The receiver's socket buffer holds about one chunk: pace the sends so
+      // that what a test loses is what it dropped.
+      std::this_thread::sleep_for(std::chrono::milliseconds(4));
+      sendto(sender_.Get(), reinterpret_cast<const char*>(datagram.data()), int(datagram.size()), 0,
+             reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    script_.clear();
+  }
+
+  WinsockSession winsock_;
+  SocketHandle sender_;
+  std::unique_ptr<FrameReceiver> receiver_;
+  std::uint16_t port_ = 0;
+  std::vector<Bytes> script_;
+};
+
+TEST(ChunkGeometry, FollowsTheSampleSize) {
+  struct Case {
+    std::int32_t sampleSize;
+    std::uint32_t count, size;
+  };
+  for (const Case& c : {Case{38016, 1, 38016}, Case{65520, 1, 65520}, Case{65521, 2, 32760},
+                        Case{153600, 3, 51200}, Case{460800, 8, 57600}, Case{614400, 10, 61440}}) {
+    ReceiverFormat format = Raw(c.sampleSize);
+    FrameReceiver receiver(format);
+    ASSERT_EQ(receiver.Open(), S_OK);
+    EXPECT_EQ(receiver.ChunkCount(), c.count) << c.sampleSize;
+    EXPECT_EQ(receiver.ChunkSize(), c.size) << c.sampleSize;
+    receiver.Close();
+  }
+}
+
+TEST(FormatRefusal, SampleSizeZeroIsRefusedBeforeStreaming) {
+  for (std::int32_t size : {0, -1}) {
+    FrameReceiver receiver(Raw(size));
+    EXPECT_EQ(receiver.Open(), VFW_E_INVALIDMEDIATYPE);
+    Bytes sample(16, 0x5A);
+    receiver.FillFrame(sample.data());  // no geometry: nothing happens
+    EXPECT_EQ(sample, Bytes(16, 0x5A));
+    EXPECT_EQ(receiver.Close(), S_OK);
+  }
+  VideoFormatSettings settings = kFilterDefaults;
+  settings.BitsPerPixel = 0;
+  EXPECT_EQ(SampleSizeOf(settings), 0);
+  settings = kFilterDefaults;
+  settings.Width = 0x10000;
+  settings.Height = 0x10000;  // 2^32 pixels: no 32-bit sample size
+  EXPECT_EQ(SampleSizeOf(settings), 0);
+}
+
+TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
+  struct Case {
+    std::uint32_t fourCC;
+    std::int32_t width, height, sampleSize;
+    bool compression;
+  };
+  const Case cases[] = {
+      {kFourCC_IYUV, 176, 144, 38016, true},
+      {kFourCC_I420, 176, 144, 38016, false},     // only IYUV takes compressed frames
+      {kFourCC_IYUV, 176, 144, 176 * 144, false},  // 8 bits per pixel: the picture does not fit
+      {kFourCC_IYUV, 2048, 4, 2048 * 4 * 3 / 2, true},   // 512 block columns
+      {kFourCC_IYUV, 2052, 4, 2052 * 4 * 3 / 2, false},  // 513: past the decoder's count row
+  };
+  for (const Case& c : cases) {
+    ReceiverFormat format = Compressed(c.width, c.height);
+    format.fourCC = c.fourCC;
+    format.sampleSize = c.sampleSize;
+    FrameReceiver receiver(format);
+    ASSERT_EQ(receiver.Open(), S_OK);
+    EXPECT_EQ(receiver.Compression(), c.compression) << c.width << " x " << c.height;
+    receiver.Close();
+    ASSERT_EQ(receiver.Open(), S_OK);  // once cleared, it stays cleared
+    EXPECT_EQ(receiver.Compression(), c.compression);
+    receiver.Close();
+  }
+}
+
+TEST_F(ReceiverTransport, SingleChunkFrameArrivesWhole) {
+  Open(Raw(38016));
+  const Bytes frame = QueueFrame(1);
+  EXPECT_EQ(Fill(Bytes(38016, 0)), frame);
+}
+
+TEST_F(ReceiverTransport, ChunksArriveInPlaceWithTheirCountersAndTheTailIsNeverWritten) {
+  Open(Raw(65521));
+  const Bytes frame = QueueFrame(2);
+  const Bytes sample = Fill(Bytes(65521, 0xEE));
+  EXPECT_TRUE(std::equal(frame.begin(), frame.end(), sample.begin()));
+  EXPECT_EQ(sample[32759] & 0x0F, 2);
+  EXPECT_EQ(sample[65519] & 0x0F, 1);
+  EXPECT_EQ(sample[65520], 0xEE);
+}
+
+TEST_F(ReceiverTransport, LostChunkJoinsTwoFrames) {
+  Open(Raw(153600));  // three chunks of 51200
+  const Bytes first = QueueFrame(3);
+  const Bytes second = QueueFrame(4);
+  Drop(1);  // the first frame's chunk 2
+  // 3 taken; 1 and the next 3 discarded; then 2 and 1 of the second frame.
+  const Bytes sample = Fill(Bytes(153600, 0));
+  EXPECT_TRUE(std::equal(first.begin(), first.begin() + 51200, sample.begin()));
+  EXPECT_TRUE(std::equal(second.begin() + 51200, second.end(), sample.begin() + 51200));
+}
+
+TEST_F(ReceiverTransport, ReorderedAndDuplicatedChunksAreDiscardedUntilTheExpectedOne) {
+  Open(Raw(153600));
+  const Bytes first = QueueFrame(5);
+  const Bytes second = QueueFrame(6);
+  Reorder(1, 2);  // first frame: 3, 1, 2
+  Duplicate(4);   // second frame: 3, 2, 2, 1
+  // 3a taken, 1a discarded, 2a taken; 3b, 2b, 2b discarded; 1b taken.
+  const Bytes sample = Fill(Bytes(153600, 0));
+  EXPECT_TRUE(std::equal(first.begin(), first.begin() + 102400, sample.begin()));
+  EXPECT_TRUE(std::equal(second.begin() + 102400, second.end(), sample.begin() + 102400));
+}
+
+TEST_F(ReceiverTransport, SixteenthMismatchEndsTheFill) {
+  Open(Raw(65521));  // two chunks, counter 2 expected first
+  for (int i = 0; i < 17; ++i) {
+    Bytes chunk = Pattern(32760, std::uint8_t(i));
+    chunk.back() = std::uint8_t(0x10 * i | 1);  // counter 1: never the one expected
+    if (i == 16) chunk.back() = 0x02;          // left for the next fill
+    Send(chunk);
+  }
+  const Bytes sample = Fill(Bytes(65521, 0));
+  // Each discarded chunk was received into the same place: the 16th is there.
+  EXPECT_EQ(sample[32759], 0xF1);
+  EXPECT_TRUE(std::all_of(sample.begin() + 32760, sample.end(), [](std::uint8_t b) { return b == 0; }));
+  // The 17th was not taken by that fill: the next one starts with it.
+  Bytes rest = Pattern(32760, 99);
+  rest.back() = 0x01;
+  Send(rest);
+  const Bytes next = Fill(Bytes(65521, 0));
+  EXPECT_EQ(next[32759], 0x02);
+  EXPECT_EQ(next[65519], 0x01);
+}
+
+TEST_F(ReceiverTransport, SixteenOrMoreChunksNeverMatchAndEachFillTakesSixteen) {
+  // 983040 bytes: just over 15 x 65520, so 16 chunks of 61440 (65520-byte
+  // chunks would not fit an IPv4 datagram at all).
+  Open(Raw(16 * 61440));
+  ASSERT_EQ(receiver_->ChunkCount(), 16u);
+  ASSERT_EQ(receiver_->ChunkSize(), 61440u);
+  for (int i = 0; i < 16; ++i) {
+    Bytes chunk = Pattern(61440, std::uint8_t(i));
+    chunk.back() = std::uint8_t(16 - i);  // as the phone tags them: 16 spills into the high nibble
+    Send(chunk);
+  }
+  const auto start = Clock::now();
+  const Bytes sample = Fill(Bytes(16 * 61440, 0));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500)) << "ended by a time-out, not by the count";
+  EXPECT_EQ(sample[61439], 1) << "the 16th chunk, received where the first belongs";
+  EXPECT_TRUE(std::all_of(sample.begin() + 61440, sample.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST_F(ReceiverTransport, ChunkInShorterDatagramsAddsUpButOneTooLongFailsIt) {
+  Open(Raw(65521));
+  const Bytes frame = QueueFrame(7);
+  // Chunk 2 in two datagrams of 20000 and 12760 bytes.
+  Bytes tail(script_[0].begin() + 20000, script_[0].end());
+  Truncate(0, 20000);
+  script_.insert(script_.begin() + 1, tail);
+  Bytes sample = Fill(Bytes(65521, 0));
+  EXPECT_TRUE(std::equal(frame.begin(), frame.end(), sample.begin()));
+
+  // A truncated chunk 2 is followed by chunk 1, longer than the space left:
+  // the receive fails (as Winsock's WSAEMSGSIZE) and the fill stops there.
+  const Bytes again = QueueFrame(8);
+  Truncate(0, 30000);
+  sample = Fill(Bytes(65521, 0));
+  EXPECT_TRUE(std::equal(again.begin(), again.begin() + 30000, sample.begin()));
+  EXPECT_TRUE(std::all_of(sample.begin() + 32760, sample.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST_F(ReceiverTransport, DatagramLongerThanAChunkIsAFailedReceiveNotAChunk) {
+  Open(Raw(65521));
+  Bytes oversized = Pattern(32770, 9);
+  oversized[32759] = 0x02;  // a counter that a silently truncated receive would accept
+  Send(oversized);
+  Bytes last = Pattern(32760, 10);
+  last.back() = 0x01;
+  Send(last);
+  const Bytes sample = Fill(Bytes(65521, 0));
+  EXPECT_TRUE(std::all_of(sample.begin() + 32760, sample.end(), [](std::uint8_t b) { return b == 0; }))
+      << "the oversized datagram was taken as chunk 2";
+}
+
+TEST_F(ReceiverTransport, SilentSenderLeavesTheSampleAsItWas) {
+  Open(Raw(38016));
+  const auto start = Clock::now();
+  EXPECT_EQ(Fill(Bytes(38016, 0x33)), Bytes(38016, 0x33));
+  const auto waited = Clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(2900));
+  EXPECT_LT(waited, std::chrono::milliseconds(6000));
+}
+
+// --- Compressed frames ---
+
+// A picture that codes small: gentle luma ramps, flat chroma.
+Bytes Smooth(int width, int height, std::uint8_t seed) {
+  Bytes picture(std::size_t(width * height * 3 / 2), std::uint8_t(100 + seed));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) picture[std::size_t(y * width + x)] = std::uint8_t(60 + seed + 2 * x + y);
+  }
+  return picture;
+}
+
+Bytes Encode(const Bytes& picture, int width, int height, int level, bool withLength) {
+  Bytes datagram(65520);
+  std::int32_t length = std::int32_t(datagram.size()) - 4;
+  codec::CompressFrame(picture.data(), width, height, level, datagram.data() + 4, &length);
+  datagram.resize(std::size_t(length) + 4);
+  const std::int32_t field = withLength ? length : 0;
+  datagram[0] = 0x77;
+  datagram[1] = 0x88;
+  datagram[2] = std::uint8_t(field);
+  datagram[3] = std::uint8_t(field >> 8);
+  return datagram;
+}
+
+Bytes Decoded(const Bytes& datagram, int width, int height, Bytes sample) {
+  Bytes payload(datagram.begin() + 4, datagram.end());
+  payload.resize(payload.size() + 2 + std::size_t(width * height), 0);
+  const std::int32_t length = datagram[2] | (datagram[3] << 8);
+  codec::DecompressFrame(payload.data(), length, length == 0, sample.data(), width, height);
+  return sample;
+}
+
+TEST_F(ReceiverTransport, CompressedFrameDecodesIntoTheSampleAtEveryLevel) {
+  Open(Compressed(32, 16));
+  const Bytes picture = Smooth(32, 16, 11);
+  for (int level = 0; level <= 3; ++level) {
+    const Bytes datagram = Encode(picture, 32, 16, level, level < 3);
+    ASSERT_LE(datagram.size(), 384u - 6 + 4);
+    Send(datagram);
+    const Bytes expected = Decoded(datagram, 32, 16, Bytes(768, 0));
+    EXPECT_EQ(Fill(Bytes(768, 0)), expected) << "level " << level;
+  }
+}
+
+TEST_F(ReceiverTransport, HeaderScanGivesUpAfter102Datagrams) {
+  Open(Compressed(16, 16));
+  const Bytes picture = Smooth(16, 16, 12);
+  const Bytes good = Encode(picture, 16, 16, 1, true);
+  const Bytes expected = Decoded(good, 16, 16, Bytes(384, 0));
+
+  for (int i = 0; i < 100; ++i) Send(Pattern(40, std::uint8_t(i)));
+  CorruptByte(0, 0, 0x77);
+  CorruptByte(0, 1, 0x89);    // almost a header
+  Send(Bytes{0x77, 0x88});    // a header too short to be one
+  Send(good);
+  EXPECT_EQ(Fill(Bytes(384, 0)), expected) << "the 102nd datagram is still examined";
+
+  for (int i = 0; i < 102; ++i) Send(Pattern(40, std::uint8_t(i)));
+  Send(good);
+  EXPECT_EQ(Fill(Bytes(384, 0)), Bytes(384, 0)) << "the 103rd is not";
+  EXPECT_EQ(Fill(Bytes(384, 0)), expected) << "and is left for the next fill";
+}
+
+TEST_F(ReceiverTransport, LengthFieldsOverTheBufferAreCutAndZeroMeansFixedSize) {
+  Open(Compressed(16, 16));  // buffer of 192 bytes: lengths cut to 186
+  ASSERT_EQ(receiver_->CompressedBufferSize(), 192);
+  const Bytes picture = Smooth(16, 16, 13);
+  Bytes datagram = Encode(picture, 16, 16, 0, true);
+  ASSERT_LE(datagram.size(), 186u + 4);
+  const Bytes expected = Decoded(datagram, 16, 16, Bytes(384, 0));
+  datagram[2] = 0xFF;
+  datagram[3] = 0xFF;
+  Send(datagram);
+  EXPECT_EQ(Fill(Bytes(384, 0)), expected);
+
+  const Bytes fixed = Encode(picture, 16, 16, 3, false);
+  Send(fixed);
+  EXPECT_EQ(Fill(Bytes(384, 0)), Decoded(fixed, 16, 16, Bytes(384, 0)));
+}
+
+TEST_F(ReceiverTransport, SecondOpenReusesTheBufferWithANewSocket) {
+  Open(Compressed(16, 16));
+  const std::uint8_t* buffer = receiver_->CompressedBuffer();
+  ASSERT_NE(buffer, nullptr);
+  receiver_->Close();
+  EXPECT_EQ(receiver_->BoundPort(), 0);
+  ASSERT_EQ(receiver_->Open(), S_OK);
+  EXPECT_EQ(receiver_->CompressedBuffer(), buffer);
+  port_ = receiver_->BoundPort();
+  ASSERT_NE(port_, 0);
+  const Bytes datagram = Encode(Smooth(16, 16, 14), 16, 16, 2, true);
+  Send(datagram);
+  EXPECT_EQ(Fill(Bytes(384, 0)), Decoded(datagram, 16, 16, Bytes(384, 0)));
+}
+
+TEST_F(ReceiverTransport, TwoReceiversBindOnePort) {
+  Open(Raw(38016));
+  ReceiverFormat format = Raw(38016);
+  format.port = port_;
+  FrameReceiver second(format);
+  ASSERT_EQ(second.Open(), S_OK);
+  EXPECT_EQ(second.BoundPort(), port_);
+  // Whichever the network stack hands it to, one of them gets the frame.
+  const Bytes frame = QueueFrame(15);
+  Bytes one(38016, 0), two(38016, 0);
+  std::thread other([&] { second.FillFrame(two.data()); });
+  one = Fill(one);
+  other.join();
+  EXPECT_TRUE(one == frame || two == frame);
+  second.Close();
+}
+
+}  // namespace
+}  // namespace orlin::filter
