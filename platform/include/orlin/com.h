@@ -57,6 +57,7 @@ inline bool operator==(const GUID& a, const GUID& b) { return IsEqualGUID(a, b);
 #define CLASS_E_NOAGGREGATION (static_cast<HRESULT>(0x80040110))
 #define CLASS_E_CLASSNOTAVAILABLE (static_cast<HRESULT>(0x80040111))
 #define REGDB_E_CLASSNOTREG (static_cast<HRESULT>(0x80040154))
+#define CO_E_CLASSSTRING (static_cast<HRESULT>(0x800401F3))
 
 // A Win32 error as a result code: 0x80070000 with the error in the low 16 bits.
 inline HRESULT HRESULT_FROM_WIN32(unsigned long error) {
@@ -82,7 +83,28 @@ struct IPersist : public IUnknown {
 };
 
 // Where CoCreateInstance may look for a class; only in-process servers exist here.
-enum CLSCTX { CLSCTX_INPROC_SERVER = 0x1 };
+enum CLSCTX {
+  CLSCTX_INPROC_SERVER = 0x1,
+  CLSCTX_INPROC_HANDLER = 0x2,
+  CLSCTX_LOCAL_SERVER = 0x4,
+  CLSCTX_REMOTE_SERVER = 0x10
+};
+#define CLSCTX_INPROC (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)
+#define CLSCTX_ALL \
+  (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+
+// Apartment flags of CoInitializeEx; every thread here is free-threaded alike.
+enum COINIT {
+  COINIT_MULTITHREADED = 0x0,
+  COINIT_APARTMENTTHREADED = 0x2,
+  COINIT_DISABLE_OLE1DDE = 0x4,
+  COINIT_SPEED_OVER_MEMORY = 0x8
+};
+
+HRESULT CoInitialize(LPVOID pvReserved);
+HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
+void CoUninitialize();
+void CoFreeUnusedLibraries();
 
 // Creates an object of a registered class and asks it for one interface.
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid,
@@ -91,4 +113,15 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
 // Task memory: blocks that cross a COM boundary (media type formats, names).
 void* CoTaskMemAlloc(SIZE_T size);
 void CoTaskMemFree(void* block);
+
+// GUIDs as text in the registry's braced form, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
+using OLECHAR = WCHAR;
+using LPOLESTR = OLECHAR*;
+using LPCOLESTR = const OLECHAR*;
+// Characters written including the terminator (39), or 0 when cchMax is too small.
+int StringFromGUID2(REFGUID rguid, LPOLESTR lpsz, int cchMax);
+// S_OK, or CO_E_CLASSSTRING for text not in the braced form; a null text gives GUID_NULL.
+HRESULT CLSIDFromString(LPCOLESTR lpsz, CLSID* pclsid);
+// As CLSIDFromString, but E_INVALIDARG for text not in the braced form.
+HRESULT IIDFromString(LPCOLESTR lpsz, IID* lpiid);
 #endif

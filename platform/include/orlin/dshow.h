@@ -271,6 +271,9 @@ inline constexpr IID IID_IEnumMediaTypes = {0x89c31040, 0x846b, 0x11ce,
 // The platform's memory allocator class (an in-process server).
 inline constexpr CLSID CLSID_MemoryAllocator = {0x1e651cc0, 0xb199, 0x11d0,
                                                 {0x82, 0x12, 0x00, 0xc0, 0x4f, 0xc3, 0x2c, 0x45}};
+// The platform's reference clock class (an in-process server).
+inline constexpr CLSID CLSID_SystemClock = {0xe436ebb1, 0x524f, 0x11ce,
+                                            {0x9f, 0x53, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70}};
 
 // Media types, format types and subtypes. A FourCC subtype is the FourCC in
 // Data1 followed by the fixed tail of the FourCC family.
@@ -333,4 +336,7 @@ inline constexpr GUID MEDIASUBTYPE_RGB32 = {0xe436eb7e, 0x524f, 0x11ce,
 #define VFW_E_SAMPLE_REJECTED_EOS (static_cast<HRESULT>(0x8004022C))
 #define VFW_E_TIMEOUT (static_cast<HRESULT>(0x8004022E))
 #define VFW_E_ENUM_OUT_OF_RANGE (static_cast<HRESULT>(0x80040230))
+#define VFW_E_SAMPLE_TIME_NOT_SET (static_cast<HRESULT>(0x80040249))
+#define VFW_E_MEDIA_TIME_NOT_SET (static_cast<HRESULT>(0x80040251))
+#define VFW_S_NO_STOP_TIME (static_cast<HRESULT>(0x00040270))
 #endif
