@@ -1,0 +1,55 @@
+// An event sink that records what filters tell their graph, for tests and for
+// orlin-view (which has no graph manager to tell). Plain COM, so the same
+// object serves natively and under Wine.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <vector>
+
+#include "orlin/dshow.h"
+
+namespace orlin {
+
+struct RecordedEvent {
+  LONG code;
+  LONG_PTR param1;
+  LONG_PTR param2;
+};
+
+class RecordingEventSink final : public IMediaEventSink {
+ public:
+  // A new sink holding one reference for the caller; none when out of memory.
+  static RecordingEventSink* Create();
+
+  RecordingEventSink(const RecordingEventSink&) = delete;
+  RecordingEventSink& operator=(const RecordingEventSink&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IMediaEventSink
+  HRESULT STDMETHODCALLTYPE Notify(LONG EventCode, LONG_PTR EventParam1,
+                                   LONG_PTR EventParam2) override;
+
+  // The events so far, oldest first.
+  std::vector<RecordedEvent> Events() const;
+  // Waits until at least count events are recorded; false when time runs out.
+  bool WaitForEvents(std::size_t count, std::chrono::milliseconds timeout) const;
+
+ private:
+  RecordingEventSink() = default;
+  ~RecordingEventSink() = default;
+
+  std::atomic<ULONG> references_{1};
+  mutable std::mutex mutex_;
+  mutable std::condition_variable recorded_;
+  std::vector<RecordedEvent> events_;
+};
+
+}  // namespace orlin
