@@ -28,7 +28,6 @@ int WSACleanup() {
   while (count > 0) {
     if (startCount.compare_exchange_weak(count, count - 1)) return 0;
   }
-  errno = 0;
   return SOCKET_ERROR;
 }
 
@@ -36,7 +35,7 @@ int closesocket(SOCKET s) { return close(s) == 0 ? 0 : SOCKET_ERROR; }
 
 int WSAGetLastError() {
   switch (errno) {
-    case 0: return startCount.load() > 0 ? 0 : WSANOTINITIALISED;
+    case 0: return 0;
     case EINTR: return WSAEINTR;
     case EBADF: return WSAENOTSOCK;
     case ENOTSOCK: return WSAENOTSOCK;
