@@ -17,9 +17,9 @@ FILTER_STATE StateOf(IBaseFilter* filter) {
 }
 
 // A sample from the pin's allocator, to see whether it is committed.
-HRESULT TryGetBuffer(CBaseOutputPin* pin) {
+HRESULT TryGetBuffer(CBaseOutputPin& pin) {
   IMediaSample* sample = nullptr;
-  const HRESULT hr = pin->Allocator()->GetBuffer(&sample, nullptr, nullptr, AM_GBF_NOWAIT);
+  const HRESULT hr = pin.Allocator()->GetBuffer(&sample, nullptr, nullptr, AM_GBF_NOWAIT);
   if (sample != nullptr) sample->Release();
   return hr;
 }
@@ -55,7 +55,7 @@ TEST_F(Worker, PauseStartsProducingAndStopEndsTheWorkerBeforeReturning) {
   EXPECT_EQ(sink->end_of_streams.load(), 0);
   const int fills = Stream()->fills.load();
   EXPECT_EQ(sink->samples.load(), fills);
-  EXPECT_EQ(TryGetBuffer(Stream()), VFW_E_NOT_COMMITTED);
+  EXPECT_EQ(TryGetBuffer(*Stream()), VFW_E_NOT_COMMITTED);
 }
 
 TEST_F(Worker, RunFromStoppedPausesFirst) {
@@ -147,7 +147,7 @@ TEST_F(Worker, FailedThreadCreationFailsPauseAndALaterPauseStartsAgain) {
   EXPECT_EQ(Stream()->destroys.load(), 1);
   EXPECT_EQ(Stream()->ExitCode(), 1u);
   EXPECT_FALSE(Stream()->ThreadExists()) << "the ended worker must be forgotten";
-  EXPECT_EQ(TryGetBuffer(Stream()), VFW_E_NOT_COMMITTED) << "the buffers must be given back";
+  EXPECT_EQ(TryGetBuffer(*Stream()), VFW_E_NOT_COMMITTED) << "the buffers must be given back";
 
   Stream()->create_result = S_OK;
   ASSERT_EQ(Filter()->Pause(), S_OK);
