@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 class MemoryAllocatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
                                IID_IMemAllocator, reinterpret_cast<void**>(&allocator_)),
               S_OK);
@@ -28,9 +29,11 @@ class MemoryAllocatorTest : public ::testing::Test {
   // Every sample has been released by the end of each test, so this is the
   // last reference and destroys the allocator.
   void TearDown() override {
-    if (allocator_ == nullptr) return;
-    allocator_->Decommit();
-    EXPECT_EQ(allocator_->Release(), 0u);
+    if (allocator_ != nullptr) {
+      allocator_->Decommit();
+      EXPECT_EQ(allocator_->Release(), 0u);
+    }
+    CoUninitialize();
   }
 
   ALLOCATOR_PROPERTIES Configure(LONG count, LONG size, LONG align = 1, LONG prefix = 0) {

@@ -23,6 +23,7 @@ struct CountedUnknown : IUnknown {
 class MediaSampleTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ASSERT_EQ(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
                                IID_IMemAllocator, reinterpret_cast<void**>(&allocator_)),
               S_OK);
@@ -37,6 +38,7 @@ class MediaSampleTest : public ::testing::Test {
     if (sample_ != nullptr) sample_->Release();
     allocator_->Decommit();
     EXPECT_EQ(allocator_->Release(), 0u);
+    CoUninitialize();
   }
 
   IMediaSample* Take() {
@@ -163,9 +165,6 @@ TEST_F(MediaSampleTest, AnswersForItsOwnInterfacesOnly) {
   void* other = &other;
   EXPECT_EQ(sample_->QueryInterface(IID_IMemAllocator, &other), E_NOINTERFACE);
   EXPECT_EQ(other, nullptr);
-  // Only the sample's own last Release hands it back.
-  EXPECT_EQ(allocator_->ReleaseBuffer(sample_), E_INVALIDARG);
-  EXPECT_EQ(allocator_->ReleaseBuffer(nullptr), E_POINTER);
 }
 
 }  // namespace
