@@ -20,13 +20,15 @@ int Quantise(int x, int quantClass) {
 }
 
 void FinishMasks(QuantisedBlock& block) {
-  unsigned nonzero = 0, ones = 0;
+  unsigned nonzero = 0, ones = 0, negative = 0;
   for (int i = 0; i < 16; ++i) {
     nonzero |= unsigned(block.levels[i] != 0) << i;
     ones |= unsigned(block.levels[i] == 1 || block.levels[i] == -1) << i;
+    negative |= unsigned(block.levels[i] < 0) << i;
   }
   block.nonzero = static_cast<std::uint16_t>(ScanMask(nonzero));
   block.ones = static_cast<std::uint16_t>(ScanMask(ones));
+  block.negative = static_cast<std::uint16_t>(ScanMask(negative));
 }
 
 #ifdef __SSE2__
@@ -62,6 +64,7 @@ inline void StoreQuantised(__m128i first, __m128i second, QuantisedBlock& block)
   const __m128i one = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(1)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(-1)));
   block.nonzero = static_cast<std::uint16_t>(ScanMask(~unsigned(_mm_movemask_epi8(zero)) & 0xFFFFu));
   block.ones = static_cast<std::uint16_t>(ScanMask(unsigned(_mm_movemask_epi8(one))));
+  block.negative = static_cast<std::uint16_t>(ScanMask(unsigned(_mm_movemask_epi8(bytes))));
 }
 
 // Two blocks side by side: lanes 0-3 hold the left block, lanes 4-7 the right.

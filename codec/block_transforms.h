@@ -8,12 +8,13 @@
 
 namespace orlin::codec {
 
-// Quantised levels of one block and which of them are nonzero or +-1, as masks
-// by scan position (bit i: scan position i).
+// Quantised levels of one block and which of them are nonzero, +-1 or
+// negative, as masks by scan position (bit i: scan position i).
 struct QuantisedBlock {
   std::int16_t levels[16];  // column-major
   std::uint16_t nonzero;
   std::uint16_t ones;
+  std::uint16_t negative;
 };
 
 // Forward transform and quantisation of `count` blocks side by side, the first

@@ -9,6 +9,7 @@
 #include <bit>
 
 #include "codec/bit_writer.h"
+#include "codec/block_codes.h"
 #include "codec/block_context.h"
 #include "codec/block_order.h"
 #include "codec/block_transforms.h"
@@ -32,61 +33,39 @@ inline int CountBits16(unsigned mask) {
 }
 
 // Codes one quantised block whose nonzero levels are `nonzero` (scan order,
-// already limited to the kept positions).
-inline void CodeBlock(BitWriter& writer, const QuantisedBlock& block, unsigned nonzero, int nC) {
+// already limited to the kept positions) with coeff_token table `table`
+// (kTokenTableOfNc).
+inline void CodeBlock(BitWriter& writer, const BlockCodes& codes, const QuantisedBlock& block, unsigned nonzero,
+                      int table) {
+  if (nonzero <= 1) {
+    // No level or only the DC level: one code, looked up whole.
+    const unsigned index = unsigned(block.levels[0] - kLevelTableMin);
+    if (index < unsigned(kLevelTableSize)) {
+      const std::uint64_t code = codes.dcOnly[table][index];
+      writer.Put(code >> 8, int(code & 0xFF));
+      return;
+    }
+  }
   const int count = CountBits16(nonzero);
-  if (count == 0) {
-    if (nC >= 8) {
-      writer.Put(kFixedCoeffTokenZero, kFixedCoeffTokenBits);
-    } else {
-      const Vlc token = kCoeffToken[CoeffTokenTable(nC)][0][0];
-      writer.Put(token.value, token.length);
-    }
-    return;
-  }
 
-  if (nonzero == 1) {
-    // Over half the blocks of a camera picture carry only their DC level:
-    // coeff_token, the level (or its trailing-one sign) and total_zeros 0,
-    // without walking any masks.
-    const int level = block.levels[0];
-    const int trailingOnes = (level == 1 || level == -1) ? 1 : 0;
-    if (nC >= 8) {
-      writer.Put(std::uint32_t(trailingOnes), kFixedCoeffTokenBits);
-    } else {
-      const Vlc token = kCoeffToken[CoeffTokenTable(nC)][1][trailingOnes];
-      writer.Put(token.value, token.length);
-    }
-    const Vlc noZeros = kTotalZeros[0][0];
-    if (trailingOnes) {
-      writer.Put(((level < 0 ? 1u : 0u) << noZeros.length) | noZeros.value, 1 + noZeros.length);
-    } else {
-      const LevelCode code = FindLevelCode(level, 0);
-      writer.Put((code.bits << noZeros.length) | noZeros.value, code.length + noZeros.length);
-    }
-    return;
-  }
-
-  // Trailing ones, highest frequency first, and their sign bits.
+  // Trailing ones: up to three +-1 levels at the top of the block, highest
+  // frequency first, with their sign bits. Three fixed steps instead of a
+  // loop whose length would be as unpredictable as the picture.
   unsigned rest = nonzero;
   int trailingOnes = 0;
   std::uint32_t signs = 0;
-  while (trailingOnes < 3 && rest != 0) {
-    const int top = HighestBit(rest);
-    if (!(block.ones >> top & 1u)) break;
-    signs = (signs << 1) | (block.levels[kScan.columnMajor[top]] < 0 ? 1u : 0u);
-    rest &= ~(1u << top);
-    ++trailingOnes;
+  unsigned inRun = 1;
+  for (int step = 0; step < 3; ++step) {
+    const int top = HighestBit(rest | 1u);
+    inRun &= unsigned(rest != 0) & (block.ones >> top);
+    signs = (signs << inRun) | (inRun & (block.negative >> top));
+    rest &= ~(inRun << top);
+    trailingOnes += int(inRun);
   }
 
   // coeff_token and the sign bits as one code.
-  if (nC >= 8) {
-    const std::uint32_t token = std::uint32_t((count - 1) * 4 + trailingOnes);
-    writer.Put((token << trailingOnes) | signs, kFixedCoeffTokenBits + trailingOnes);
-  } else {
-    const Vlc token = kCoeffToken[CoeffTokenTable(nC)][count][trailingOnes];
-    writer.Put((std::uint32_t(token.value) << trailingOnes) | signs, token.length + trailingOnes);
-  }
+  const Vlc token = codes.coeffToken[table][count][trailingOnes];
+  writer.Put((std::uint32_t(token.value) << trailingOnes) | signs, token.length + trailingOnes);
 
   int suffixLength = (count > 10 && trailingOnes < 3) ? 1 : 0;
   while (rest != 0) {
@@ -124,7 +103,10 @@ inline void CodeBlock(BitWriter& writer, const QuantisedBlock& block, unsigned n
 class FrameEncoder {
  public:
   FrameEncoder(std::uint8_t* output, std::int32_t capacity)
-      : writer_(output), output_(output), limit_(std::ptrdiff_t{capacity} - kBlockMargin) {}
+      : writer_(output, staging_),
+        codes_(GetBlockCodes()),
+        output_(output),
+        limit_(std::ptrdiff_t{capacity} - kBlockMargin) {}
 
   // Variable-length mode, levels 0 to 2. Returns the plane's result code.
   int EncodeVariable(const std::uint8_t* source, int width, int height, int level) {
@@ -172,7 +154,7 @@ class FrameEncoder {
         }
         const int above = by == 0 ? kNoNeighbour : count_row_[bx];
         const unsigned nonzero = blocks_[bx].nonzero & kept;
-        CodeBlock(writer, blocks_[bx], nonzero, PredictCount(left, above));
+        CodeBlock(writer, codes_, blocks_[bx], nonzero, kTokenTableOfNc[PredictCount(left, above)]);
         left = count_row_[bx] = static_cast<std::uint8_t>(CountBits16(nonzero));
       }
     }
@@ -180,7 +162,9 @@ class FrameEncoder {
     return ok;
   }
 
+  std::uint8_t staging_[BitWriter::kStagingBytes];
   BitWriter writer_;
+  const BlockCodes& codes_;
   std::uint8_t* output_;
   std::ptrdiff_t limit_;  // last byte offset at which a block may begin
   std::uint8_t count_row_[kMaxBlockColumns];

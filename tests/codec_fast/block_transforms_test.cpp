@@ -49,6 +49,7 @@ class BlockTransforms : public ::testing::Test {
       for (int i = 0; i < 16; ++i) ASSERT_EQ(fast[b].levels[i], plain[b].levels[i]) << "block " << b << " index " << i;
       ASSERT_EQ(fast[b].nonzero, plain[b].nonzero) << "block " << b;
       ASSERT_EQ(fast[b].ones, plain[b].ones) << "block " << b;
+      ASSERT_EQ(fast[b].negative, plain[b].negative) << "block " << b;
     }
   }
 

@@ -1,0 +1,58 @@
+#include "codec/block_codes.h"
+
+namespace orlin::codec {
+namespace {
+
+Vlc FixedCoeffToken(int totalCoeff, int trailingOnes) {
+  if (totalCoeff == 0) return Vlc{kFixedCoeffTokenZero, kFixedCoeffTokenBits};
+  if (trailingOnes > totalCoeff) return kNoCode;
+  return Vlc{std::uint16_t((totalCoeff - 1) * 4 + trailingOnes), kFixedCoeffTokenBits};
+}
+
+// Appends `length` bits of `value` to a code held as (bits << 8) | length.
+std::uint64_t Append(std::uint64_t code, std::uint64_t value, int length) {
+  const std::uint64_t bits = ((code >> 8) << length) | value;
+  return (bits << 8) | ((code & 0xFF) + std::uint64_t(length));
+}
+
+}  // namespace
+
+BlockCodes::BlockCodes() {
+  for (int table = 0; table < kTokenCodeTables; ++table) {
+    for (int totalCoeff = 0; totalCoeff <= 16; ++totalCoeff) {
+      for (int trailingOnes = 0; trailingOnes < 4; ++trailingOnes) {
+        coeffToken[table][totalCoeff][trailingOnes] = table < kCoeffTokenTables
+                                                          ? kCoeffToken[table][totalCoeff][trailingOnes]
+                                                          : FixedCoeffToken(totalCoeff, trailingOnes);
+      }
+    }
+    const Vlc noZeros = kTotalZeros[0][0];
+    for (int i = 0; i < kLevelTableSize; ++i) {
+      const int level = kLevelTableMin + i;
+      std::uint64_t code = 0;
+      if (level == 0) {
+        const Vlc token = coeffToken[table][0][0];
+        code = Append(code, token.value, token.length);
+      } else if (level == 1 || level == -1) {
+        const Vlc token = coeffToken[table][1][1];
+        code = Append(code, token.value, token.length);
+        code = Append(code, level < 0 ? 1 : 0, 1);
+        code = Append(code, noZeros.value, noZeros.length);
+      } else {
+        const Vlc token = coeffToken[table][1][0];
+        const LevelCode levelCode = LevelCodeOf(level, 0);
+        code = Append(code, token.value, token.length);
+        code = Append(code, levelCode.bits, levelCode.length);
+        code = Append(code, noZeros.value, noZeros.length);
+      }
+      dcOnly[table][i] = code;
+    }
+  }
+}
+
+const BlockCodes& GetBlockCodes() {
+  static const BlockCodes codes;
+  return codes;
+}
+
+}  // namespace orlin::codec

@@ -1,0 +1,34 @@
+// Codes the encoder writes in one piece, put together once per process from
+// the code tables: coeff_token for every nC range (the fixed-length code for
+// nC 8 and above included, so choosing it takes no branch) and whole blocks
+// that hold at most their DC level, over half the blocks of a camera picture.
+#pragma once
+
+#include <cstdint>
+
+#include "codec/cavlc_tables.h"
+#include "codec/level_codes.h"
+
+namespace orlin::codec {
+
+// The three coeff_token tables, then the fixed-length code.
+inline constexpr int kTokenCodeTables = kCoeffTokenTables + 1;
+
+// Which of them a block with a given nC (0 to 16) uses.
+inline constexpr std::uint8_t kTokenTableOfNc[17] = {0, 0, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3, 3};
+
+struct BlockCodes {
+  BlockCodes();
+  // coeff_token by table, TotalCoeff (0-16) and TrailingOnes (0-3).
+  Vlc coeffToken[kTokenCodeTables][17][4];
+  // A block whose only nonzero level, if any, is its DC level: coeff_token,
+  // the level (or a trailing one's sign) and total_zeros 0, by table and DC
+  // level (index level - kLevelTableMin; level 0 is the block with no level).
+  // Each entry is the code shifted left by 8 with its length in the low byte.
+  std::uint64_t dcOnly[kTokenCodeTables][kLevelTableSize];
+};
+
+// The process's codes, built on first use (thread-safe, never changed after).
+const BlockCodes& GetBlockCodes();
+
+}  // namespace orlin::codec
