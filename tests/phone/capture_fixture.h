@@ -1,0 +1,40 @@
+// A phone capture with a hive file of its own, the real capture filter class,
+// the test camera chosen, and its message boxes caught.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "orlin/registry.h"
+#include "phone/camera_capture.h"
+
+namespace orlin::test {
+
+class CaptureFixture : public ::testing::Test {
+ protected:
+  CaptureFixture();
+  ~CaptureFixture() override;
+
+  // Values put in the phone's hive before the capture starts, as a user's
+  // earlier session (or a hand edit) left them.
+  void StoreDword(LPCWSTR key, LPCWSTR name, DWORD value);
+  void StoreBytes(LPCWSTR key, LPCWSTR name, DWORD type, const void* data, DWORD bytes);
+  void StoreFormat(std::uint32_t fourCC, DWORD width, DWORD height);
+
+  std::vector<std::u16string> Messages();
+  // Frames the real capture filter has handed the sender so far.
+  long FramesDelivered() const;
+  // Waits until the camera has delivered `frames` more frames; false on time-out.
+  bool WaitForFrames(long frames);
+
+  std::string hivePath_;
+  std::mutex messageLock_;
+  std::vector<std::u16string> messages_;
+  ScopedMessageBoxHook hook_;
+  phone::CameraCapture capture_;
+};
+
+}  // namespace orlin::test
