@@ -203,6 +203,56 @@ TEST_F(Identity, FacesAndFixedAnswers) {
   EXPECT_EQ(filter->NotifyEvent(EC_ERRORABORT, 0, 0), E_NOTIMPL);
 }
 
+// A clock that stands still, counting its references.
+class StillClock final : public IReferenceClock {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** ppv) override {
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs); }
+  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refs); }
+  HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME* pTime) override {
+    *pTime = now;
+    return result;
+  }
+  HRESULT STDMETHODCALLTYPE AdviseTime(REFERENCE_TIME, REFERENCE_TIME, HEVENT,
+                                       DWORD_PTR*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE AdvisePeriodic(REFERENCE_TIME, REFERENCE_TIME, HSEMAPHORE,
+                                           DWORD_PTR*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD_PTR) override { return E_NOTIMPL; }
+
+  LONG refs = 1;
+  REFERENCE_TIME now = 5000;
+  HRESULT result = S_OK;
+};
+
+TEST_F(Identity, StreamTimeIsClockTimeSinceTheRunStarted) {
+  StillClock clock;
+  ASSERT_EQ(Filter()->SetSyncSource(&clock), S_OK);
+  EXPECT_EQ(clock.refs, 2);
+  ComPtr<IReferenceClock> got;
+  ASSERT_EQ(Filter()->GetSyncSource(got.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(got.Get(), &clock);
+  got.Reset();
+
+  REFERENCE_TIME now = 0;
+  ASSERT_EQ(Filter()->Run(1000), S_OK);
+  EXPECT_EQ(filter->StreamTime(&now), S_OK);
+  EXPECT_EQ(now, 4000);
+  clock.result = E_ACCESSDENIED;
+  EXPECT_EQ(filter->StreamTime(&now), E_ACCESSDENIED);
+
+  ASSERT_EQ(Filter()->SetSyncSource(nullptr), S_OK);
+  EXPECT_EQ(clock.refs, 1);
+  EXPECT_EQ(Filter()->GetSyncSource(got.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_FALSE(got);
+}
+
 TEST_F(Identity, PinReferencesKeepTheWholeFilterAlive) {
   EXPECT_GE(Pin()->AddRef(), 2u);
   EXPECT_EQ(Filter()->Release(), 1u) << "the pin's reference counts on the filter";
