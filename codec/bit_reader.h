@@ -2,11 +2,16 @@
 // off the network. The reader may run past the payload (a frame cut short):
 // bits there come from the two bytes after the payload, which the caller keeps
 // readable, and are zero beyond them. It never touches any byte further on.
+//
+// Those checks cost a branch and a slow load on every look-ahead; a caller that
+// knows it is far from the end (FarFromEnd) uses the unchecked look-ahead.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#include "codec/byte_order.h"
 
 namespace orlin::codec {
 
@@ -20,18 +25,23 @@ class BitReader {
         end_bit_(static_cast<std::uint64_t>(length) * 8),
         readable_(length + kReadableTail) {}
 
-  // The next 32 bits, most significant first, without consuming them.
+  // True while the next `bytes` bytes lie inside the payload: every look-ahead
+  // until that many bytes are consumed may then go unchecked.
+  bool FarFromEnd(std::size_t bytes) const { return (pos_ >> 3) + bytes <= end_bit_ >> 3; }
+
+  // The next 32 bits, most significant first, without consuming them. With
+  // kUnchecked, only while FarFromEnd(consumed bytes + 8) held.
+  template <bool kUnchecked = false>
   std::uint32_t Peek32() const {
+    if constexpr (kUnchecked) {
+      const std::uint64_t window = LoadBigEndian64(data_ + (pos_ >> 3));
+      return static_cast<std::uint32_t>((window << (pos_ & 7)) >> 32);
+    }
     const std::size_t byte = static_cast<std::size_t>(pos_ >> 3);
     const unsigned shift = static_cast<unsigned>(pos_ & 7);
     std::uint64_t window;
     if (byte + 8 <= readable_) {
-      std::uint8_t b[8];
-      std::memcpy(b, data_ + byte, 8);
-      window = (std::uint64_t{b[0]} << 56) | (std::uint64_t{b[1]} << 48) |
-               (std::uint64_t{b[2]} << 40) | (std::uint64_t{b[3]} << 32) |
-               (std::uint64_t{b[4]} << 24) | (std::uint64_t{b[5]} << 16) |
-               (std::uint64_t{b[6]} << 8) | std::uint64_t{b[7]};
+      window = LoadBigEndian64(data_ + byte);
     } else {
       window = 0;
       for (std::size_t i = 0; i < 5; ++i) {
@@ -43,15 +53,19 @@ class BitReader {
     return static_cast<std::uint32_t>((window << shift) >> 32);
   }
 
-  // The next n bits (1 to 25) as an unsigned number.
-  std::uint32_t Peek(int n) const { return Peek32() >> (32 - n); }
+  // The next n bits (0 to 25) as an unsigned number.
+  template <bool kUnchecked = false>
+  std::uint32_t Peek(int n) const {
+    return static_cast<std::uint32_t>(std::uint64_t{Peek32<kUnchecked>()} >> (32 - n));
+  }
 
   // Consumes n bits. Running past the payload is not an error here: the next
   // parse step that needs real data fails instead.
   void Skip(int n) { pos_ += static_cast<std::uint64_t>(n); }
 
+  template <bool kUnchecked = false>
   std::uint32_t Read(int n) {
-    const std::uint32_t value = Peek(n);
+    const std::uint32_t value = Peek<kUnchecked>(n);
     Skip(n);
     return value;
   }

@@ -22,19 +22,73 @@
 namespace orlin::codec {
 namespace {
 
+// The most a block's syntax can take, damaged or not: coeff_token (16 bits),
+// three signs, sixteen levels of at most 28 bits, total_zeros (9) and fifteen
+// run_before codes of at most 11 bits: 641 bits.
+inline constexpr std::size_t kLongestBlockBytes = 81;
+// A block that starts this far from the end of the payload reads it with
+// unchecked 8-byte look-aheads.
+inline constexpr std::size_t kFarFromEnd = kLongestBlockBytes + 8;
+
+// One level of magnitude up to 2063 (escape included) at suffixLength 0, from
+// a window that begins with it; false when its prefix is longer than any code
+// or (near the end) runs past the payload.
+template <bool kFar>
+inline bool ReadFirstLevel(const BitReader& reader, std::uint32_t window, int& level, int& length) {
+  const int prefix = std::countl_zero(window);
+  const int escape = prefix == 15;
+  const int shortEscape = prefix == 14;
+  const int suffixBits = escape ? 12 : (shortEscape ? 4 : 0);
+  const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
+  const int suffix = int(std::uint64_t{afterPrefix} >> (32 - suffixBits));
+  const int levelCode = prefix + suffix + (escape ? 15 : 0);
+  const int magnitude = (levelCode >> 1) + 1;
+  const int negative = -(levelCode & 1);
+  level = (magnitude ^ negative) - negative;
+  length = prefix + 1 + suffixBits;
+  return prefix <= 15 && (kFar || std::uint64_t(prefix) < reader.BitsLeft());
+}
+
+// The rest of a block with one nonzero level, over half the blocks of a camera
+// picture: the level (or a trailing one's sign) and total_zeros, which is
+// its scan position. Straight-line code: no loop whose length depends on the
+// picture.
+template <bool kFar>
+inline bool ParseSingleLevel(BitReader& reader, const DecoderTables& tables, int trailingOnes,
+                             std::int16_t coefficients[16]) {
+  const std::uint32_t window = reader.Peek32<kFar>();
+  int level, length;
+  const bool levelOk = ReadFirstLevel<kFar>(reader, window, level, length);
+  if (trailingOnes) {
+    level = window >> 31 ? -1 : 1;
+    length = 1;
+  } else if (!levelOk) {
+    return false;
+  }
+  reader.Skip(length);
+  const DecodedCode zeros = tables.totalZeros[0].Find(reader.Peek32<kFar>());
+  if (zeros.length == 0) return false;
+  reader.Skip(zeros.length);
+  const int position = zeros.symbol;  // at most 15
+  coefficients[kScan.columnMajor[position]] = Wrap16(level * kScan.dequant[position]);
+  return true;
+}
+
 // Reads one block's syntax into dequantised coefficients (column-major).
 // `reader` is the caller's local copy, which the compiler keeps in registers.
+// kFar: the block began FarFromEnd(kFarFromEnd).
+template <bool kFar>
 inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, std::int16_t coefficients[16],
                        int& totalCoeff) {
   int trailingOnes;
   if (nC >= 8) {
-    const std::uint32_t token = reader.Read(kFixedCoeffTokenBits);
+    const std::uint32_t token = reader.Read<kFar>(kFixedCoeffTokenBits);
     totalCoeff = token == kFixedCoeffTokenZero ? 0 : int(token / 4) + 1;
     trailingOnes = token == kFixedCoeffTokenZero ? 0 : int(token % 4);
     // Only damaged data names more trailing ones than coefficients.
     if (trailingOnes > totalCoeff) return false;
   } else {
-    const DecodedCode token = tables.coeffToken[CoeffTokenTable(nC)].Find(reader.Peek32());
+    const DecodedCode token = tables.coeffToken[CoeffTokenTable(nC)].Find(reader.Peek32<kFar>());
     if (token.length == 0) return false;
     reader.Skip(token.length);
     totalCoeff = token.symbol / 4;
@@ -43,22 +97,26 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
   std::memset(coefficients, 0, 16 * sizeof(std::int16_t));
   if (totalCoeff == 0) return true;
 
-  // levels[0] is the lowest-frequency nonzero level.
-  int levels[16];
-  if (trailingOnes > 0) {
-    const std::uint32_t signs = reader.Read(trailingOnes);  // highest frequency first
-    for (int i = 0; i < trailingOnes; ++i) {
-      levels[totalCoeff - 1 - i] = (signs >> (trailingOnes - 1 - i)) & 1u ? -1 : 1;
-    }
+  if (totalCoeff == 1) return ParseSingleLevel<kFar>(reader, tables, trailingOnes, coefficients);
+
+  // levels[0] is the lowest-frequency nonzero level. The trailing ones' signs
+  // are read (highest frequency first) and stored without asking how many
+  // there are: slots that turn out not to hold a trailing one lie either
+  // below levels[0] or among the levels read next, which overwrite them.
+  int slots[16 + 3];
+  int* const levels = slots + 3;
+  const std::uint32_t signs = reader.Read<kFar>(trailingOnes);
+  for (int i = 0; i < 3; ++i) {
+    levels[totalCoeff - 1 - i] = (std::uint64_t{signs} << 3 >> (trailingOnes + 2 - i)) & 1u ? -1 : 1;
   }
 
   int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
   for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
     // level_prefix: zeros up to a 1 that must lie inside the payload. The
     // prefix, its 1 and the longest suffix fit in one 32-bit window.
-    const std::uint32_t window = reader.Peek32();
+    const std::uint32_t window = reader.Peek32<kFar>();
     const int prefix = std::countl_zero(window);
-    if (prefix > 15 || std::uint64_t(prefix) >= reader.BitsLeft()) return false;
+    if (prefix > 15 || (!kFar && std::uint64_t(prefix) >= reader.BitsLeft())) return false;
     // Written as selects rather than branches: which case a level falls in is
     // as unpredictable as the picture.
     const int escape = prefix == 15;
@@ -76,7 +134,7 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
 
   int zerosLeft = 0;
   if (totalCoeff < 16) {
-    const DecodedCode zeros = tables.totalZeros[totalCoeff - 1].Find(reader.Peek32());
+    const DecodedCode zeros = tables.totalZeros[totalCoeff - 1].Find(reader.Peek32<kFar>());
     if (zeros.length == 0) return false;
     reader.Skip(zeros.length);
     zerosLeft = zeros.symbol;
@@ -90,7 +148,7 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
   while (i > 0) {
     int run = 0;
     if (zerosLeft > 0) {
-      const DecodedCode code = tables.runBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1].Find(reader.Peek32());
+      const DecodedCode code = tables.runBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1].Find(reader.Peek32<kFar>());
       if (code.length == 0) return false;
       reader.Skip(code.length);
       run = code.symbol;
@@ -129,7 +187,11 @@ class FrameDecoder {
       for (; parsed < columns; ++parsed) {
         const int above = by == 0 ? kNoNeighbour : count_row_[parsed];
         int totalCoeff = 0;
-        if (!ParseBlock(reader, tables_, PredictCount(left, above), coefficients_[parsed], totalCoeff)) {
+        const int nC = PredictCount(left, above);
+        const bool parsedOk = reader.FarFromEnd(kFarFromEnd)
+                                  ? ParseBlock<true>(reader, tables_, nC, coefficients_[parsed], totalCoeff)
+                                  : ParseBlock<false>(reader, tables_, nC, coefficients_[parsed], totalCoeff);
+        if (!parsedOk) {
           ok = false;
           break;
         }
