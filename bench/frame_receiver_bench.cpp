@@ -1,0 +1,192 @@
+// The receive path over loopback: a sender thread that sends frames as the
+// phone does (tagged chunks, or one compressed datagram), a receiver thread
+// that fills samples as the output stream does. Reports frames per second,
+// the share of frames that arrive complete, and the time from the sendto of a
+// frame's last datagram to the end of the fill that holds it.
+//
+//   frame_receiver_bench [FRAMES]      (default 200 per case)
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "codec/codec.h"
+#include "filter/frame_receiver.h"
+
+namespace {
+
+using orlin::filter::FrameReceiver;
+using orlin::filter::ReceiverFormat;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+struct Result {
+  double framesPerSecond = 0;
+  double completeShare = 0;
+  double medianLatencyUs = 0;
+  double p95LatencyUs = 0;
+};
+
+// Sends `frames` frames, each after the receiver has begun its fill for it (or
+// after 100 ms, when a lost datagram keeps the previous fill waiting). `send`
+// sends frame i and returns the time of its last sendto; `complete` tells
+// whether a filled sample holds frame i whole.
+template <typename Send, typename Complete>
+Result Run(FrameReceiver& receiver, std::size_t sampleBytes, int frames, Send send, Complete complete) {
+  std::atomic<int> fillsStarted{0};
+  std::vector<Clock::time_point> lastSend(static_cast<std::size_t>(frames));
+  std::vector<Clock::time_point> fillEnd(static_cast<std::size_t>(frames));
+  std::vector<int> held(static_cast<std::size_t>(frames), -1);
+
+  const auto start = Clock::now();
+  std::thread worker([&] {
+    Bytes sample(sampleBytes);
+    for (int f = 0; f < frames; ++f) {
+      std::fill(sample.begin(), sample.end(), 0);
+      fillsStarted = f + 1;
+      receiver.FillFrame(sample.data());
+      fillEnd[std::size_t(f)] = Clock::now();
+      held[std::size_t(f)] = complete(sample);
+    }
+  });
+  for (int i = 0; i < frames; ++i) {
+    const auto waitUntil = Clock::now() + std::chrono::milliseconds(100);
+    while (fillsStarted.load() <= i && Clock::now() < waitUntil) std::this_thread::yield();
+    lastSend[std::size_t(i)] = send(i);
+  }
+  worker.join();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+
+  Result result;
+  std::vector<double> latencies;
+  for (int f = 0; f < frames; ++f) {
+    const int i = held[std::size_t(f)];
+    if (i < 0) continue;
+    latencies.push_back(
+        std::chrono::duration<double, std::micro>(fillEnd[std::size_t(f)] - lastSend[std::size_t(i)]).count());
+  }
+  result.framesPerSecond = frames / seconds;
+  result.completeShare = double(latencies.size()) / frames;
+  if (!latencies.empty()) {
+    std::sort(latencies.begin(), latencies.end());
+    result.medianLatencyUs = latencies[latencies.size() / 2];
+    result.p95LatencyUs = latencies[latencies.size() * 95 / 100];
+  }
+  return result;
+}
+
+void Print(const char* name, const Result& r) {
+  std::printf("%-44s %8.1f fps  %6.1f%% complete  send->filled median %7.0f us  p95 %7.0f us\n", name,
+              r.framesPerSecond, 100.0 * r.completeShare, r.medianLatencyUs, r.p95LatencyUs);
+  std::fflush(stdout);
+}
+
+sockaddr_in Loopback(std::uint16_t port) {
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return to;
+}
+
+Result RawYuy2(int frames, std::int32_t receiveBuffer, SOCKET s) {
+  ReceiverFormat format{640, 480, orlin::filter::kFourCC_YUY2, 614400, false, 0, receiveBuffer};
+  FrameReceiver receiver(format);
+  if (receiver.Open() != S_OK) std::exit(1);
+  const sockaddr_in to = Loopback(receiver.BoundPort());
+  const std::uint32_t n = receiver.ChunkCount(), q = receiver.ChunkSize();
+  Bytes frame(614400);
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = std::uint8_t(i * 13);
+  auto send = [&](int index) {
+    // The frame number in the first 4 bytes of every chunk, then the tags.
+    Clock::time_point last;
+    for (std::uint32_t c = 0; c < n; ++c) {
+      std::memcpy(frame.data() + c * q, &index, 4);
+      frame[(c + 1) * q - 1] = std::uint8_t((frame[(c + 1) * q - 1] & 0xF0) | (n - c));
+      last = Clock::now();  // loopback may deliver within sendto: take the time before it
+      sendto(s, reinterpret_cast<const char*>(frame.data() + c * q), int(q), 0,
+             reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    return last;
+  };
+  auto complete = [&](const Bytes& sample) {
+    int index = -1;
+    std::memcpy(&index, sample.data(), 4);
+    for (std::uint32_t c = 0; c < n; ++c) {
+      int other = -2;
+      std::memcpy(&other, sample.data() + c * q, 4);
+      if (other != index) return -1;
+    }
+    return index;
+  };
+  const Result result = Run(receiver, 614400, frames, send, complete);
+  receiver.Close();
+  return result;
+}
+
+Result CompressedYv12(int frames, int level, const Bytes& picture, SOCKET s) {
+  ReceiverFormat format{320, 240, orlin::filter::kFourCC_IYUV, 115200, true, 0, 0};
+  FrameReceiver receiver(format);
+  if (receiver.Open() != S_OK || !receiver.Compression()) std::exit(1);
+  const sockaddr_in to = Loopback(receiver.BoundPort());
+  Bytes datagram(65520);
+  std::int32_t length = 65507 - 4;
+  orlin::codec::CompressFrame(picture.data(), 320, 240, level, datagram.data() + 4, &length);
+  datagram.resize(std::size_t(length) + 4);
+  const std::int32_t field = level < 3 ? length : 0;
+  datagram[0] = 0x77;
+  datagram[1] = 0x88;
+  datagram[2] = std::uint8_t(field);
+  datagram[3] = std::uint8_t(field >> 8);
+  Bytes expected(115200, 0);
+  Bytes payload(datagram.begin() + 4, datagram.end());
+  payload.resize(payload.size() + 2 + 115200);
+  orlin::codec::DecompressFrame(payload.data(), field, field == 0, expected.data(), 320, 240);
+
+  // Every frame is the same picture: a fill that decoded one holds it whole.
+  std::atomic<int> lastSent{-1};
+  auto send = [&](int index) {
+    lastSent = index;
+    const auto sent = Clock::now();
+    sendto(s, reinterpret_cast<const char*>(datagram.data()), int(datagram.size()), 0,
+           reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    return sent;
+  };
+  auto complete = [&](const Bytes& sample) { return sample == expected ? lastSent.load() : -1; };
+  const Result result = Run(receiver, 115200, frames, send, complete);
+  std::printf("  (level %d: %zu-byte datagram)\n", level, datagram.size());
+  receiver.Close();
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+  orlin::WinsockSession winsock;
+  if (winsock.Start() != 0) return 1;
+  orlin::SocketHandle sender(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  if (!sender.Valid()) return 1;
+
+  Print("640x480 YUY2 raw, buffer of a whole frame", RawYuy2(frames, 0, sender.Get()));
+  // One chunk of socket buffer loses most of each burst; fills then end on
+  // time-outs, so this case runs few frames.
+  Print("640x480 YUY2 raw, buffer of one chunk", RawYuy2(std::min(frames, 20), 61440, sender.Get()));
+
+  std::ifstream in(std::string(ORLIN_BENCH_DATA_DIR) + "/coffee_320x240.yv12", std::ios::binary);
+  Bytes picture(115200);
+  in.read(reinterpret_cast<char*>(picture.data()), std::streamsize(picture.size()));
+  if (!in) return 1;
+  for (int level = 0; level <= 3; ++level) {
+    char name[64];
+    std::snprintf(name, sizeof name, "320x240 YV12 compressed, level %d", level);
+    Print(name, CompressedYv12(frames, level, picture, sender.Get()));
+  }
+  return 0;
+}
