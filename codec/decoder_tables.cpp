@@ -61,6 +61,9 @@ DecoderTables::DecoderTables() {
   }
   for (int i = 0; i < 15; ++i) totalZeros[i].Build(kTotalZeros[i], 16);
   for (int i = 0; i < 7; ++i) runBefore[i].Build(kRunBefore[i], 15);
+  noRun.Build(nullptr, 0);
+  runBeforeByZeros[0] = &noRun;
+  for (int zeros = 1; zeros < 16; ++zeros) runBeforeByZeros[zeros] = &runBefore[(zeros < 7 ? zeros : 7) - 1];
 }
 
 const DecoderTables& GetDecoderTables() {

@@ -67,6 +67,13 @@ struct DecoderTables {
   // total_zeros by TotalCoeff - 1; run_before by min(zerosLeft, 7) - 1.
   DirectLookup totalZeros[15];
   DirectLookup runBefore[7];
+  // run_before by zerosLeft (0-15), pointing into runBefore; for zerosLeft 0
+  // a lookup that finds only "no code" (length 0), read as run 0.
+  DirectLookup noRun;
+  const DirectLookup* runBeforeByZeros[16];
+
+  DecoderTables(const DecoderTables&) = delete;  // runBeforeByZeros points into it
+  DecoderTables& operator=(const DecoderTables&) = delete;
 };
 
 // The process's lookups, built on first use (thread-safe).

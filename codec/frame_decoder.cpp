@@ -11,6 +11,7 @@
 
 #include "codec/bit_reader.h"
 #include "codec/block_context.h"
+#include "codec/block_codes.h"
 #include "codec/block_order.h"
 #include "codec/block_transforms.h"
 #include "codec/cavlc_tables.h"
@@ -36,12 +37,12 @@ inline constexpr std::size_t kFarFromEnd = kLongestBlockBytes + 8;
 template <bool kFar>
 inline bool ReadFirstLevel(const BitReader& reader, std::uint32_t window, int& level, int& length) {
   const int prefix = std::countl_zero(window);
-  const int escape = prefix == 15;
-  const int shortEscape = prefix == 14;
-  const int suffixBits = escape ? 12 : (shortEscape ? 4 : 0);
+  const int escape = -int(prefix == 15);
+  const int shortEscape = -int(prefix == 14);
+  const int suffixBits = (12 & escape) | (4 & shortEscape);
   const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
   const int suffix = int(std::uint64_t{afterPrefix} >> (32 - suffixBits));
-  const int levelCode = prefix + suffix + (escape ? 15 : 0);
+  const int levelCode = prefix + suffix + (15 & escape);
   const int magnitude = (levelCode >> 1) + 1;
   const int negative = -(levelCode & 1);
   level = (magnitude ^ negative) - negative;
@@ -88,7 +89,7 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
     // Only damaged data names more trailing ones than coefficients.
     if (trailingOnes > totalCoeff) return false;
   } else {
-    const DecodedCode token = tables.coeffToken[CoeffTokenTable(nC)].Find(reader.Peek32<kFar>());
+    const DecodedCode token = tables.coeffToken[kTokenTableOfNc[nC]].Find(reader.Peek32<kFar>());
     if (token.length == 0) return false;
     reader.Skip(token.length);
     totalCoeff = token.symbol / 4;
@@ -119,13 +120,14 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
     if (prefix > 15 || (!kFar && std::uint64_t(prefix) >= reader.BitsLeft())) return false;
     // Written as selects rather than branches: which case a level falls in is
     // as unpredictable as the picture.
-    const int escape = prefix == 15;
-    const int shortEscape = prefix == 14 && suffixLength == 0;
-    const int suffixBits = escape ? 12 : (shortEscape ? 4 : suffixLength);
+    // Masks rather than ?: so that the compiler emits no branch either.
+    const int escape = -int(prefix == 15);
+    const int shortEscape = -int(prefix == 14 && suffixLength == 0);
+    const int suffixBits = (12 & escape) | (((4 & shortEscape) | (suffixLength & ~shortEscape)) & ~escape);
     const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
     const int suffix = int(std::uint64_t{afterPrefix} >> (32 - suffixBits));
     reader.Skip(prefix + 1 + suffixBits);
-    const int levelCode = (prefix << suffixLength) + suffix + ((escape && suffixLength == 0) ? 15 : 0);
+    const int levelCode = (prefix << suffixLength) + suffix + (15 & escape & -int(suffixLength == 0));
     const int magnitude = (levelCode >> 1) + 1;
     const int negative = -(levelCode & 1);
     levels[i] = (magnitude ^ negative) - negative;
@@ -146,15 +148,14 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
   int i = totalCoeff - 1;
   coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
   while (i > 0) {
-    int run = 0;
-    if (zerosLeft > 0) {
-      const DecodedCode code = tables.runBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1].Find(reader.Peek32<kFar>());
-      if (code.length == 0) return false;
-      reader.Skip(code.length);
-      run = code.symbol;
-      zerosLeft -= run;
-      if (zerosLeft < 0) return false;
-    }
+    // Once no zeros are left, the lookup for zerosLeft 0 reads nothing and
+    // gives run 0: no branch on whether a code follows.
+    const DecodedCode code = tables.runBeforeByZeros[zerosLeft]->Find(reader.Peek32<kFar>());
+    if (code.length == 0 && zerosLeft > 0) return false;
+    reader.Skip(code.length);
+    const int run = code.symbol;
+    zerosLeft -= run;
+    if (zerosLeft < 0) return false;
     position -= run + 1;
     --i;
     coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
