@@ -82,6 +82,15 @@ struct IPersist : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) = 0;
 };
 
+// The factory an in-process server hands out through DllGetClassObject.
+struct IClassFactory : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                                   void** ppvObject) = 0;
+  virtual HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) = 0;
+};
+inline constexpr IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000,
+                                          {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 // Where CoCreateInstance may look for a class; only in-process servers exist here.
 enum CLSCTX {
   CLSCTX_INPROC_SERVER = 0x1,
