@@ -83,11 +83,16 @@ inline void CodeBlock(BitWriter& writer, const BlockCodes& codes, const Quantise
     writer.Put(code.value, code.length);
   }
   // run_before from the highest level down, while zeros are left to place and
-  // a level lies below.
+  // a level lies below. Zeros are left exactly while the level above lies
+  // beyond the lowest zero, so the levels that get a run_before are known
+  // before the loop: those above the lowest zero and the one just below it.
+  // The loop then has one exit instead of two.
   int zerosLeft = totalZeros;
   int position = last;
-  unsigned below = nonzero & ~(1u << last);
-  while (zerosLeft > 0 && below != 0) {
+  const int lowestZero = std::countr_zero(~nonzero);
+  const unsigned noRun = ((1u << lowestZero) >> 1) - unsigned(lowestZero != 0);
+  unsigned below = nonzero & ~(1u << last) & ~noRun;
+  while (below != 0) {
     const int next = HighestBit(below);
     below &= ~(1u << next);
     const int run = position - next - 1;
