@@ -1,9 +1,12 @@
 // CoCreateInstance over a table of in-process classes. Programs and tests
-// register the classes they serve; the host objects are there from the start.
+// register the classes they serve; the host objects are there from the start;
+// other classes come from the libraries registered for them in the hive.
 #include <mutex>
 #include <vector>
 
+#include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
+#include "platform/posix/server_loader.h"
 
 namespace orlin {
 namespace {
@@ -17,7 +20,9 @@ class ClassTable {
  public:
   ClassTable()
       : entries_{{CLSID_MemoryAllocator, &CreateMemoryAllocator},
-                 {CLSID_SystemClock, &CreateSystemClock}} {}
+                 {CLSID_SystemClock, &CreateSystemClock},
+                 {CLSID_FilterMapper2, &CreateFilterMapper2},
+                 {CLSID_SystemDeviceEnum, &CreateSystemDeviceEnum}} {}
 
   HRESULT Register(REFCLSID clsid, InProcessClassFactory create) {
     std::lock_guard lock(mutex_);
@@ -62,13 +67,6 @@ ClassTable& Classes() {
   return table;
 }
 
-// Classes registered in the registry as in-process servers (InprocServer32,
-// loaded and asked through DllGetClassObject) will be looked up here; until
-// then only the classes of this process exist.
-HRESULT CreateFromRegisteredServer(REFCLSID, IUnknown*, REFIID, void**) {
-  return REGDB_E_CLASSNOTREG;
-}
-
 }  // namespace
 
 HRESULT RegisterInProcessClass(REFCLSID clsid, InProcessClassFactory create) {
@@ -93,5 +91,6 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
   if (const orlin::InProcessClassFactory create = orlin::Classes().Find(rclsid)) {
     return create(pUnkOuter, riid, ppv);
   }
-  return orlin::CreateFromRegisteredServer(rclsid, pUnkOuter, riid, ppv);
+  // Else a library registered as the class's in-process server.
+  return orlin::detail::CreateFromRegisteredServer(rclsid, pUnkOuter, riid, ppv);
 }

@@ -16,6 +16,3 @@ HRESULT CoInitialize(LPVOID pvReserved) {
 void CoUninitialize() {
   if (initialisations > 0) --initialisations;
 }
-
-// Libraries are never unloaded: the classes served here live in the program.
-void CoFreeUnusedLibraries() {}

@@ -1,0 +1,14 @@
+# Linux hosting: the filter mapper and device enumerator over a hive of the
+# test's own, and in-process servers loaded by the path registered for them.
+if(NOT WIN32)
+  add_library(hosting_test_server MODULE platform/hosting_test_server.cpp)
+  target_link_libraries(hosting_test_server PRIVATE orlin_warnings)
+  target_include_directories(hosting_test_server PRIVATE ${PROJECT_SOURCE_DIR}/platform/include)
+  orlin_add_test(hosting_test SOURCES platform/hosting_filter_data_test.cpp
+    platform/hosting_mapper_test.cpp platform/hosting_server_loader_test.cpp LIBS orlin_platform)
+  target_compile_definitions(hosting_test PRIVATE
+    HOSTING_TEST_SERVER="$<TARGET_FILE:hosting_test_server>")
+  add_dependencies(hosting_test hosting_test_server)
+  set_tests_properties(hosting_test PROPERTIES
+    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/hosting_test.reg")
+endif()
