@@ -1,0 +1,38 @@
+// The class factory COM receives from DllGetClassObject: creates the objects of
+// one factory template entry.
+#pragma once
+
+#include <atomic>
+
+#include "filter/com_server/factory_template.h"
+#include "filter/framework/base_object.h"
+
+namespace orlin::filter {
+
+class CClassFactory final : public IClassFactory, public CBaseObject {
+ public:
+  explicit CClassFactory(const CFactoryTemplate* entry);
+
+  // Locks taken through LockServer across every factory of the process.
+  static LONG ServerLocks() { return locks_.load(); }
+
+  // ---- IUnknown ----
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // ---- IClassFactory ----
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                           void** ppvObject) override;
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) override;
+
+ private:
+  ~CClassFactory() = default;
+
+  const CFactoryTemplate* const entry_;
+  // Interlocked: COM may call a factory from any thread of a free-threaded client.
+  std::atomic<LONG> refs_{0};
+  static std::atomic<LONG> locks_;
+};
+
+}  // namespace orlin::filter

@@ -1,0 +1,59 @@
+#include "filter/orlin_filter.h"
+
+#include <new>
+
+#include "filter/orlin_stream.h"
+#include "orlin/stream_config.h"
+
+namespace orlin::filter {
+
+CUnknown* OrlinFilter::CreateInstance(IUnknown* outer, HRESULT* phr) {
+  auto* filter = new (std::nothrow) OrlinFilter(outer, phr);
+  if (filter == nullptr && phr != nullptr) *phr = E_OUTOFMEMORY;
+  return filter;
+}
+
+OrlinFilter::OrlinFilter(IUnknown* outer, HRESULT* phr)
+    : CSource(ORLIN_TEXT("Orlin"), outer, CLSID_OrlinCamera) {
+  CAutoLock lock(&state_lock_);
+  // The pin adds itself to the filter's table; CSource deletes it with the filter.
+  auto* stream = new (std::nothrow) OrlinStream(phr, this, ORLIN_TEXT("Orlin Pin"));
+  if (stream == nullptr) {
+    if (phr != nullptr) *phr = E_OUTOFMEMORY;
+  } else if (Stream() != stream) {
+    delete stream;  // the table had no room for it
+  }
+}
+
+OrlinStream* OrlinFilter::Stream() const {
+  return pin_count_ > 0 ? static_cast<OrlinStream*>(pins_[0]) : nullptr;
+}
+
+// ---- IMediaFilter ----
+
+HRESULT OrlinFilter::GetState(DWORD dwMilliSecsTimeout, FILTER_STATE* State) {
+  const HRESULT hr = CSource::GetState(dwMilliSecsTimeout, State);
+  if (hr == S_OK && *State == State_Paused) return VFW_S_CANT_CUE;
+  return hr;
+}
+
+HRESULT OrlinFilter::Stop() {
+  CAutoLock lock(pStateLock());
+  running_ = false;
+  return CSource::Stop();
+}
+
+HRESULT OrlinFilter::Pause() {
+  CAutoLock lock(pStateLock());
+  running_ = false;
+  return CSource::Pause();
+}
+
+HRESULT OrlinFilter::Run(REFERENCE_TIME tStart) {
+  CAutoLock lock(pStateLock());
+  const HRESULT hr = CSource::Run(tStart);
+  running_ = State() == State_Running;
+  return hr;
+}
+
+}  // namespace orlin::filter

@@ -1,0 +1,200 @@
+#include "filter/orlin_stream.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "codec/codec.h"
+#include "filter/framework/media_type.h"
+#include "filter/orlin_filter.h"
+#include "filter/orlin_stream_format.h"
+
+namespace orlin::filter {
+
+OrlinStream::OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_name)
+    : CSourceStream(ORLIN_TEXT("Orlin"), phr, filter, pin_name),
+      owner_(filter),
+      settings_(LoadFilterSettings()),
+      format_(VideoInfoOf(settings_)),
+      caps_(CapabilityOf(settings_)),
+      frame_interval_(format_.AvgTimePerFrame),
+      receiver_(ReceiverFormatOf(settings_)),
+      corrections_(settings_) {
+  mt_ = MediaTypeOf(format_);
+  mt_.pbFormat = reinterpret_cast<BYTE*>(&format_);
+}
+
+OrlinStream::~OrlinStream() = default;
+
+HRESULT OrlinStream::CheckStreamable() const {
+  const auto sampleSize = std::int64_t(format_.bmiHeader.biSizeImage);
+  if (sampleSize <= 0) return VFW_E_INVALIDMEDIATYPE;
+  // Compressed frames are taken for IYUV only; the decoder writes a whole 4:2:0
+  // picture, which a format of fewer than 12 bits per pixel cannot hold.
+  const int width = int(settings_.Width);
+  const int height = int(settings_.Height);
+  if (settings_.Compression != 0 && settings_.FourCC == kFourCC_IYUV &&
+      codec::PictureFits(width, height) &&
+      std::int64_t(codec::PictureBytes(width, height)) > sampleSize) {
+    return VFW_E_INVALIDMEDIATYPE;
+  }
+  return S_OK;
+}
+
+// ---- INonDelegatingUnknown ----
+
+HRESULT OrlinStream::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  if (IsEqualIID(riid, IID_IKsPropertySet)) {
+    return GetInterface(static_cast<IKsPropertySet*>(this), ppv);
+  }
+  if (IsEqualIID(riid, IID_IAMStreamConfig)) {
+    return GetInterface(static_cast<IAMStreamConfig*>(this), ppv);
+  }
+  return CSourceStream::NonDelegatingQueryInterface(riid, ppv);
+}
+
+// ---- Thread face ----
+
+HRESULT OrlinStream::FillBuffer(IMediaSample* sample) {
+  if (sample == nullptr) return E_POINTER;
+  std::lock_guard lock(stream_lock_);
+  BYTE* data = nullptr;
+  sample->GetPointer(&data);
+  const auto sampleSize = std::size_t(format_.bmiHeader.biSizeImage);
+  // A sample smaller than the frame (an allocator that ignored the request) is
+  // delivered as it is rather than written past its end.
+  if (data != nullptr && sample->GetSize() >= 0 && std::size_t(sample->GetSize()) >= sampleSize) {
+    receiver_.FillFrame(data);
+    corrections_.Apply(data, sampleSize);
+  }
+
+  REFERENCE_TIME start = 0;
+  if (owner_->StampsFromStreamTime() && FAILED(owner_->StreamTime(&start))) start = 0;
+  REFERENCE_TIME end = start + frame_interval_.load();
+  sample->SetTime(&start, &end);
+  sample->SetSyncPoint(TRUE);
+  return S_OK;
+}
+
+HRESULT OrlinStream::OnThreadCreate() {
+  const HRESULT hr = CheckStreamable();
+  if (FAILED(hr)) return hr;
+  return receiver_.Open();
+}
+
+HRESULT OrlinStream::OnThreadDestroy() {
+  receiver_.Close();
+  return S_OK;
+}
+
+HRESULT OrlinStream::GetMediaType(AM_MEDIA_TYPE* type) {
+  if (type == nullptr) return E_POINTER;
+  CAutoLock lock(source_->pStateLock());
+  BYTE* block = AllocFormatBuffer(type, sizeof(VIDEOINFOHEADER));
+  if (block == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(block, &format_, sizeof format_);
+  type->majortype = mt_.majortype;
+  type->subtype = mt_.subtype;
+  type->bFixedSizeSamples = mt_.bFixedSizeSamples;
+  type->lSampleSize = mt_.lSampleSize;
+  type->formattype = mt_.formattype;
+  return S_OK;
+}
+
+// ---- Pin face ----
+
+HRESULT OrlinStream::DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) {
+  if (allocator == nullptr || request == nullptr) return E_POINTER;
+  CAutoLock lock(source_->pStateLock());
+  HRESULT hr = CheckStreamable();
+  if (FAILED(hr)) return hr;
+  // Two buffers at least: a capture graph's tee copies each sample into a
+  // second buffer from this allocator while the first is still held.
+  request->cBuffers = std::max<LONG>(request->cBuffers, 2);
+  request->cbBuffer = LONG(mt_.lSampleSize);
+  ALLOCATOR_PROPERTIES actual{};
+  hr = allocator->SetProperties(request, &actual);
+  if (FAILED(hr)) return hr;
+  return actual.cbBuffer < request->cbBuffer ? E_FAIL : S_OK;
+}
+
+// ---- IKsPropertySet ----
+
+HRESULT OrlinStream::Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD) { return E_NOTIMPL; }
+
+HRESULT OrlinStream::Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD, LPVOID pPropData,
+                         DWORD cbPropData, DWORD* pcbReturned) {
+  if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+  if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (pPropData == nullptr && pcbReturned == nullptr) return E_POINTER;
+  if (pcbReturned != nullptr) *pcbReturned = sizeof(GUID);
+  if (pPropData == nullptr) return S_OK;
+  if (cbPropData < sizeof(GUID)) return E_UNEXPECTED;
+  std::memcpy(pPropData, &PIN_CATEGORY_CAPTURE, sizeof(GUID));
+  return S_OK;
+}
+
+HRESULT OrlinStream::QuerySupported(REFGUID guidPropSet, DWORD dwPropID, DWORD* pTypeSupport) {
+  if (!IsEqualGUID(guidPropSet, AMPROPSETID_Pin)) return E_PROP_SET_UNSUPPORTED;
+  if (dwPropID != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (pTypeSupport != nullptr) *pTypeSupport = KSPROPERTY_SUPPORT_GET;
+  return S_OK;
+}
+
+// ---- IAMStreamConfig ----
+
+HRESULT OrlinStream::SetFormat(AM_MEDIA_TYPE* pmt) {
+  if (pmt == nullptr) return E_POINTER;
+  CAutoLock lock(source_->pStateLock());
+  if (!IsEqualGUID(pmt->majortype, mt_.majortype) || !IsEqualGUID(pmt->subtype, mt_.subtype) ||
+      !IsEqualGUID(pmt->formattype, mt_.formattype) || pmt->cbFormat < sizeof(VIDEOINFOHEADER) ||
+      pmt->pbFormat == nullptr) {
+    return E_FAIL;
+  }
+  VIDEOINFOHEADER proposed;
+  std::memcpy(&proposed, pmt->pbFormat, sizeof proposed);
+  if (proposed.bmiHeader.biWidth != format_.bmiHeader.biWidth ||
+      std::llabs(std::int64_t(proposed.bmiHeader.biHeight)) != format_.bmiHeader.biHeight) {
+    return E_FAIL;
+  }
+  const REFERENCE_TIME interval = proposed.AvgTimePerFrame;
+  if (interval > caps_.MinFrameInterval && interval <= caps_.MaxFrameInterval) {
+    format_.AvgTimePerFrame = interval;
+    format_.dwBitRate = BitRateAt(format_, interval);
+  } else {
+    // Out of range is not refused: the stream goes back to 30 frames a second.
+    format_.AvgTimePerFrame = kMinFrameInterval;
+    format_.dwBitRate = DWORD(caps_.MaxBitsPerSecond);
+  }
+  frame_interval_ = format_.AvgTimePerFrame;
+  return S_OK;
+}
+
+HRESULT OrlinStream::GetFormat(AM_MEDIA_TYPE** pmt) {
+  if (pmt == nullptr) return E_POINTER;
+  // Under the state lock, so that a SetFormat in progress is never seen half done.
+  CAutoLock lock(source_->pStateLock());
+  *pmt = CreateMediaType(&mt_);
+  return *pmt == nullptr ? E_OUTOFMEMORY : S_OK;
+}
+
+HRESULT OrlinStream::GetNumberOfCapabilities(int* piCount, int* piSize) {
+  if (piCount == nullptr || piSize == nullptr) return E_POINTER;
+  *piCount = 1;
+  *piSize = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+  return S_OK;
+}
+
+HRESULT OrlinStream::GetStreamCaps(int iIndex, AM_MEDIA_TYPE** pmt, BYTE* pSCC) {
+  if (pmt == nullptr || pSCC == nullptr) return E_POINTER;
+  if (iIndex > 0) return VFW_S_NO_MORE_ITEMS;
+  const HRESULT hr = GetFormat(pmt);
+  if (FAILED(hr)) return hr;
+  std::memcpy(pSCC, &caps_, sizeof caps_);
+  return S_OK;
+}
+
+}  // namespace orlin::filter

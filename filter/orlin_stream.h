@@ -1,0 +1,76 @@
+// "Orlin Pin", the camera filter's one output pin: offers the single format of
+// the video format settings, fills every sample from the phone's UDP stream,
+// corrects it and stamps it; answers IAMStreamConfig (only the frame interval
+// may change) and IKsPropertySet (the capture pin category).
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+#include "filter/frame_receiver.h"
+#include "filter/framework/source_stream.h"
+#include "filter/pixel_correction.h"
+#include "filter/video_format_settings.h"
+#include "orlin/stream_config.h"
+
+namespace orlin::filter {
+
+class OrlinFilter;
+
+class OrlinStream : public CSourceStream, public IKsPropertySet, public IAMStreamConfig {
+ public:
+  // Reads the settings; the pin registers itself as the filter's pin 0.
+  OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_name);
+  ~OrlinStream() override;
+
+  ORLIN_DECLARE_IUNKNOWN
+
+  // ---- INonDelegatingUnknown ----
+  HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+
+  // ---- Thread face ----
+  HRESULT FillBuffer(IMediaSample* sample) override;
+  HRESULT OnThreadCreate() override;
+  HRESULT OnThreadDestroy() override;
+  using CSourceStream::GetMediaType;
+  HRESULT GetMediaType(AM_MEDIA_TYPE* type) override;
+
+  // ---- Pin face ----
+  HRESULT DecideBufferSize(IMemAllocator* allocator, ALLOCATOR_PROPERTIES* request) override;
+
+  // ---- IKsPropertySet ----
+  HRESULT STDMETHODCALLTYPE Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData,
+                                DWORD cbInstanceData, LPVOID pPropData, DWORD cbPropData) override;
+  HRESULT STDMETHODCALLTYPE Get(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData,
+                                DWORD cbInstanceData, LPVOID pPropData, DWORD cbPropData,
+                                DWORD* pcbReturned) override;
+  HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID guidPropSet, DWORD dwPropID,
+                                           DWORD* pTypeSupport) override;
+
+  // ---- IAMStreamConfig ----
+  HRESULT STDMETHODCALLTYPE SetFormat(AM_MEDIA_TYPE* pmt) override;
+  HRESULT STDMETHODCALLTYPE GetFormat(AM_MEDIA_TYPE** pmt) override;
+  HRESULT STDMETHODCALLTYPE GetNumberOfCapabilities(int* piCount, int* piSize) override;
+  HRESULT STDMETHODCALLTYPE GetStreamCaps(int iIndex, AM_MEDIA_TYPE** pmt, BYTE* pSCC) override;
+
+  const VideoFormatSettings& Settings() const { return settings_; }
+
+ private:
+  // S_OK, or why the format cannot stream: it has no sample, or its compressed
+  // frames decode to more than the sample holds.
+  HRESULT CheckStreamable() const;
+
+  OrlinFilter* const owner_;
+  const VideoFormatSettings settings_;
+  AM_MEDIA_TYPE mt_{};         // pbFormat points at format_; both under the state lock
+  VIDEOINFOHEADER format_{};
+  VIDEO_STREAM_CONFIG_CAPS caps_{};
+  // SetFormat changes the interval under the state lock, which the worker must
+  // never take: it reads this copy instead.
+  std::atomic<REFERENCE_TIME> frame_interval_;
+  std::mutex stream_lock_;  // one fill at a time
+  FrameReceiver receiver_;
+  const PixelCorrections corrections_;
+};
+
+}  // namespace orlin::filter
