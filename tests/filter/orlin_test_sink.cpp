@@ -1,0 +1,143 @@
+#include "tests/filter/orlin_test_sink.h"
+
+#include <chrono>
+#include <thread>
+
+#include "filter/com_server/server.h"
+#include "filter/framework/base_object.h"
+
+namespace orlin::filter::test {
+
+RecordingSink::~RecordingSink() { ReleaseHeld(); }
+
+std::vector<ReceivedSample> RecordingSink::Samples() {
+  std::lock_guard lock(mutex_);
+  return samples_;
+}
+
+std::size_t RecordingSink::Count() {
+  std::lock_guard lock(mutex_);
+  return samples_.size();
+}
+
+bool RecordingSink::WaitFor(std::size_t count, int seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (Count() < count) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+void RecordingSink::ReleaseHeld() {
+  std::vector<IMediaSample*> held;
+  {
+    std::lock_guard lock(mutex_);
+    held.swap(held_);
+  }
+  for (IMediaSample* sample : held) sample->Release();
+}
+
+HRESULT RecordingSink::QueryInterface(REFIID riid, void** ppv) {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
+    *ppv = static_cast<IPin*>(this);
+  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
+    *ppv = static_cast<IMemInputPin*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+HRESULT RecordingSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
+  if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
+  if (connector_) return VFW_E_ALREADY_CONNECTED;
+  connector_.Reset(pConnector);
+  FreeMediaType(&type);
+  return CopyMediaType(&type, pmt);
+}
+
+HRESULT RecordingSink::Disconnect() {
+  if (!connector_) return S_FALSE;
+  connector_.Reset();
+  allocator.Reset();
+  return S_OK;
+}
+
+HRESULT RecordingSink::ConnectedTo(IPin** pPin) {
+  if (pPin == nullptr) return E_POINTER;
+  *pPin = connector_.Get();
+  if (*pPin == nullptr) return VFW_E_NOT_CONNECTED;
+  (*pPin)->AddRef();
+  return S_OK;
+}
+
+HRESULT RecordingSink::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
+  if (pmt == nullptr) return E_POINTER;
+  if (!connector_) return VFW_E_NOT_CONNECTED;
+  return CopyMediaType(pmt, &type);
+}
+
+HRESULT RecordingSink::QueryPinInfo(PIN_INFO* pInfo) {
+  if (pInfo == nullptr) return E_POINTER;
+  *pInfo = PIN_INFO{};
+  pInfo->dir = PINDIR_INPUT;
+  return S_OK;
+}
+
+HRESULT RecordingSink::QueryDirection(PIN_DIRECTION* pPinDir) {
+  if (pPinDir == nullptr) return E_POINTER;
+  *pPinDir = PINDIR_INPUT;
+  return S_OK;
+}
+
+HRESULT RecordingSink::NotifyAllocator(IMemAllocator* pAllocator, BOOL) {
+  allocator.Reset(pAllocator);
+  return S_OK;
+}
+
+HRESULT RecordingSink::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* pProps) {
+  if (buffersWanted == 0) return E_NOTIMPL;
+  *pProps = ALLOCATOR_PROPERTIES{};
+  pProps->cBuffers = buffersWanted;
+  return S_OK;
+}
+
+HRESULT RecordingSink::Receive(IMediaSample* pSample) {
+  ReceivedSample record;
+  BYTE* data = nullptr;
+  pSample->GetPointer(&data);
+  const LONG length = pSample->GetActualDataLength();
+  if (data != nullptr && length > 0) record.bytes.assign(data, data + length);
+  pSample->GetTime(&record.start, &record.end);
+  record.syncPoint = pSample->IsSyncPoint() == S_OK;
+  std::lock_guard lock(mutex_);
+  samples_.push_back(std::move(record));
+  if (int(held_.size()) < holdSamples) {
+    pSample->AddRef();
+    held_.push_back(pSample);
+  }
+  return S_OK;
+}
+
+HRESULT RecordingSink::ReceiveMultiple(IMediaSample** pSamples, LONG nSamples,
+                                       LONG* nSamplesProcessed) {
+  *nSamplesProcessed = 0;
+  for (LONG i = 0; i < nSamples; ++i, ++*nSamplesProcessed) Receive(pSamples[i]);
+  return S_OK;
+}
+
+void FilterFixture::StoreSettings(const VideoFormatSettings& settings) {
+  ASSERT_EQ(WriteVideoFormatSettings(settings), ERROR_SUCCESS);
+}
+
+void FilterFixture::TearDown() {
+  RegDeleteKeyW(HKEY_LOCAL_MACHINE, kVideoFormatKeyPath);
+  EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
+  EXPECT_EQ(ServerCanUnloadNow(), S_OK);
+}
+
+}  // namespace orlin::filter::test

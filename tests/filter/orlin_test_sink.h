@@ -1,0 +1,99 @@
+// Test doubles for the camera filter: a downstream input pin that keeps what
+// arrives (bytes and time stamps) and can hold samples, and a fixture that
+// stores the PC settings the filter reads and checks that every object ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "filter/framework/com_ptr.h"
+#include "filter/framework/media_type.h"
+#include "filter/video_format_settings.h"
+#include "orlin/dshow.h"
+
+namespace orlin::filter::test {
+
+struct ReceivedSample {
+  std::vector<std::uint8_t> bytes;
+  REFERENCE_TIME start = -1;
+  REFERENCE_TIME end = -1;
+  bool syncPoint = false;
+};
+
+class RecordingSink final : public IPin, public IMemInputPin {
+ public:
+  RecordingSink() = default;
+  ~RecordingSink();
+  RecordingSink(const RecordingSink&) = delete;
+  RecordingSink& operator=(const RecordingSink&) = delete;
+
+  LONG References() const { return refs_.load(); }
+  std::vector<ReceivedSample> Samples();
+  std::size_t Count();
+  // Waits until `count` samples arrived, for at most `seconds`.
+  bool WaitFor(std::size_t count, int seconds);
+  // Gives back the samples held so far.
+  void ReleaseHeld();
+
+  // ---- IUnknown ----
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
+  ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
+
+  // ---- IPin ----
+  HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
+  HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
+  HRESULT STDMETHODCALLTYPE Disconnect() override;
+  HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
+  HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
+  HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
+  HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
+  HRESULT STDMETHODCALLTYPE QueryId(LPWSTR*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EndOfStream() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE BeginFlush() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EndFlush() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override {
+    return S_OK;
+  }
+
+  // ---- IMemInputPin ----
+  HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator**) override { return VFW_E_NO_ALLOCATOR; }
+  HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* pAllocator, BOOL) override;
+  HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES* pProps) override;
+  HRESULT STDMETHODCALLTYPE Receive(IMediaSample* pSample) override;
+  HRESULT STDMETHODCALLTYPE ReceiveMultiple(IMediaSample** pSamples, LONG nSamples,
+                                            LONG* nSamplesProcessed) override;
+  HRESULT STDMETHODCALLTYPE ReceiveCanBlock() override { return S_FALSE; }
+
+  // Configuration, before connecting.
+  LONG buffersWanted = 0;  // cBuffers of GetAllocatorRequirements; 0: none asked
+  int holdSamples = 0;     // the first samples kept (with a reference) until ReleaseHeld
+
+  ComPtr<IMemAllocator> allocator;
+  CMediaType type;
+
+ private:
+  std::atomic<LONG> refs_{1};
+  std::mutex mutex_;
+  std::vector<ReceivedSample> samples_;
+  std::vector<IMediaSample*> held_;
+  ComPtr<IPin> connector_;
+};
+
+// Stores `settings` where the filter reads them (Linux: the test's own hive,
+// named by ORLIN_PC_REGISTRY) and removes them at the end. Every test ends with
+// no counted object left.
+class FilterFixture : public ::testing::Test {
+ protected:
+  void StoreSettings(const VideoFormatSettings& settings);
+  void TearDown() override;
+};
+
+}  // namespace orlin::filter::test
