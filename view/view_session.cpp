@@ -1,0 +1,81 @@
+#include "view/view_session.h"
+
+namespace orlin::view {
+
+std::uint64_t FrameHash(const std::uint8_t* data, std::size_t size) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 0x100000001b3ull;
+  return hash;
+}
+
+long ViewSession::OnSample(const std::uint8_t* data, long size) {
+  {
+    std::lock_guard lock(mutex_);
+    if (done_) return S_FALSE;
+  }
+  const std::size_t bytes = format_.FrameBytes();
+  if (size < 0 || static_cast<std::size_t>(size) < bytes || !ToPlanar(format_, data, bytes, frame_)) {
+    std::lock_guard lock(mutex_);
+    error_ = "a sample of " + std::to_string(size) + " bytes is too small for " + format_.Name();
+    done_ = true;
+    changed_.notify_all();
+    return S_FALSE;
+  }
+  const std::uint64_t hash = FrameHash(data, bytes);
+  bool repeated = false;
+  {
+    std::lock_guard lock(mutex_);
+    repeated = counts_.delivered > 0 && hash == last_hash_;
+    last_hash_ = hash;
+  }
+  std::string failure;
+  if (!(repeated && skip_repeats_)) {
+    for (const auto& writer : writers_) {
+      if (!writer->Write(frame_)) {
+        failure = writer->Error();
+        break;
+      }
+    }
+  }
+  std::lock_guard lock(mutex_);
+  ++counts_.delivered;
+  ++(repeated ? counts_.repeated : counts_.fresh);
+  if (!failure.empty()) {
+    error_ = failure;
+    done_ = true;
+  }
+  const std::uint64_t written = skip_repeats_ ? counts_.fresh : counts_.delivered;
+  if (frame_limit_ != 0 && written >= frame_limit_) done_ = true;
+  changed_.notify_all();
+  return done_ ? S_FALSE : S_OK;
+}
+
+SessionCounts ViewSession::Counts() const {
+  std::lock_guard lock(mutex_);
+  return counts_;
+}
+
+bool ViewSession::Done() const {
+  std::lock_guard lock(mutex_);
+  return done_;
+}
+
+void ViewSession::WaitFor(std::chrono::milliseconds time) const {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, time, [this] { return done_; });
+}
+
+std::string ViewSession::Finish() {
+  std::lock_guard lock(mutex_);
+  for (const auto& writer : writers_) {
+    if (!writer->Finish() && error_.empty()) error_ = writer->Error();
+  }
+  return error_;
+}
+
+std::string ViewSession::Error() const {
+  std::lock_guard lock(mutex_);
+  return error_;
+}
+
+}  // namespace orlin::view

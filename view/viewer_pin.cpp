@@ -1,0 +1,187 @@
+#include "view/viewer_pin.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace orlin::view {
+namespace {
+
+constexpr WCHAR kPinName[] = ORLIN_TEXT("Input");
+
+}  // namespace
+
+ViewerPin* ViewerPin::Create(SampleHandler handler) {
+  return new (std::nothrow) ViewerPin(std::move(handler));
+}
+
+ViewerPin::~ViewerPin() {
+  if (connected_ != nullptr) connected_->Release();
+}
+
+std::optional<FrameFormat> ViewerPin::Format() const {
+  std::lock_guard lock(mutex_);
+  return format_;
+}
+
+// IUnknown
+
+HRESULT ViewerPin::QueryInterface(REFIID riid, void** ppvObject) {
+  if (ppvObject == nullptr) return E_POINTER;
+  *ppvObject = nullptr;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
+    *ppvObject = static_cast<IPin*>(this);
+  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
+    *ppvObject = static_cast<IMemInputPin*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG ViewerPin::AddRef() { return ++references_; }
+
+ULONG ViewerPin::Release() {
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+// IPin
+
+HRESULT ViewerPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }  // input pins are connected to
+
+HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
+  if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
+  std::lock_guard lock(mutex_);
+  if (connected_ != nullptr) return VFW_E_ALREADY_CONNECTED;
+  const std::optional<FrameFormat> format = FormatOfMediaType(*pmt);
+  if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
+  try {
+    format_block_.assign(pmt->pbFormat, pmt->pbFormat + pmt->cbFormat);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
+  type_ = *pmt;
+  type_.pUnk = nullptr;
+  type_.pbFormat = format_block_.data();
+  format_ = format;
+  connected_ = pConnector;
+  connected_->AddRef();
+  return S_OK;
+}
+
+HRESULT ViewerPin::Disconnect() {
+  IPin* old = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    old = std::exchange(connected_, nullptr);
+    format_.reset();
+  }
+  if (old == nullptr) return S_FALSE;
+  old->Release();
+  return S_OK;
+}
+
+HRESULT ViewerPin::ConnectedTo(IPin** pPin) {
+  if (pPin == nullptr) return E_POINTER;
+  std::lock_guard lock(mutex_);
+  *pPin = connected_;
+  if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+  connected_->AddRef();
+  return S_OK;
+}
+
+HRESULT ViewerPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
+  if (pmt == nullptr) return E_POINTER;
+  std::lock_guard lock(mutex_);
+  std::memset(pmt, 0, sizeof *pmt);
+  if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+  auto* block = static_cast<BYTE*>(CoTaskMemAlloc(format_block_.size()));
+  if (block == nullptr && !format_block_.empty()) return E_OUTOFMEMORY;
+  if (!format_block_.empty()) std::memcpy(block, format_block_.data(), format_block_.size());
+  *pmt = type_;
+  pmt->pbFormat = block;
+  return S_OK;
+}
+
+HRESULT ViewerPin::QueryPinInfo(PIN_INFO* pInfo) {
+  if (pInfo == nullptr) return E_POINTER;
+  pInfo->pFilter = nullptr;  // the viewer is no filter in a graph
+  pInfo->dir = PINDIR_INPUT;
+  std::memcpy(pInfo->achName, kPinName, sizeof kPinName);
+  return S_OK;
+}
+
+HRESULT ViewerPin::QueryDirection(PIN_DIRECTION* pPinDir) {
+  if (pPinDir == nullptr) return E_POINTER;
+  *pPinDir = PINDIR_INPUT;
+  return S_OK;
+}
+
+HRESULT ViewerPin::QueryId(LPWSTR* Id) {
+  if (Id == nullptr) return E_POINTER;
+  *Id = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof kPinName));
+  if (*Id == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(*Id, kPinName, sizeof kPinName);
+  return S_OK;
+}
+
+HRESULT ViewerPin::QueryAccept(const AM_MEDIA_TYPE* pmt) {
+  if (pmt == nullptr) return E_POINTER;
+  return FormatOfMediaType(*pmt) ? S_OK : S_FALSE;
+}
+
+HRESULT ViewerPin::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
+  if (ppEnum == nullptr) return E_POINTER;
+  *ppEnum = nullptr;
+  return E_NOTIMPL;  // no preference: the source proposes its own types
+}
+
+HRESULT ViewerPin::QueryInternalConnections(IPin** apPin, ULONG* nPin) {
+  if (apPin != nullptr && nPin != nullptr) *nPin = 0;
+  return E_NOTIMPL;
+}
+
+HRESULT ViewerPin::EndOfStream() { return S_OK; }
+HRESULT ViewerPin::BeginFlush() { return S_OK; }
+HRESULT ViewerPin::EndFlush() { return S_OK; }
+HRESULT ViewerPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+
+// IMemInputPin
+
+HRESULT ViewerPin::GetAllocator(IMemAllocator** ppAllocator) {
+  if (ppAllocator == nullptr) return E_POINTER;
+  *ppAllocator = nullptr;
+  return VFW_E_NO_ALLOCATOR;  // the source makes its own
+}
+
+HRESULT ViewerPin::NotifyAllocator(IMemAllocator* pAllocator, BOOL) {
+  return pAllocator == nullptr ? E_POINTER : S_OK;
+}
+
+HRESULT ViewerPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES* pProps) {
+  return pProps == nullptr ? E_POINTER : E_NOTIMPL;
+}
+
+HRESULT ViewerPin::Receive(IMediaSample* pSample) {
+  if (pSample == nullptr) return E_POINTER;
+  BYTE* data = nullptr;
+  if (FAILED(pSample->GetPointer(&data)) || data == nullptr) return E_FAIL;
+  return handler_(data, pSample->GetActualDataLength());
+}
+
+HRESULT ViewerPin::ReceiveMultiple(IMediaSample** pSamples, LONG nSamples, LONG* nSamplesProcessed) {
+  if (pSamples == nullptr || nSamplesProcessed == nullptr) return E_POINTER;
+  *nSamplesProcessed = 0;
+  HRESULT hr = S_OK;
+  while (*nSamplesProcessed < nSamples && (hr = Receive(pSamples[*nSamplesProcessed])) == S_OK) {
+    ++*nSamplesProcessed;
+  }
+  return hr;
+}
+
+HRESULT ViewerPin::ReceiveCanBlock() { return S_OK; }  // writing to a pipe or device may block
+
+}  // namespace orlin::view

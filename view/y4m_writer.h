@@ -1,0 +1,34 @@
+// YUV4MPEG2 output, for ffmpeg, mpv and files: one stream header from the
+// first frame, then "FRAME" and the Y, U and V planes of each frame. 4:2:0
+// frames are C420, 4:2:2 frames C422 and 4:4:4 (from RGB) C444.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "view/frame_writer.h"
+
+namespace orlin::view {
+
+// "YUV4MPEG2 W176 H144 F30000000:1000000 Ip A1:1 C420\n" for a frame interval
+// in 100 ns units, the rate reduced to lowest terms; 30:1 when unknown.
+std::string Y4mStreamHeader(const PlanarFrame& frame, long long frame_interval);
+
+class Y4mWriter final : public FrameWriter {
+ public:
+  // "-" is stdout. Opened at the first frame, so a run that gets no frame
+  // leaves no empty file behind.
+  Y4mWriter(std::string path, long long frame_interval);
+  ~Y4mWriter() override;
+  bool Write(const PlanarFrame& frame) override;
+  bool Finish() override;
+
+ private:
+  std::string path_;
+  long long frame_interval_;
+  std::FILE* file_ = nullptr;
+  int width_ = 0, height_ = 0;
+  Sampling sampling_ = Sampling::k420;
+};
+
+}  // namespace orlin::view
