@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -29,8 +31,33 @@ char32_t DecodeOne(const unsigned char* text, std::size_t length, std::size_t& i
   return code;
 }
 
+// Libraries loaded through LoadLibraryA, by handle: a dlopen handle is not an
+// address inside the module, so dladdr cannot name it.
+std::mutex loaded_mutex;
+struct LoadedLibrary {
+  std::string path;
+  int loads = 0;  // dlopen counts them; the name goes with the last
+};
+std::map<HMODULE, LoadedLibrary>& Loaded() {
+  static std::map<HMODULE, LoadedLibrary> loaded;
+  return loaded;
+}
+
+std::string Absolute(const char* path) {
+  char* absolute = realpath(path, nullptr);
+  if (absolute == nullptr) return path;
+  std::string result(absolute);
+  free(absolute);
+  return result;
+}
+
 // The module's path made absolute, as Windows reports it.
 std::string PathOf(HMODULE module) {
+  {
+    std::lock_guard lock(loaded_mutex);
+    const auto found = Loaded().find(module);
+    if (found != Loaded().end()) return found->second.path;
+  }
   if (module == nullptr) {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -38,11 +65,7 @@ std::string PathOf(HMODULE module) {
   }
   Dl_info info{};
   if (dladdr(module, &info) == 0 || info.dli_fname == nullptr) return {};
-  char* absolute = realpath(info.dli_fname, nullptr);
-  if (absolute == nullptr) return info.dli_fname;
-  std::string path(absolute);
-  free(absolute);
-  return path;
+  return Absolute(info.dli_fname);
 }
 }  // namespace
 
@@ -99,7 +122,14 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
     return nullptr;
   }
   void* handle = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) last_error = kErrorFileNotFound;
+  if (handle == nullptr) {
+    last_error = kErrorFileNotFound;
+    return nullptr;
+  }
+  std::lock_guard lock(loaded_mutex);
+  LoadedLibrary& loaded = Loaded()[handle];
+  loaded.path = Absolute(fileName);
+  ++loaded.loads;
   return handle;
 }
 
@@ -112,4 +142,10 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   return function;
 }
 
-BOOL FreeLibrary(HMODULE module) { return module != nullptr && dlclose(module) == 0 ? TRUE : FALSE; }
+BOOL FreeLibrary(HMODULE module) {
+  if (module == nullptr || dlclose(module) != 0) return FALSE;
+  std::lock_guard lock(loaded_mutex);
+  const auto found = Loaded().find(module);
+  if (found != Loaded().end() && --found->second.loads == 0) Loaded().erase(found);
+  return TRUE;
+}
