@@ -4,6 +4,7 @@
 // To the camera it is also the filter that owns the pin (a stub IBaseFilter).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -71,6 +72,10 @@ class FrameSender final : public IBaseFilter {
   HRESULT GetDetectedFormat(int index, VideoFormat* format) const;
   int DetectedFormatCount() const { return formatCount_; }
   void CloseNetwork();
+  // Frames that went out and the bytes of their datagrams that the network
+  // took, since this sender was made (for the headless summary).
+  std::uint64_t FramesSent() const { return framesSent_.load(std::memory_order_relaxed); }
+  std::uint64_t BytesSent() const { return bytesSent_.load(std::memory_order_relaxed); }
 
   // --- IUnknown ---
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -136,6 +141,8 @@ class FrameSender final : public IBaseFilter {
   std::int32_t compressBufferSize_ = 0;
   std::int32_t swapCount_ = 0;
   std::int32_t sendLength_ = 0;
+  std::atomic<std::uint64_t> framesSent_{0};
+  std::atomic<std::uint64_t> bytesSent_{0};
 
   HWND messageOwner_ = nullptr;
   LPCWSTR messageCaption_;

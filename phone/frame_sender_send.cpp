@@ -11,10 +11,12 @@
 namespace orlin::phone {
 namespace {
 
-void SendDatagram(SOCKET s, const BYTE* data, std::int32_t length, const sockaddr_in& to) {
-  // A failed send loses this datagram only; the stream goes on.
-  sendto(s, reinterpret_cast<const char*>(data), length, 0, reinterpret_cast<const sockaddr*>(&to),
-         sizeof to);
+// The bytes the network took. A failed send loses this datagram only; the
+// stream goes on.
+std::uint64_t SendDatagram(SOCKET s, const BYTE* data, std::int32_t length, const sockaddr_in& to) {
+  const int sent = sendto(s, reinterpret_cast<const char*>(data), length, 0,
+                          reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  return sent > 0 ? static_cast<std::uint64_t>(sent) : 0;
 }
 
 // Exchanges bytes 2 and 3 of each of the first `groups` 4-byte groups.
@@ -63,12 +65,14 @@ void FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destinati
   datagram[1] = kCompressedMarker1;
   datagram[2] = static_cast<BYTE>(payloadBytes & 0xFF);
   datagram[3] = static_cast<BYTE>((payloadBytes >> 8) & 0xFF);
-  SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
+  bytesSent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
+  ++framesSent_;
 }
 
 void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
+  ++framesSent_;
   if (chunkCount_ == 1) {
-    SendDatagram(socket_.Get(), frame, chunkSize_, destination);
+    bytesSent_ += SendDatagram(socket_.Get(), frame, chunkSize_, destination);
     return;
   }
   // Slices go out in place, first slice first; the low nibble of each slice's
@@ -77,7 +81,7 @@ void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
   for (std::int32_t k = chunkCount_; k >= 1; --k, slice += chunkSize_) {
     BYTE& last = slice[chunkSize_ - 1];
     last = TagChunkByte(last, k);
-    SendDatagram(socket_.Get(), slice, chunkSize_, destination);
+    bytesSent_ += SendDatagram(socket_.Get(), slice, chunkSize_, destination);
   }
 }
 
