@@ -1,0 +1,37 @@
+// The phone program without a screen: the capture runs until SIGINT or
+// SIGTERM, then stops, and one line tells what was sent.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "phone/camera_capture.h"
+
+namespace orlin::phone::shell {
+
+// Blocks SIGINT and SIGTERM in the calling thread, and so in every thread it
+// starts afterwards (the camera's included): call it first in main, and the
+// signals then wait for RunHeadless to take them.
+void BlockStopSignals();
+
+struct HeadlessSummary {
+  std::uint64_t frames = 0;
+  std::uint64_t bytes = 0;
+  double seconds = 0;
+  std::string address;
+  std::string format;
+  bool compressed = false;
+};
+
+// "sent 150 frames, 1234567 bytes in 5.00 s (30.0 frames/s, 8230 bytes/frame)
+// to 127.0.0.1, YV12  176 x 144 compressed": scripts read the first numbers.
+std::string SummaryLine(const HeadlessSummary& summary);
+
+// Starts the capture, waits for a stop signal, stops the capture and writes
+// the summary to `out`. 0 on a clean stop, 1 when the capture did not start
+// (its message boxes went to stderr).
+int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostream& out,
+                std::ostream& err);
+
+}  // namespace orlin::phone::shell

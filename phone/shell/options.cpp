@@ -1,0 +1,72 @@
+#include "phone/shell/options.h"
+
+#include <string_view>
+
+namespace orlin::phone::shell {
+
+Options ParseOptions(int argc, const char* const* argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--camera") {
+      if (i + 1 >= argc || argv[i + 1][0] == 0) {
+        options.error = "--camera needs a name (a V4L2 device, a .y4m file, or test)";
+        return options;
+      }
+      options.camera = argv[++i];
+    } else if (arg.starts_with("--camera=")) {
+      options.camera = std::string(arg.substr(9));
+      if (options.camera.empty()) {
+        options.error = "--camera needs a name (a V4L2 device, a .y4m file, or test)";
+        return options;
+      }
+    } else {
+      options.error = "unknown option: " + std::string(arg);
+      return options;
+    }
+  }
+  return options;
+}
+
+std::string HelpText() {
+  return "Usage: orlin-phone [--camera NAME] [--headless]\n"
+         "\n"
+         "Captures a camera and streams its frames over UDP to port 4444 of the\n"
+         "destination, where the Orlin Camera filter (or orlin-view) receives them.\n"
+         "\n"
+         "  --camera NAME  the camera to use: a V4L2 capture device (/dev/video0),\n"
+         "                 a .y4m file (played in a loop at its frame rate), or\n"
+         "                 \"test\" for the built-in test camera\n"
+         "  --headless     no screen: stream until SIGINT (Ctrl-C) or SIGTERM, then\n"
+         "                 print the frames and bytes sent\n"
+         "  --help         show this text\n"
+         "  --version      show the version\n"
+         "\n"
+         "The camera: without --camera the phone uses its first camera, which is the\n"
+         "built-in test camera (colour bars, a frame counter and motion, YV12 176 x 144\n"
+         "by default). It always exists and never turns on a webcam you did not name.\n"
+         "A named camera that cannot be opened is \"Camera not found\". The main screen\n"
+         "shows the camera in use.\n"
+         "\n"
+         "Settings (video format, destination, compression) persist in the phone's\n"
+         "settings file: $ORLIN_PHONE_REGISTRY when set, else\n"
+         "$XDG_CONFIG_HOME/orlin/phone.reg (~/.config/orlin/phone.reg), a .reg text\n"
+         "file. The destination is localhost until you set another.\n"
+         "\n"
+         "Keys: F1 is the left soft key (Close on the main screen, OK in a dialog),\n"
+         "F2 the right one (the Settings menu, Cancel in a dialog). In the menu, pick\n"
+         "with the arrow keys and Enter, or 1 to 3. In dialogs: arrow keys and Tab\n"
+         "move, Space ticks a box, Enter is OK, Backspace is the Back key (it edits\n"
+         "the text; in the Video Format list it cancels).\n"
+         "\n"
+         "Only one orlin-phone runs per user: a second start says so and ends.\n"
+         "Exit status: 0 after Close or a signal, 1 on failure, 2 for bad usage.\n";
+}
+
+}  // namespace orlin::phone::shell

@@ -1,0 +1,19 @@
+// The phone program's command line.
+#pragma once
+
+#include <string>
+
+namespace orlin::phone::shell {
+
+struct Options {
+  std::string camera;  // empty: the first camera
+  bool headless = false;
+  bool help = false;
+  bool version = false;
+  std::string error;  // set when the command line is not understood
+};
+
+Options ParseOptions(int argc, const char* const* argv);
+std::string HelpText();
+
+}  // namespace orlin::phone::shell

@@ -1,0 +1,85 @@
+#include "phone/tui/message_box_view.h"
+
+#include <curses.h>
+
+#include <algorithm>
+
+#include "phone/shell/shell_text.h"
+#include "phone/tui/curses_screen.h"
+
+namespace orlin::phone::tui {
+namespace {
+
+std::string Text(LPCWSTR text) {
+  WideText wide;
+  for (; text != nullptr && *text != 0; ++text) wide += *text;
+  return shell::Narrow(wide);
+}
+
+// Splits `text` into lines of at most `width` characters, at spaces where it can.
+std::vector<std::string> Wrap(const std::string& text, int width) {
+  std::vector<std::string> lines;
+  std::string rest = text;
+  const auto limit = static_cast<std::size_t>(std::max(width, 1));
+  while (rest.size() > limit) {
+    std::size_t cut = rest.rfind(' ', limit);
+    if (cut == std::string::npos || cut == 0) cut = limit;
+    lines.push_back(rest.substr(0, cut));
+    rest = rest.substr(cut == limit ? cut : cut + 1);
+  }
+  lines.push_back(rest);
+  return lines;
+}
+
+}  // namespace
+
+MessageBoxView::MessageBoxView()
+    : screenThread_(std::this_thread::get_id()),
+      hook_([this](HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+        const std::string captionText = caption != nullptr ? Text(caption) : shell::kTitle;
+        if (std::this_thread::get_id() != screenThread_) {
+          std::lock_guard<std::mutex> guard(pendingLock_);
+          pending_.emplace_back(captionText, Text(text));
+          return IDOK;
+        }
+        return Show(captionText, Text(text));
+      }) {}
+
+void MessageBoxView::ShowPending() {
+  std::vector<std::pair<std::string, std::string>> messages;
+  {
+    std::lock_guard<std::mutex> guard(pendingLock_);
+    messages.swap(pending_);
+  }
+  for (const auto& [caption, text] : messages) Show(caption, text);
+}
+
+int MessageBoxView::Show(const std::string& caption, const std::string& text) {
+  const int width = std::min(std::max(static_cast<int>(text.size()) + 4, 24), std::max(COLS - 2, 10));
+  const std::vector<std::string> lines = Wrap(text, width - 4);
+  const int height = static_cast<int>(lines.size()) + 4;
+  WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0), std::max((COLS - width) / 2, 0));
+  if (box == nullptr) return IDOK;
+  keypad(box, TRUE);
+  ::box(box, 0, 0);
+  // The caption sits in the top border, as a message box's title bar.
+  mvwaddnstr(box, 0, 2, (" " + caption + " ").c_str(), width - 4);
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    mvwaddnstr(box, 1 + i, 2, lines[i].c_str(), width - 4);
+  }
+  wattron(box, A_REVERSE);
+  mvwaddstr(box, height - 2, std::max((width - 6) / 2, 1), "  OK  ");
+  wattroff(box, A_REVERSE);
+  wrefresh(box);
+  wtimeout(box, -1);
+  for (;;) {
+    const int key = wgetch(box);
+    if (IsEnter(key) || key == ' ' || key == KeyF1() || IsEscape(key) || IsBack(key)) break;
+  }
+  delwin(box);
+  touchwin(stdscr);
+  refresh();
+  return IDOK;
+}
+
+}  // namespace orlin::phone::tui
