@@ -1,0 +1,106 @@
+// The shell's pieces that stand without a capture: the edit box, the number a
+// dialog reads from it, the format line, the command line and the one-instance
+// lock.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "phone/shell/edit_box.h"
+#include "phone/shell/options.h"
+#include "phone/shell/shell_text.h"
+#include "phone/shell/single_instance.h"
+
+namespace orlin::phone::shell {
+namespace {
+
+TEST(ShellEditBox, NumberModeRefusesAnythingButDigits) {
+  EditBox box(4, true);
+  EXPECT_FALSE(box.Type('a'));
+  EXPECT_FALSE(box.Type('-'));
+  EXPECT_TRUE(box.Type('7'));
+  EXPECT_EQ(box.Text(), "7");
+}
+
+TEST(ShellEditBox, TypingReplacesTheSelectionAndBackEmptiesItFirst) {
+  EditBox box(31, false);
+  box.SetText("old.example");
+  box.SelectAll();
+  EXPECT_TRUE(box.Type('x'));
+  EXPECT_EQ(box.Text(), "x");
+  box.SetText("abc");
+  box.SelectAll();
+  box.Back();
+  EXPECT_EQ(box.Text(), "");
+  box.Back();  // nothing left to delete is no fault
+  EXPECT_EQ(box.Text(), "");
+}
+
+TEST(ShellEditBox, ControlCharactersAreNotText) {
+  EditBox box(31, false);
+  EXPECT_FALSE(box.Type('\t'));
+  EXPECT_FALSE(box.Type(static_cast<char>(0x7F)));
+  EXPECT_EQ(box.Text(), "");
+}
+
+TEST(ShellEditBox, ReadUnsignedGivesZeroForWhatIsNoNumber) {
+  EXPECT_EQ(ReadUnsigned("3"), 3u);
+  EXPECT_EQ(ReadUnsigned("0009"), 9u);
+  EXPECT_EQ(ReadUnsigned("4294967295"), 4294967295u);
+  EXPECT_EQ(ReadUnsigned("4294967296"), 0u);
+  EXPECT_EQ(ReadUnsigned("99999999999999999999999"), 0u);
+  EXPECT_EQ(ReadUnsigned(""), 0u);
+  EXPECT_EQ(ReadUnsigned("1a"), 0u);
+}
+
+TEST(ShellText, FormatLineShowsCodeLowestByteFirstAndMasksUnprintableBytes) {
+  EXPECT_EQ(FormatLine({0x32315659, 176, 144}), "YV12  176 x 144");
+  EXPECT_EQ(FormatLine({0xe436eb7b, 65535, 1}), "{?6?  65535 x 1");
+  EXPECT_EQ(Narrow(WideText{u'a', u'\u00e9', u'\n'}), "a??");
+}
+
+std::vector<const char*> Args(std::initializer_list<const char*> args) { return {args}; }
+
+TEST(ShellOptions, CameraNeedsAName) {
+  auto args = Args({"orlin-phone", "--camera"});
+  EXPECT_FALSE(ParseOptions(static_cast<int>(args.size()), args.data()).error.empty());
+  args = Args({"orlin-phone", "--camera="});
+  EXPECT_FALSE(ParseOptions(static_cast<int>(args.size()), args.data()).error.empty());
+  args = Args({"orlin-phone", "--camera", "/dev/video2", "--headless"});
+  const Options options = ParseOptions(static_cast<int>(args.size()), args.data());
+  EXPECT_TRUE(options.error.empty());
+  EXPECT_EQ(options.camera, "/dev/video2");
+  EXPECT_TRUE(options.headless);
+}
+
+TEST(ShellOptions, UnknownOptionIsAnError) {
+  auto args = Args({"orlin-phone", "--headles"});
+  EXPECT_NE(ParseOptions(static_cast<int>(args.size()), args.data()).error.find("--headles"),
+            std::string::npos);
+}
+
+TEST(ShellSingleInstance, SecondHolderIsRefusedUntilTheFirstEnds) {
+  const std::string path = ::testing::TempDir() + "phone-lock-" + std::to_string(::getpid());
+  std::string error;
+  {
+    SingleInstance first(path);
+    ASSERT_TRUE(first.Acquire(&error)) << error;
+    SingleInstance second(path);
+    EXPECT_FALSE(second.Acquire(&error));
+    EXPECT_NE(error.find("already running"), std::string::npos) << error;
+  }
+  SingleInstance third(path);
+  EXPECT_TRUE(third.Acquire(&error)) << error;
+  std::remove(path.c_str());
+}
+
+TEST(ShellSingleInstance, UnusableLockPathIsReportedNotRunning) {
+  SingleInstance lock("/nonexistent-dir/orlin-phone.lock");
+  std::string error;
+  EXPECT_FALSE(lock.Acquire(&error));
+  EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace orlin::phone::shell

@@ -1,0 +1,93 @@
+// orlin-phone --headless as scripts run it: it streams until a signal, then
+// stops and says what it sent; it refuses to run twice and fails without a
+// camera.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "tests/phone/shell_program.h"
+#include "tests/phone/support/datagram_receiver.h"
+
+namespace orlin::test {
+namespace {
+
+struct Summary {
+  unsigned long long frames = 0;
+  unsigned long long bytes = 0;
+  bool parsed = false;
+};
+
+Summary ParseSummary(const std::string& output) {
+  Summary summary;
+  const std::size_t at = output.find("sent ");
+  summary.parsed = at != std::string::npos &&
+                   std::sscanf(output.c_str() + at, "sent %llu frames, %llu bytes", &summary.frames,
+                               &summary.bytes) == 2;
+  return summary;
+}
+
+TEST(PhoneHeadless, StreamsUntilSigtermThenCountsWhatItSent) {
+  DatagramReceiver pc(4444);
+  ASSERT_TRUE(pc.Bound());
+  PhoneScratch scratch;
+  PhoneProcess phone(scratch, {"--headless", "--camera", "test"}, "phone");
+  const std::vector<Datagram> received = pc.Take(10);
+  ASSERT_GE(received.size(), 10u) << phone.Errors();
+  phone.Signal(SIGTERM);
+  ASSERT_EQ(phone.Wait(), 0) << phone.Errors();
+
+  std::cout << "headless: " << phone.Output();
+  const Summary summary = ParseSummary(phone.Output());
+  ASSERT_TRUE(summary.parsed) << phone.Output();
+  // The default test camera streams compressed: one datagram a frame.
+  EXPECT_GE(summary.frames, received.size());
+  std::uint64_t receivedBytes = 0;
+  for (const Datagram& d : received) receivedBytes += d.size();
+  EXPECT_GE(summary.bytes, receivedBytes);
+  EXPECT_NE(phone.Output().find("YV12  176 x 144 compressed"), std::string::npos) << phone.Output();
+  EXPECT_NE(phone.Errors().find("camera test"), std::string::npos) << phone.Errors();
+}
+
+TEST(PhoneHeadless, SigintStopsItAsCleanly) {
+  PhoneScratch scratch;
+  PhoneProcess phone(scratch, {"--headless"}, "phone");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  phone.Signal(SIGINT);
+  EXPECT_EQ(phone.Wait(), 0) << phone.Errors();
+  EXPECT_TRUE(ParseSummary(phone.Output()).parsed) << phone.Output();
+}
+
+TEST(PhoneHeadless, SecondStartSaysOneIsRunningAndEnds) {
+  PhoneScratch scratch;
+  PhoneProcess first(scratch, {"--headless"}, "first");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  PhoneProcess second(scratch, {"--headless"}, "second");
+  EXPECT_EQ(second.Wait(), 1);
+  EXPECT_NE(second.Errors().find("already running"), std::string::npos) << second.Errors();
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.Wait(), 0) << first.Errors();
+}
+
+TEST(PhoneHeadless, MissingCameraFailsWithTheTwoMessages) {
+  PhoneScratch scratch;
+  PhoneProcess phone(scratch, {"--headless", "--camera", scratch.Dir() + "/none.y4m"}, "phone");
+  EXPECT_EQ(phone.Wait(), 1);
+  EXPECT_NE(phone.Errors().find("Camera not found"), std::string::npos) << phone.Errors();
+  EXPECT_NE(phone.Errors().find("Starting the capture failed"), std::string::npos) << phone.Errors();
+}
+
+TEST(PhoneHeadless, BadUsageExitsTwoAndHelpNamesTheHive) {
+  PhoneScratch scratch;
+  PhoneProcess bad(scratch, {"--frobnicate"}, "bad");
+  EXPECT_EQ(bad.Wait(), 2);
+  EXPECT_NE(bad.Errors().find("--frobnicate"), std::string::npos);
+  PhoneProcess help(scratch, {"--help"}, "help");
+  EXPECT_EQ(help.Wait(), 0);
+  EXPECT_NE(help.Output().find("ORLIN_PHONE_REGISTRY"), std::string::npos);
+  EXPECT_NE(help.Output().find("test camera"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orlin::test
