@@ -1,0 +1,13 @@
+if(NOT WIN32)
+# orlin-view: its converters and writers, and the whole chain end to end.
+orlin_add_test(view_test SOURCES view/video_frame_test.cpp view/writers_test.cpp LIBS orlin_view)
+
+# Registers the real library into a hive of its own and receives on UDP 4444.
+orlin_add_test(view_end_to_end_test SOURCES view/view_end_to_end_test.cpp LIBS orlin_phone orlin_filter)
+target_compile_definitions(view_end_to_end_test PRIVATE
+  ORLIN_REGSVR="$<TARGET_FILE:orlin-regsvr>" ORLIN_VIEW="$<TARGET_FILE:orlin-view>"
+  ORLIN_LIBRARY="$<TARGET_FILE:orlin_dll>")
+add_dependencies(view_end_to_end_test orlin-regsvr orlin-view orlin_dll)
+set_tests_properties(view_end_to_end_test PROPERTIES RESOURCE_LOCK udp4444 TIMEOUT 120
+  ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/view_end_to_end_test.reg")
+endif()

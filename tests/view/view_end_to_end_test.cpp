@@ -1,0 +1,215 @@
+// End to end on one machine: liborlin.so registered into a hive of the test's
+// own with orlin-regsvr, the phone's FrameSender sending over loopback, and
+// orlin-view hosting the camera filter and writing Y4M that must hold the
+// frames sent, raw and compressed.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "filter/video_format_settings.h"
+#include "phone/frame_sender.h"
+#include "tests/support/test_data.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWidth = 176, kHeight = 144;
+constexpr std::size_t kLuma = kWidth * kHeight, kChroma = kLuma / 4;
+
+// A camera sample over a frame buffer.
+class Sample final : public IMediaSample {
+ public:
+  explicit Sample(std::vector<BYTE>& frame) : frame_(frame) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    if (object != nullptr) *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetPointer(BYTE** buffer) override {
+    *buffer = frame_.data();
+    return S_OK;
+  }
+  LONG STDMETHODCALLTYPE GetSize() override { return static_cast<LONG>(frame_.size()); }
+  HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsSyncPoint() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetSyncPoint(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsPreroll() override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE SetPreroll(BOOL) override { return E_NOTIMPL; }
+  LONG STDMETHODCALLTYPE GetActualDataLength() override { return GetSize(); }
+  HRESULT STDMETHODCALLTYPE SetActualDataLength(LONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMediaType(AM_MEDIA_TYPE**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsDiscontinuity() override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE SetDiscontinuity(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
+
+ private:
+  std::vector<BYTE>& frame_;
+};
+
+// YV12 test pictures with the chroma planes in I420 order.
+std::vector<BYTE> I420(const std::vector<BYTE>& yv12) {
+  std::vector<BYTE> out(yv12.begin(), yv12.begin() + kLuma);
+  out.insert(out.end(), yv12.begin() + kLuma + kChroma, yv12.end());
+  out.insert(out.end(), yv12.begin() + kLuma, yv12.begin() + kLuma + kChroma);
+  return out;
+}
+
+double Psnr(const BYTE* a, const BYTE* b, std::size_t size) {
+  double error = 0;
+  for (std::size_t i = 0; i < size; ++i) error += (a[i] - b[i]) * (a[i] - b[i]);
+  return error == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * size / error);
+}
+
+struct Y4m {
+  std::string header;
+  std::vector<std::vector<BYTE>> frames;
+};
+
+Y4m ReadY4m(const std::string& path, std::size_t frame_bytes) {
+  std::ifstream in(path, std::ios::binary);
+  Y4m out;
+  std::getline(in, out.header);
+  std::string marker;
+  while (std::getline(in, marker) && marker == "FRAME") {
+    std::vector<BYTE> frame(frame_bytes);
+    if (!in.read(reinterpret_cast<char*>(frame.data()), static_cast<std::streamsize>(frame_bytes))) break;
+    out.frames.push_back(std::move(frame));
+  }
+  return out;
+}
+
+int Spawn(std::vector<std::string> args, pid_t* background = nullptr) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  if (background != nullptr) {
+    *background = pid;
+    return 0;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(std::getenv("ORLIN_PC_REGISTRY"), nullptr) << "run through ctest";
+    std::remove(std::getenv("ORLIN_PC_REGISTRY"));
+    ASSERT_EQ(Spawn({ORLIN_REGSVR, ORLIN_LIBRARY}), 0);
+    a_ = orlin::test::ReadTestFrame("coffee", kWidth, kHeight);
+    b_ = orlin::test::ReadTestFrame("astronaut", kWidth, kHeight);
+  }
+  void TearDown() override {
+    EXPECT_EQ(Spawn({ORLIN_REGSVR, "/u", ORLIN_LIBRARY}), 0);
+    std::remove(std::getenv("ORLIN_PC_REGISTRY"));
+    std::remove(output_.c_str());
+  }
+
+  // Streams the two pictures in turn to orlin-view until it has written
+  // `frames` new ones; the frames as the Y4M holds them.
+  Y4m Stream(const orlin::filter::VideoFormatSettings& pc, std::uint32_t phone_fourcc, int compression,
+             const std::vector<BYTE>& first, const std::vector<BYTE>& second, int frames) {
+    EXPECT_EQ(orlin::filter::WriteVideoFormatSettings(pc), ERROR_SUCCESS);
+    pid_t viewer = 0;
+    EXPECT_EQ(Spawn({ORLIN_VIEW, "--y4m", output_, "--frames", std::to_string(frames), "--skip-repeats",
+                   "--seconds", "30", "--quiet"},
+                  &viewer),
+                  0);
+    orlin::phone::FrameSender sender;
+    sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+    sender.SetCodecRequest(compression, 0, 0);
+    AM_MEDIA_TYPE type{};
+    VIDEOINFOHEADER info{};
+    type.majortype = MEDIATYPE_Video;
+    type.subtype = MEDIASUBTYPE_YV12;
+    type.subtype.Data1 = phone_fourcc;
+    type.lSampleSize = static_cast<ULONG>(first.size());
+    type.formattype = FORMAT_VideoInfo;
+    type.cbFormat = sizeof info;
+    type.pbFormat = reinterpret_cast<BYTE*>(&info);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = kHeight;
+    EXPECT_EQ(sender.InputPin()->ReceiveConnection(nullptr, &type), S_OK);
+    EXPECT_EQ(sender.OpenNetwork(), S_OK);
+    IMemInputPin* input = nullptr;
+    sender.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input));
+    std::vector<BYTE> frame_a = first, frame_b = second;
+    Sample sample_a(frame_a), sample_b(frame_b);
+    int status = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+    for (int i = 0; std::chrono::steady_clock::now() < deadline; ++i) {
+      input->Receive(i % 2 == 0 ? &sample_a : &sample_b);
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      if (waitpid(viewer, &status, WNOHANG) == viewer) break;
+    }
+    if (input != nullptr) input->Release();
+    sender.CloseNetwork();
+    if (!WIFEXITED(status)) {
+      kill(viewer, SIGTERM);
+      waitpid(viewer, &status, 0);
+      ADD_FAILURE() << "orlin-view did not finish";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return ReadY4m(output_, kLuma + 2 * kChroma);
+  }
+
+  std::string output_ = ::testing::TempDir() + "view_end_to_end.y4m";
+  std::vector<BYTE> a_, b_;
+};
+
+TEST_F(EndToEnd, RawFramesArriveExactlyWithPlanesInYuvOrder) {
+  const orlin::filter::VideoFormatSettings pc{orlin::filter::kFourCC_IYUV, kWidth, kHeight, 12, 0, 0, 0};
+  const std::vector<BYTE> a = I420(a_), b = I420(b_);
+  const Y4m y4m = Stream(pc, orlin::filter::kFourCC_IYUV, 0, a, b, 6);
+  EXPECT_EQ(y4m.header.rfind("YUV4MPEG2 W176 H144 F", 0), 0u) << y4m.header;
+  EXPECT_NE(y4m.header.find(" C420"), std::string::npos) << y4m.header;
+  ASSERT_EQ(y4m.frames.size(), 6u);
+  // The first frame may be what the filter held before the phone's first
+  // frame arrived; every later one is one of the pictures, byte for byte.
+  int matches = 0;
+  for (std::size_t i = 1; i < y4m.frames.size(); ++i) {
+    const bool match = y4m.frames[i] == a || y4m.frames[i] == b;
+    EXPECT_TRUE(match) << "frame " << i;
+    matches += match;
+  }
+  EXPECT_EQ(matches, 5);
+}
+
+TEST_F(EndToEnd, CompressedFramesDecodeCloseToThePicturesSent) {
+  // The phone compresses YV12; the PC takes IYUV and, with SwapUV, puts the
+  // decoder's V-first planes into U, V order.
+  const orlin::filter::VideoFormatSettings pc{orlin::filter::kFourCC_IYUV, kWidth, kHeight, 12, 1, 0, 1};
+  const Y4m y4m = Stream(pc, orlin::filter::kFourCC_YV12, 1, a_, b_, 6);
+  ASSERT_EQ(y4m.frames.size(), 6u);
+  const std::vector<BYTE> a = I420(a_), b = I420(b_);
+  for (std::size_t i = 1; i < y4m.frames.size(); ++i) {
+    const std::vector<BYTE>& frame = y4m.frames[i];
+    const std::vector<BYTE>& expected =
+        Psnr(frame.data(), a.data(), kLuma) > Psnr(frame.data(), b.data(), kLuma) ? a : b;
+    EXPECT_GT(Psnr(frame.data(), expected.data(), kLuma), 30.0) << "luma of frame " << i;
+    EXPECT_GT(Psnr(frame.data() + kLuma, expected.data() + kLuma, kChroma), 30.0) << "U of frame " << i;
+    EXPECT_GT(Psnr(frame.data() + kLuma + kChroma, expected.data() + kLuma + kChroma, kChroma), 30.0)
+        << "V of frame " << i;
+  }
+}
+
+}  // namespace
