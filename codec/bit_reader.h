@@ -53,6 +53,11 @@ class BitReader {
     return static_cast<std::uint32_t>((window << shift) >> 32);
   }
 
+  // The next 57 bits or more, left-aligned in a 64-bit word (the bits after
+  // them are those that follow in the payload or zeros); only while
+  // FarFromEnd(consumed bytes + 8) held.
+  std::uint64_t Peek64Unchecked() const { return LoadBigEndian64(data_ + (pos_ >> 3)) << (pos_ & 7); }
+
   // The next n bits (0 to 25) as an unsigned number.
   template <bool kUnchecked = false>
   std::uint32_t Peek(int n) const {

@@ -95,9 +95,10 @@ inline void QuantisePair(const std::uint8_t* row, int stride, QuantisedBlock* ou
 }
 
 // Inverse transform of two blocks; lanes as in QuantisePair. Every operation
-// wraps at 16 bits exactly as the plain transform does.
-inline void ReconstructPair(const std::int16_t* left, const std::int16_t* right, std::uint8_t* row, int stride,
-                            bool both) {
+// wraps at 16 bits exactly as the plain transform does. On return rows01
+// holds rows 0 and 1 of both blocks (left block in bytes 0-3 and 8-11, right
+// block in bytes 4-7 and 12-15), rows23 rows 2 and 3.
+inline void InversePair(const std::int16_t* left, const std::int16_t* right, __m128i& rows01, __m128i& rows23) {
   const __m128i leftLo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left));
   const __m128i leftHi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left + 8));
   const __m128i rightLo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right));
@@ -117,21 +118,36 @@ inline void ReconstructPair(const std::int16_t* left, const std::int16_t* right,
   const __m128i r2 = _mm_srai_epi16(_mm_add_epi16(_mm_sub_epi16(f, g), round), 6);
   const __m128i r3 = _mm_srai_epi16(_mm_add_epi16(_mm_sub_epi16(e, k), round), 6);
   // Saturating to unsigned bytes is the clip to 0..255.
-  const __m128i rows01 = _mm_packus_epi16(r0, r1), rows23 = _mm_packus_epi16(r2, r3);
+  rows01 = _mm_packus_epi16(r0, r1);
+  rows23 = _mm_packus_epi16(r2, r3);
+}
+
+inline void StoreRow4(std::uint8_t* at, __m128i bytes) {
+  const std::uint32_t row = std::uint32_t(_mm_cvtsi128_si32(bytes));
+  std::memcpy(at, &row, 4);
+}
+
+// One block's four rows: bytes 0-3 of rows01, 8-11 of rows01, 0-3 and 8-11 of
+// rows23.
+inline void StoreBlock(std::uint8_t* at, int stride, __m128i rows01, __m128i rows23) {
+  StoreRow4(at, rows01);
+  StoreRow4(at + stride, _mm_srli_si128(rows01, 8));
+  StoreRow4(at + 2 * stride, rows23);
+  StoreRow4(at + 3 * stride, _mm_srli_si128(rows23, 8));
+}
+
+// Two neighbouring blocks, or (both false) the left one alone.
+inline void ReconstructPair(const std::int16_t* left, const std::int16_t* right, std::uint8_t* row, int stride,
+                            bool both) {
+  __m128i rows01, rows23;
+  InversePair(left, right, rows01, rows23);
   if (both) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row), rows01);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row + stride), _mm_srli_si128(rows01, 8));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 2 * stride), rows23);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(row + 3 * stride), _mm_srli_si128(rows23, 8));
   } else {
-    const std::uint32_t s0 = std::uint32_t(_mm_cvtsi128_si32(rows01));
-    const std::uint32_t s1 = std::uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(rows01, 8)));
-    const std::uint32_t s2 = std::uint32_t(_mm_cvtsi128_si32(rows23));
-    const std::uint32_t s3 = std::uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(rows23, 8)));
-    std::memcpy(row, &s0, 4);
-    std::memcpy(row + stride, &s1, 4);
-    std::memcpy(row + 2 * stride, &s2, 4);
-    std::memcpy(row + 3 * stride, &s3, 4);
+    StoreBlock(row, stride, rows01, rows23);
   }
 }
 
@@ -158,6 +174,11 @@ void ReconstructBlocksPlain(const std::int16_t (*coefficients)[16], int count, s
   }
 }
 
+void ReconstructBlocksAtPlain(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                              std::uint8_t* row, int stride) {
+  for (int b = 0; b < count; ++b) ReconstructBlocksPlain(coefficients + b, 1, row + 4 * columns[b], stride);
+}
+
 #ifdef __SSE2__
 
 void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlock* out) {
@@ -173,6 +194,18 @@ void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::u
   if (b < count) ReconstructPair(coefficients[b], coefficients[b], row + 4 * b, stride, false);
 }
 
+void ReconstructBlocksAt(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                         std::uint8_t* row, int stride) {
+  int b = 0;
+  for (; b + 2 <= count; b += 2) {
+    __m128i rows01, rows23;
+    InversePair(coefficients[b], coefficients[b + 1], rows01, rows23);
+    StoreBlock(row + 4 * columns[b], stride, rows01, rows23);
+    StoreBlock(row + 4 * columns[b + 1], stride, _mm_srli_si128(rows01, 4), _mm_srli_si128(rows23, 4));
+  }
+  if (b < count) ReconstructPair(coefficients[b], coefficients[b], row + 4 * columns[b], stride, false);
+}
+
 #else
 
 void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlock* out) {
@@ -181,6 +214,11 @@ void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlo
 
 void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride) {
   ReconstructBlocksPlain(coefficients, count, row, stride);
+}
+
+void ReconstructBlocksAt(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                         std::uint8_t* row, int stride) {
+  ReconstructBlocksAtPlain(coefficients, columns, count, row, stride);
 }
 
 #endif

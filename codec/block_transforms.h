@@ -27,4 +27,12 @@ void QuantiseBlocksPlain(const std::uint8_t* row, int stride, int count, Quantis
 void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride);
 void ReconstructBlocksPlain(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride);
 
+// The same for blocks that need not be neighbours: block i is stored at
+// row + 4 * columns[i]. The decoder fills some blocks without a transform and
+// leaves gaps for them.
+void ReconstructBlocksAt(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                         std::uint8_t* row, int stride);
+void ReconstructBlocksAtPlain(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                              std::uint8_t* row, int stride);
+
 }  // namespace orlin::codec

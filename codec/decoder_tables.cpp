@@ -5,10 +5,10 @@
 
 namespace orlin::codec {
 
-void DirectLookup::Build(const Vlc* codes, int count) {
+void DirectLookup::Build(const Vlc* codes, int count, std::uint8_t noCodeSymbol) {
   width_ = 1;
   for (int i = 0; i < count; ++i) width_ = std::max<int>(width_, codes[i].length);
-  entries_.assign(std::size_t{1} << width_, DecodedCode{0, 0});
+  entries_.assign(std::size_t{1} << width_, DecodedCode{0, noCodeSymbol});
   for (int i = 0; i < count; ++i) {
     const Vlc code = codes[i];
     if (code.length == 0) continue;
@@ -48,6 +48,21 @@ void ZeroRunLookup::Build(const Vlc* codes, const std::uint8_t* symbols, int cou
 }
 
 DecoderTables::DecoderTables() {
+  for (int suffixLength = 0; suffixLength < 7; ++suffixLength) {
+    for (int prefix = 0; prefix < 16; ++prefix) {
+      LevelPrefix& entry = levelPrefix[suffixLength][prefix];
+      entry.levelCodeBase = std::uint16_t(prefix << suffixLength);
+      entry.suffixBits = std::uint8_t(suffixLength);
+      if (prefix == 15) {
+        // The escape: 12 suffix bits; at suffixLength 0 it follows the 15
+        // codes of prefix 14.
+        entry.suffixBits = 12;
+        if (suffixLength == 0) entry.levelCodeBase = 30;
+      } else if (prefix == 14 && suffixLength == 0) {
+        entry.suffixBits = 4;  // levelCode 14 to 29
+      }
+    }
+  }
   for (int table = 0; table < kCoeffTokenTables; ++table) {
     Vlc codes[17 * 4];
     std::uint8_t symbols[17 * 4];
@@ -60,7 +75,7 @@ DecoderTables::DecoderTables() {
     coeffToken[table].Build(codes, symbols, 17 * 4);
   }
   for (int i = 0; i < 15; ++i) totalZeros[i].Build(kTotalZeros[i], 16);
-  for (int i = 0; i < 7; ++i) runBefore[i].Build(kRunBefore[i], 15);
+  for (int i = 0; i < 7; ++i) runBefore[i].Build(kRunBefore[i], 15, kNoRunCode);
   noRun.Build(nullptr, 0);
   runBeforeByZeros[0] = &noRun;
   for (int zeros = 1; zeros < 16; ++zeros) runBeforeByZeros[zeros] = &runBefore[(zeros < 7 ? zeros : 7) - 1];

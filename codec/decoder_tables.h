@@ -9,6 +9,7 @@
 
 #include "codec/bit_reader.h"
 #include "codec/cavlc_tables.h"
+#include "codec/dc_only_blocks.h"
 
 namespace orlin::codec {
 
@@ -22,7 +23,8 @@ struct DecodedCode {
 // Codes of at most 11 bits, found by indexing with the next `width` bits.
 class DirectLookup {
  public:
-  void Build(const Vlc* codes, int count);
+  // Bits that begin no code find {0, noCodeSymbol}.
+  void Build(const Vlc* codes, int count, std::uint8_t noCodeSymbol = 0);
   DecodedCode Find(const BitReader& reader) const { return Find(reader.Peek32()); }
   // The code that the 32-bit window (the next bits, most significant first)
   // begins with.
@@ -60,17 +62,32 @@ class ZeroRunLookup {
   std::vector<DecodedCode> entries_;
 };
 
+// What a level's code holds after its level_prefix, by suffixLength: how many
+// suffix bits follow and the levelCode that the prefix alone stands for (the
+// suffix is added to it). Escapes included, so reading a level takes no
+// branch on which case it falls in.
+struct LevelPrefix {
+  std::uint16_t levelCodeBase;
+  std::uint8_t suffixBits;
+};
+
 struct DecoderTables {
   DecoderTables();
+  // By suffixLength (0-6) and level_prefix (0-15).
+  LevelPrefix levelPrefix[7][16];
   // coeff_token for nC 0-1, 2-3 and 4-7; symbol = 4 * TotalCoeff + TrailingOnes.
   ZeroRunLookup coeffToken[kCoeffTokenTables];
-  // total_zeros by TotalCoeff - 1; run_before by min(zerosLeft, 7) - 1.
+  // total_zeros by TotalCoeff - 1; run_before by min(zerosLeft, 7) - 1. Bits
+  // that begin no run_before code read as run kNoRunCode, more zeros than any
+  // block has left, so the check that the run fits catches them too.
+  static constexpr std::uint8_t kNoRunCode = 0xFF;
   DirectLookup totalZeros[15];
   DirectLookup runBefore[7];
   // run_before by zerosLeft (0-15), pointing into runBefore; for zerosLeft 0
   // a lookup that finds only "no code" (length 0), read as run 0.
   DirectLookup noRun;
   const DirectLookup* runBeforeByZeros[16];
+  DcOnlyBlocks dcOnly;
 
   DecoderTables(const DecoderTables&) = delete;  // runBeforeByZeros points into it
   DecoderTables& operator=(const DecoderTables&) = delete;

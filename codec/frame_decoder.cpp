@@ -3,9 +3,11 @@
 // is never written.
 //
 // A row of blocks is parsed into dequantised coefficients first and then
-// rebuilt in one batch (two blocks per SSE2 register). When a block fails to
-// parse, the blocks before it in its row are still rebuilt, so the picture
-// ends exactly where the damage begins.
+// rebuilt in one batch (two blocks per SSE2 register). Blocks with only an
+// escaped DC level, over half of a camera picture, are recognised whole and
+// filled at once instead (dc_only_blocks.h). When a block fails to parse, the
+// blocks before it in its row are still rebuilt, so the picture ends exactly
+// where the damage begins.
 #include <bit>
 #include <cstring>
 
@@ -16,6 +18,7 @@
 #include "codec/block_transforms.h"
 #include "codec/cavlc_tables.h"
 #include "codec/codec.h"
+#include "codec/dc_only_blocks.h"
 #include "codec/decoder_tables.h"
 #include "codec/picture.h"
 #include "codec/transform.h"
@@ -79,17 +82,17 @@ inline bool ParseSingleLevel(BitReader& reader, const DecoderTables& tables, int
 // `reader` is the caller's local copy, which the compiler keeps in registers.
 // kFar: the block began FarFromEnd(kFarFromEnd).
 template <bool kFar>
-inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, std::int16_t coefficients[16],
+inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int table, std::int16_t coefficients[16],
                        int& totalCoeff) {
   int trailingOnes;
-  if (nC >= 8) {
+  if (table == kCoeffTokenTables) {
     const std::uint32_t token = reader.Read<kFar>(kFixedCoeffTokenBits);
     totalCoeff = token == kFixedCoeffTokenZero ? 0 : int(token / 4) + 1;
     trailingOnes = token == kFixedCoeffTokenZero ? 0 : int(token % 4);
     // Only damaged data names more trailing ones than coefficients.
     if (trailingOnes > totalCoeff) return false;
   } else {
-    const DecodedCode token = tables.coeffToken[kTokenTableOfNc[nC]].Find(reader.Peek32<kFar>());
+    const DecodedCode token = tables.coeffToken[table].Find(reader.Peek32<kFar>());
     if (token.length == 0) return false;
     reader.Skip(token.length);
     totalCoeff = token.symbol / 4;
@@ -108,7 +111,8 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
   int* const levels = slots + 3;
   const std::uint32_t signs = reader.Read<kFar>(trailingOnes);
   for (int i = 0; i < 3; ++i) {
-    levels[totalCoeff - 1 - i] = (std::uint64_t{signs} << 3 >> (trailingOnes + 2 - i)) & 1u ? -1 : 1;
+    const int negative = int((std::uint64_t{signs} << 3 >> (trailingOnes + 2 - i)) & 1u);
+    levels[totalCoeff - 1 - i] = 1 - 2 * negative;  // arithmetic, not ?:, which may become a branch
   }
 
   int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
@@ -118,16 +122,13 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
     const std::uint32_t window = reader.Peek32<kFar>();
     const int prefix = std::countl_zero(window);
     if (prefix > 15 || (!kFar && std::uint64_t(prefix) >= reader.BitsLeft())) return false;
-    // Written as selects rather than branches: which case a level falls in is
-    // as unpredictable as the picture.
-    // Masks rather than ?: so that the compiler emits no branch either.
-    const int escape = -int(prefix == 15);
-    const int shortEscape = -int(prefix == 14 && suffixLength == 0);
-    const int suffixBits = (12 & escape) | (((4 & shortEscape) | (suffixLength & ~shortEscape)) & ~escape);
+    // One lookup rather than branches: which case a level falls in is as
+    // unpredictable as the picture.
+    const LevelPrefix code = tables.levelPrefix[suffixLength][prefix];
     const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
-    const int suffix = int(std::uint64_t{afterPrefix} >> (32 - suffixBits));
-    reader.Skip(prefix + 1 + suffixBits);
-    const int levelCode = (prefix << suffixLength) + suffix + (15 & escape & -int(suffixLength == 0));
+    const int suffix = int(std::uint64_t{afterPrefix} >> (32 - code.suffixBits));
+    reader.Skip(prefix + 1 + code.suffixBits);
+    const int levelCode = code.levelCodeBase + suffix;
     const int magnitude = (levelCode >> 1) + 1;
     const int negative = -(levelCode & 1);
     levels[i] = (magnitude ^ negative) - negative;
@@ -151,16 +152,21 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int nC, s
     // Once no zeros are left, the lookup for zerosLeft 0 reads nothing and
     // gives run 0: no branch on whether a code follows.
     const DecodedCode code = tables.runBeforeByZeros[zerosLeft]->Find(reader.Peek32<kFar>());
-    if (code.length == 0 && zerosLeft > 0) return false;
     reader.Skip(code.length);
     const int run = code.symbol;
     zerosLeft -= run;
-    if (zerosLeft < 0) return false;
+    if (zerosLeft < 0) return false;  // a run too long, or bits that are no code (kNoRunCode)
     position -= run + 1;
     --i;
     coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
   }
   return true;
+}
+
+// Stores a block whose 16 samples are all `sample`.
+inline void FillBlock(std::uint8_t* at, int stride, std::uint8_t sample) {
+  const std::uint32_t row = sample * 0x01010101u;
+  for (int y = 0; y < 4; ++y) std::memcpy(at + y * stride, &row, 4);
 }
 
 class FrameDecoder {
@@ -185,21 +191,35 @@ class FrameDecoder {
       std::uint8_t* row = samples + std::size_t(by) * 4 * std::size_t(plane.width);
       int left = kNoNeighbour;
       int parsed = 0;
+      int pending = 0;  // blocks parsed into coefficients_, to be transformed
       for (; parsed < columns; ++parsed) {
         const int above = by == 0 ? kNoNeighbour : count_row_[parsed];
         int totalCoeff = 0;
-        const int nC = PredictCount(left, above);
-        const bool parsedOk = reader.FarFromEnd(kFarFromEnd)
-                                  ? ParseBlock<true>(reader, tables_, nC, coefficients_[parsed], totalCoeff)
-                                  : ParseBlock<false>(reader, tables_, nC, coefficients_[parsed], totalCoeff);
+        const int table = kTokenTableOfNc[PredictCount(left, above)];
+        bool parsedOk;
+        if (reader.FarFromEnd(kFarFromEnd)) {
+          const std::uint64_t window = reader.Peek64Unchecked();
+          if (tables_.dcOnly.Matches(window, table)) {
+            const DcOnlyBlocks::Pattern& pattern = tables_.dcOnly.PatternOf(table);
+            FillBlock(row + 4 * parsed, plane.width,
+                      tables_.dcOnly.Sample(std::uint32_t(window >> pattern.suffixShift)));
+            reader.Skip(pattern.length);
+            left = count_row_[parsed] = 1;
+            continue;
+          }
+          parsedOk = ParseBlock<true>(reader, tables_, table, coefficients_[pending], totalCoeff);
+        } else {
+          parsedOk = ParseBlock<false>(reader, tables_, table, coefficients_[pending], totalCoeff);
+        }
         if (!parsedOk) {
           ok = false;
           break;
         }
+        columns_[pending++] = static_cast<std::uint16_t>(parsed);
         left = totalCoeff;
         count_row_[parsed] = static_cast<std::uint8_t>(totalCoeff);
       }
-      ReconstructBlocks(coefficients_, parsed, row, plane.width);
+      ReconstructBlocksAt(coefficients_, columns_, pending, row, plane.width);
     }
     reader_ = reader;
     return ok;
@@ -208,7 +228,8 @@ class FrameDecoder {
   BitReader reader_;
   const DecoderTables& tables_;
   std::uint8_t count_row_[kMaxBlockColumns];
-  std::int16_t coefficients_[kMaxBlockColumns][16];  // the row of blocks being parsed
+  std::int16_t coefficients_[kMaxBlockColumns][16];  // blocks of the row that need the transform
+  std::uint16_t columns_[kMaxBlockColumns];           // and their block columns
 };
 
 // Fixed-size mode: six signed levels per block at scan positions 0 to 5.

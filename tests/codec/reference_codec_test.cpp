@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "codec/codec.h"
 #include "tests/codec/reference_codec.h"
@@ -81,6 +82,61 @@ TEST(ReferenceCodec, EveryCapacityCutMatches) {
 
 // Damaged data: flipped bits, cut payloads and pure noise decode the same way
 // in both coders, including the bits read past the payload's end.
+// Appends bit strings ("0110") to a payload, most significant bit first.
+class BitString {
+ public:
+  void Append(const std::string& bits) {
+    for (char bit : bits) {
+      if (count_ % 8 == 0) bytes_.push_back(0);
+      if (bit == '1') bytes_.back() = std::uint8_t(bytes_.back() | (0x80u >> (count_ % 8)));
+      ++count_;
+    }
+  }
+  void AppendNumber(std::uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) Append((value >> i) & 1u ? "1" : "0");
+  }
+  Bytes Take() { return bytes_; }
+
+ private:
+  Bytes bytes_;
+  std::size_t count_ = 0;
+};
+
+// Blocks holding only a DC level coded with the escape, for every one of its
+// 4096 suffixes (levels far beyond what 8-bit samples give, whose dequantised
+// value wraps at 16 bits), between blocks with one trailing one and blocks with
+// no level: every block of the decoder's shortcut and the blocks beside it
+// must come out as the plain decoder builds them.
+TEST(ReferenceCodec, EveryEscapedDcLevelDecodesIdentically) {
+  constexpr int kWidth = 2048, kHeight = 32;  // 512 x 8 luma blocks, 256 x 4 per chroma plane
+  constexpr int kBlocks = 512 * 8 + 2 * 256 * 4;
+  BitString bits;
+  std::uint32_t suffix = 0;
+  for (int block = 0; block < kBlocks; ++block) {
+    if (block % 7 == 3) {
+      bits.Append(block % 2 ? "1" : "0111");  // no level (nC 0-1); or a trailing one, sign -, total_zeros 0
+      continue;
+    }
+    // coeff_token(1, 0) for nC 0-1, level_prefix 15, the suffix, total_zeros 0.
+    bits.Append("000101");
+    bits.Append("0000000000000001");
+    bits.AppendNumber(suffix++ % 4096, 12);
+    bits.Append("1");
+  }
+  ASSERT_GE(suffix, 4096u);
+  const Bytes payload = bits.Take();
+  Bytes picture(PictureBytes(kWidth, kHeight));
+  const Bytes readable = WithTail(payload);
+  const std::int32_t length = std::int32_t(payload.size());
+  ASSERT_EQ(DecompressFrame(readable.data(), length, 0, picture.data(), kWidth, kHeight), kCodecOk);
+  ExpectSameDecoding(readable, length, 0, kWidth, kHeight, 5);
+  // Cut short, the blocks near the end go the checked way; the result is the same.
+  for (const std::size_t cut : {payload.size() - 1, payload.size() - 40, payload.size() - 100}) {
+    Bytes shorter(payload.begin(), payload.begin() + std::ptrdiff_t(cut));
+    ExpectSameDecoding(WithTail(shorter), std::int32_t(cut), 0, kWidth, kHeight, 6);
+  }
+}
+
 TEST(ReferenceCodec, DamagedPayloadsDecodeIdentically) {
   std::mt19937 rng(11);
   const Bytes frame = orlin::test::ReadTestFrame("cups", 176, 144);
