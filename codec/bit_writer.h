@@ -33,14 +33,21 @@ class BitWriter {
   // Appends the low `n` bits of `value` (1 <= n <= 56), most significant first;
   // bits of `value` above them must be zero.
   void Put(std::uint64_t value, int n) {
-    acc_ = (acc_ << n) | value;
-    bits_ += n;
+    Append(value, n);
     // The pending bits, left-aligned; the bytes after them are overwritten by
     // the next store.
     StoreBigEndian64(stage_ + fill_, acc_ << ((64 - bits_) & 63));
     fill_ += static_cast<std::size_t>(bits_ >> 3);
     bits_ &= 7;
     if (fill_ >= kChunk) Drain();
+  }
+
+  // Appends like Put but leaves the bits pending: cheaper where a Put is sure
+  // to follow before the pending bits pass 64, i.e. when `n` and the bits of
+  // that Put add up to at most 57.
+  void Append(std::uint64_t value, int n) {
+    acc_ = (acc_ << n) | value;
+    bits_ += n;
   }
 
   // Offset of the byte that the next bit goes into.

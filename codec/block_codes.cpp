@@ -1,5 +1,7 @@
 #include "codec/block_codes.h"
 
+#include <bit>
+
 namespace orlin::codec {
 namespace {
 
@@ -15,9 +17,37 @@ std::uint64_t Append(std::uint64_t code, std::uint64_t value, int length) {
   return (bits << 8) | ((code & 0xFF) + std::uint64_t(length));
 }
 
+// total_zeros, then run_before from the highest level down while zeros are
+// left to place and a level lies below.
+std::uint64_t ZerosAndRuns(unsigned nonzero) {
+  const int count = std::popcount(nonzero);
+  const int last = std::bit_width(nonzero) - 1;
+  const int totalZeros = last + 1 - count;
+  std::uint64_t code = 0;
+  if (count < 16) {
+    const Vlc zeros = kTotalZeros[count - 1][totalZeros];
+    code = Append(code, zeros.value, zeros.length);
+  }
+  int zerosLeft = totalZeros;
+  int position = last;
+  unsigned below = nonzero & ~(1u << last);
+  while (below != 0 && zerosLeft > 0) {
+    const int next = std::bit_width(below) - 1;
+    below &= ~(1u << next);
+    const int run = position - next - 1;
+    const Vlc runCode = kRunBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1][run];
+    code = Append(code, runCode.value, runCode.length);
+    zerosLeft -= run;
+    position = next;
+  }
+  return code;
+}
+
 }  // namespace
 
 BlockCodes::BlockCodes() {
+  zerosAndRuns[0] = 0;
+  for (unsigned nonzero = 1; nonzero < (1u << 16); ++nonzero) zerosAndRuns[nonzero] = ZerosAndRuns(nonzero);
   for (int table = 0; table < kTokenCodeTables; ++table) {
     for (int totalCoeff = 0; totalCoeff <= 16; ++totalCoeff) {
       for (int trailingOnes = 0; trailingOnes < 4; ++trailingOnes) {

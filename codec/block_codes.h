@@ -1,7 +1,8 @@
 // Codes the encoder writes in one piece, put together once per process from
 // the code tables: coeff_token for every nC range (the fixed-length code for
-// nC 8 and above included, so choosing it takes no branch) and whole blocks
-// that hold at most their DC level, over half the blocks of a camera picture.
+// nC 8 and above included, so choosing it takes no branch), whole blocks
+// that hold at most their DC level, over half the blocks of a camera picture,
+// and the total_zeros and run_before codes of every arrangement of levels.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,12 @@ struct BlockCodes {
   // level (index level - kLevelTableMin; level 0 is the block with no level).
   // Each entry is the code shifted left by 8 with its length in the low byte.
   std::uint64_t dcOnly[kTokenCodeTables][kLevelTableSize];
+  // total_zeros and the run_before codes that follow the levels depend only on
+  // where the nonzero levels lie: by the scan-order mask of their positions
+  // (not 0), the codes one after the other, at most 30 bits, shifted left by 8
+  // with their length in the low byte. One lookup instead of a loop over the
+  // gaps whose length would be as unpredictable as the picture.
+  std::uint64_t zerosAndRuns[1 << 16];
 };
 
 // The process's codes, built on first use (thread-safe, never changed after).

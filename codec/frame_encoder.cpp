@@ -63,9 +63,11 @@ inline void CodeBlock(BitWriter& writer, const BlockCodes& codes, const Quantise
     trailingOnes += int(inRun);
   }
 
-  // coeff_token and the sign bits as one code.
+  // coeff_token and the sign bits as one code (at most 19 bits), left for
+  // the next Put to store: the first level's code (at most 28 bits) or the
+  // closing total_zeros and runs (at most 30).
   const Vlc token = codes.coeffToken[table][count][trailingOnes];
-  writer.Put((std::uint32_t(token.value) << trailingOnes) | signs, token.length + trailingOnes);
+  writer.Append((std::uint32_t(token.value) << trailingOnes) | signs, token.length + trailingOnes);
 
   int suffixLength = (count > 10 && trailingOnes < 3) ? 1 : 0;
   while (rest != 0) {
@@ -76,31 +78,8 @@ inline void CodeBlock(BitWriter& writer, const BlockCodes& codes, const Quantise
     suffixLength = code.nextSuffixLength;
   }
 
-  const int last = HighestBit(nonzero);
-  const int totalZeros = last + 1 - count;
-  if (count < 16) {
-    const Vlc code = kTotalZeros[count - 1][totalZeros];
-    writer.Put(code.value, code.length);
-  }
-  // run_before from the highest level down, while zeros are left to place and
-  // a level lies below. Zeros are left exactly while the level above lies
-  // beyond the lowest zero, so the levels that get a run_before are known
-  // before the loop: those above the lowest zero and the one just below it.
-  // The loop then has one exit instead of two.
-  int zerosLeft = totalZeros;
-  int position = last;
-  const int lowestZero = std::countr_zero(~nonzero);
-  const unsigned noRun = ((1u << lowestZero) >> 1) - unsigned(lowestZero != 0);
-  unsigned below = nonzero & ~(1u << last) & ~noRun;
-  while (below != 0) {
-    const int next = HighestBit(below);
-    below &= ~(1u << next);
-    const int run = position - next - 1;
-    const Vlc code = kRunBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1][run];
-    writer.Put(code.value, code.length);
-    zerosLeft -= run;
-    position = next;
-  }
+  const std::uint64_t zerosAndRuns = codes.zerosAndRuns[nonzero];
+  writer.Put(zerosAndRuns >> 8, int(zerosAndRuns & 0xFF));
 }
 
 // One frame's working state. Lives on the caller's stack: encoders running on
