@@ -31,6 +31,7 @@ ORLIN_EXPORT HRESULT STDMETHODCALLTYPE DllCanUnloadNow() {
 }
 
 #ifdef _WIN32
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID);
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);

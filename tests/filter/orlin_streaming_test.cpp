@@ -1,0 +1,182 @@
+// The camera filter streaming what the phone's real FrameSender sends over
+// 127.0.0.1:4444 into a recording sink: raw and compressed frames, two
+// buffers in flight, and the time stamps while paused and while running.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "codec/codec.h"
+#include "filter/frame_receiver.h"
+#include "filter/framework/com_ptr.h"
+#include "filter/orlin_filter.h"
+#include "phone/frame_sender.h"
+#include "phone/sender_constants.h"
+#include "tests/filter/orlin_test_sink.h"
+#include "tests/phone/support/camera_script.h"
+
+namespace orlin::filter::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A smooth picture, so that a compressed frame decodes close to it.
+Bytes Gradient(std::size_t size, int phase) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = std::uint8_t((i / 7 + std::size_t(phase) * 16) % 200 + 20);
+  return bytes;
+}
+
+// What the codec makes of a picture: the phone's encoding, decoded.
+Bytes RoundTrip(const Bytes& picture, int width, int height) {
+  Bytes payload(std::size_t(width) * height * 3 / 4);
+  std::int32_t length = std::int32_t(payload.size());
+  EXPECT_EQ(codec::CompressFrame(picture.data(), width, height, 0, payload.data(), &length), 0);
+  payload.resize(payload.size() + 2);  // the decoder may look two bytes past a short payload
+  Bytes decoded(picture.size());
+  EXPECT_EQ(codec::DecompressFrame(payload.data(), length, 0, decoded.data(), width, height), 0);
+  return decoded;
+}
+
+class Streaming : public FilterFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+
+  // The PC expects `pc`; the phone's camera delivers `phoneFourCC` frames.
+  void Start(const VideoFormatSettings& pc, std::uint32_t phoneFourCC, std::int32_t compression) {
+    StoreSettings(pc);
+    HRESULT hr = S_OK;
+    CUnknown* object = OrlinFilter::CreateInstance(nullptr, &hr);
+    ASSERT_NE(object, nullptr);
+    object->NonDelegatingAddRef();
+    ASSERT_EQ(object->NonDelegatingQueryInterface(IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+              S_OK);
+    object->NonDelegatingRelease();
+    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(pin->Connect(&sink, nullptr), S_OK);
+
+    sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+    sender.SetCodecRequest(compression, 0, 0);
+    orlin::test::CameraScript camera;
+    camera.OfferVideo(phoneFourCC, std::int32_t(pc.Width), std::int32_t(pc.Height),
+                      SampleSizeOf(pc));
+    ASSERT_EQ(camera.ConnectTo(sender.InputPin()), S_OK);
+    ASSERT_EQ(sender.OpenNetwork(), S_OK);
+  }
+
+  void TearDown() override {
+    if (filter) {
+      EXPECT_EQ(filter->Stop(), S_OK);
+    }
+    if (pin) pin->Disconnect();
+    sink.Disconnect();
+    sink.ReleaseHeld();
+    pin.Reset();
+    filter.Reset();
+    sender.CloseNetwork();
+    EXPECT_EQ(sink.References(), 1);
+    CoUninitialize();
+    FilterFixture::TearDown();
+  }
+
+  // Sends `frame` (tagged in place by the sender) until a sample holding what
+  // `matches` accepts arrives; that sample, or an empty one after 10 tries.
+  template <class Matches>
+  ReceivedSample SendUntil(Bytes& frame, Matches matches) {
+    IMemInputPin* input = nullptr;
+    EXPECT_EQ(sender.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input)),
+              S_OK);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      const std::size_t before = sink.Count();
+      orlin::test::TestSample camera(frame);
+      EXPECT_EQ(input->Receive(&camera), S_OK);
+      if (!sink.WaitFor(before + 1, 4)) continue;
+      // A receive time-out delivers the old contents: look at all that came.
+      for (const ReceivedSample& sample : sink.Samples()) {
+        if (matches(sample)) {
+          input->Release();
+          return sample;
+        }
+      }
+    }
+    input->Release();
+    return {};
+  }
+
+  ComPtr<IBaseFilter> filter;
+  ComPtr<IPin> pin;
+  RecordingSink sink;
+  phone::FrameSender sender;
+};
+
+TEST_F(Streaming, RawFramesArriveWholeAndPausedSamplesAreStampedFromZero) {
+  const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};  // 3 chunks a frame
+  Start(pc, phone::kFourCCYUY2, 0);
+  ASSERT_EQ(filter->Pause(), S_OK);
+  Bytes frame = Gradient(153600, 1);
+  const ReceivedSample got = SendUntil(frame, [&](const ReceivedSample& s) { return s.bytes == frame; });
+  ASSERT_EQ(got.bytes, frame);
+  // Paused: no run has started, whatever the clock says.
+  EXPECT_EQ(got.start, 0);
+  EXPECT_EQ(got.end, 333333);
+  EXPECT_TRUE(got.syncPoint);
+}
+
+TEST_F(Streaming, RunningSamplesAreStampedFromTheStreamTime) {
+  const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
+  Start(pc, phone::kFourCCYUY2, 0);
+  ComPtr<IReferenceClock> clock;
+  ASSERT_EQ(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
+                             clock.ReleaseAndGetVoidAddress()),
+            S_OK);
+  ASSERT_EQ(filter->SetSyncSource(clock.Get()), S_OK);
+  REFERENCE_TIME now = 0;
+  ASSERT_EQ(clock->GetTime(&now), S_OK);
+  ASSERT_EQ(filter->Run(now), S_OK);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  Bytes frame = Gradient(153600, 2);
+  const ReceivedSample got = SendUntil(frame, [&](const ReceivedSample& s) { return s.bytes == frame; });
+  ASSERT_EQ(got.bytes, frame);
+  // Filled at least 100 ms into the run, and well within the test's time.
+  EXPECT_GE(got.start, 900000);
+  EXPECT_LT(got.start, 600000000);
+  EXPECT_EQ(got.end - got.start, 333333);
+  ASSERT_EQ(filter->Stop(), S_OK);
+  ASSERT_EQ(filter->SetSyncSource(nullptr), S_OK);
+}
+
+TEST_F(Streaming, CompressedFramesDecodeIntoTheSample) {
+  const VideoFormatSettings pc{kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
+  Start(pc, phone::kFourCCYV12, 1);
+  ASSERT_EQ(filter->Pause(), S_OK);
+  // A smooth YV12 picture, which the codec codes within the phone's buffer.
+  Bytes frame(38016, 128);
+  for (int y = 0; y < 144; ++y) {
+    for (int x = 0; x < 176; ++x) frame[std::size_t(y) * 176 + std::size_t(x)] = std::uint8_t(40 + x / 2 + y / 3);
+  }
+  const Bytes expected = RoundTrip(frame, 176, 144);
+  ASSERT_NE(expected, Bytes(38016, 0));
+  const ReceivedSample got =
+      SendUntil(frame, [&](const ReceivedSample& s) { return s.bytes == expected; });
+  EXPECT_EQ(got.bytes, expected);
+  EXPECT_EQ(got.end - got.start, 333333);
+}
+
+TEST_F(Streaming, TwoBuffersLetTheNextSampleFlowWhileOneIsHeld) {
+  const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
+  sink.holdSamples = 1;  // as a tee holds one sample while it copies into another
+  Start(pc, phone::kFourCCYUY2, 0);
+  ASSERT_EQ(filter->Pause(), S_OK);
+  Bytes first = Gradient(153600, 4);
+  ASSERT_EQ(SendUntil(first, [&](const ReceivedSample& s) { return s.bytes == first; }).bytes, first);
+  Bytes second = Gradient(153600, 5);
+  ASSERT_EQ(SendUntil(second, [&](const ReceivedSample& s) { return s.bytes == second; }).bytes,
+            second);
+  // Stop returns with a sample still held downstream.
+  sink.ReleaseHeld();
+}
+
+}  // namespace
+}  // namespace orlin::filter::test
