@@ -46,8 +46,22 @@ std::uint64_t ZerosAndRuns(unsigned nonzero) {
 }  // namespace
 
 BlockCodes::BlockCodes() {
-  zerosAndRuns[0] = 0;
-  for (unsigned nonzero = 1; nonzero < (1u << 16); ++nonzero) zerosAndRuns[nonzero] = ZerosAndRuns(nonzero);
+  layouts[0] = LevelLayout{0, 0, 0, 16 | 16 << 5 | 16 << 10};
+  for (unsigned nonzero = 1; nonzero < (1u << 16); ++nonzero) {
+    LevelLayout& layout = layouts[nonzero];
+    const std::uint64_t code = ZerosAndRuns(nonzero);
+    layout.zerosAndRuns = std::uint32_t(code >> 8);
+    layout.zerosAndRunsLength = std::uint8_t(code & 0xFF);
+    layout.count = std::uint8_t(std::popcount(nonzero));
+    unsigned rest = nonzero;
+    unsigned highest = 0;
+    for (int i = 0; i < 3; ++i) {
+      const unsigned position = rest != 0 ? unsigned(std::bit_width(rest) - 1) : 16u;
+      highest |= position << (5 * i);
+      if (rest != 0) rest &= ~(1u << position);
+    }
+    layout.highest = std::uint16_t(highest);
+  }
   for (int table = 0; table < kTokenCodeTables; ++table) {
     for (int totalCoeff = 0; totalCoeff <= 16; ++totalCoeff) {
       for (int trailingOnes = 0; trailingOnes < 4; ++trailingOnes) {

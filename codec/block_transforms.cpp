@@ -70,10 +70,11 @@ inline void StoreQuantised(__m128i first, __m128i second, QuantisedBlock& block)
 // Two blocks side by side: lanes 0-3 hold the left block, lanes 4-7 the right.
 inline void QuantisePair(const std::uint8_t* row, int stride, QuantisedBlock* out) {
   const __m128i zero = _mm_setzero_si128();
-  __m128i p[4];
-  for (int r = 0; r < 4; ++r) {
-    p[r] = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + r * stride)), zero);
-  }
+  // Written out: at -O2 the compiler keeps a loop here.
+  const auto load = [&](int r) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(row + r * stride)), zero);
+  };
+  const __m128i p[4] = {load(0), load(1), load(2), load(3)};
   // The transform is exact integer arithmetic, so columns may go first.
   __m128i s03 = _mm_add_epi16(p[0], p[3]), d03 = _mm_sub_epi16(p[0], p[3]);
   __m128i s12 = _mm_add_epi16(p[1], p[2]), d12 = _mm_sub_epi16(p[1], p[2]);

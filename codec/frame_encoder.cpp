@@ -23,45 +23,35 @@ namespace {
 
 inline int HighestBit(unsigned mask) { return 31 - std::countl_zero(mask); }
 
-// Set bits of a 16-bit mask. std::popcount becomes a library call on targets
-// without the POPCNT instruction, which SSE2-level x86 does not promise.
-inline int CountBits16(unsigned mask) {
-  mask = mask - ((mask >> 1) & 0x5555u);
-  mask = (mask & 0x3333u) + ((mask >> 2) & 0x3333u);
-  mask = (mask + (mask >> 4)) & 0x0F0Fu;
-  return int((mask + (mask >> 8)) & 0x1Fu);
-}
-
 // Codes one quantised block whose nonzero levels are `nonzero` (scan order,
 // already limited to the kept positions) with coeff_token table `table`
-// (kTokenTableOfNc).
-inline void CodeBlock(BitWriter& writer, const BlockCodes& codes, const QuantisedBlock& block, unsigned nonzero,
-                      int table) {
+// (kTokenTableOfNc). Returns its TotalCoeff.
+inline int CodeBlock(BitWriter& writer, const BlockCodes& codes, const QuantisedBlock& block, unsigned nonzero,
+                     int table) {
   if (nonzero <= 1) {
     // No level or only the DC level: one code, looked up whole.
     const unsigned index = unsigned(block.levels[0] - kLevelTableMin);
     if (index < unsigned(kLevelTableSize)) {
       const std::uint64_t code = codes.dcOnly[table][index];
       writer.Put(code >> 8, int(code & 0xFF));
-      return;
+      return int(nonzero);
     }
   }
-  const int count = CountBits16(nonzero);
+  const LevelLayout layout = codes.layouts[nonzero];
+  const int count = layout.count;
 
   // Trailing ones: up to three +-1 levels at the top of the block, highest
-  // frequency first, with their sign bits. Three fixed steps instead of a
-  // loop whose length would be as unpredictable as the picture.
-  unsigned rest = nonzero;
-  int trailingOnes = 0;
-  std::uint32_t signs = 0;
-  unsigned inRun = 1;
-  for (int step = 0; step < 3; ++step) {
-    const int top = HighestBit(rest | 1u);
-    inRun &= unsigned(rest != 0) & (block.ones >> top);
-    signs = (signs << inRun) | (inRun & (block.negative >> top));
-    rest &= ~(inRun << top);
-    trailingOnes += int(inRun);
-  }
+  // frequency first, with their sign bits. The three highest levels come with
+  // the layout; a missing one sits at position 16, where every mask is 0.
+  const unsigned first = layout.highest & 31u, second = (layout.highest >> 5) & 31u, third = layout.highest >> 10;
+  const unsigned one1 = (block.ones >> first) & 1u;
+  const unsigned one2 = one1 & (block.ones >> second) & 1u;
+  const unsigned one3 = one2 & (block.ones >> third) & 1u;
+  const int trailingOnes = int(one1 + one2 + one3);
+  const unsigned signs = ((((block.negative >> first) & 1u) << 2) | (((block.negative >> second) & 1u) << 1) |
+                          ((block.negative >> third) & 1u)) >>
+                         (3 - trailingOnes);
+  unsigned rest = nonzero & ~((one1 << first) | (one2 << second) | (one3 << third));
 
   // coeff_token and the sign bits as one code (at most 19 bits), left for
   // the next Put to store: the first level's code (at most 28 bits) or the
@@ -78,8 +68,8 @@ inline void CodeBlock(BitWriter& writer, const BlockCodes& codes, const Quantise
     suffixLength = code.nextSuffixLength;
   }
 
-  const std::uint64_t zerosAndRuns = codes.zerosAndRuns[nonzero];
-  writer.Put(zerosAndRuns >> 8, int(zerosAndRuns & 0xFF));
+  writer.Put(layout.zerosAndRuns, layout.zerosAndRunsLength);
+  return count;
 }
 
 // One frame's working state. Lives on the caller's stack: encoders running on
@@ -138,8 +128,8 @@ class FrameEncoder {
         }
         const int above = by == 0 ? kNoNeighbour : count_row_[bx];
         const unsigned nonzero = blocks_[bx].nonzero & kept;
-        CodeBlock(writer, codes_, blocks_[bx], nonzero, kTokenTableOfNc[PredictCount(left, above)]);
-        left = count_row_[bx] = static_cast<std::uint8_t>(CountBits16(nonzero));
+        const int count = CodeBlock(writer, codes_, blocks_[bx], nonzero, kTokenTableOfNc[PredictCount(left, above)]);
+        left = count_row_[bx] = static_cast<std::uint8_t>(count);
       }
     }
     writer_ = writer;
