@@ -109,11 +109,12 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int table
   // below levels[0] or among the levels read next, which overwrite them.
   int slots[16 + 3];
   int* const levels = slots + 3;
-  const std::uint32_t signs = reader.Read<kFar>(trailingOnes);
-  for (int i = 0; i < 3; ++i) {
-    const int negative = int((std::uint64_t{signs} << 3 >> (trailingOnes + 2 - i)) & 1u);
-    levels[totalCoeff - 1 - i] = 1 - 2 * negative;  // arithmetic, not ?:, which may become a branch
-  }
+  // Written out (the compiler keeps a loop here) and with arithmetic rather
+  // than ?:, which may become a branch.
+  const std::uint64_t signs = std::uint64_t{reader.Read<kFar>(trailingOnes)} << 3;
+  levels[totalCoeff - 1] = 1 - 2 * int((signs >> (trailingOnes + 2)) & 1u);
+  levels[totalCoeff - 2] = 1 - 2 * int((signs >> (trailingOnes + 1)) & 1u);
+  levels[totalCoeff - 3] = 1 - 2 * int((signs >> trailingOnes) & 1u);
 
   int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
   for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
