@@ -3,9 +3,20 @@
 #include <curses.h>
 
 #include <algorithm>
+#include <atomic>
 #include <clocale>
+#include <csignal>
 
 namespace orlin::phone::tui {
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void OnStopSignal(int) { stopSignal = 1; }
+
+}  // namespace
+
+bool StopRequested() { return stopSignal != 0; }
 
 int KeyF1() { return KEY_F(1); }
 int KeyF2() { return KEY_F(2); }
@@ -19,6 +30,9 @@ bool IsBackTab(int key) { return key == KEY_BTAB; }
 bool IsResize(int key) { return key == KEY_RESIZE; }
 
 CursesScreen::CursesScreen() {
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+  std::signal(SIGHUP, OnStopSignal);
   std::setlocale(LC_ALL, "");
   // Esc is a key of its own here; do not wait long for a sequence after it.
   set_escdelay(25);

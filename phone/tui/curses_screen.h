@@ -19,6 +19,8 @@ bool IsBackTab(int key);
 bool IsResize(int key);
 
 // Starts curses for the life of the object and restores the terminal after.
+// SIGINT, SIGTERM and SIGHUP then ask the screens to close as Close does, so
+// the capture stops and the terminal is restored rather than left raw.
 class CursesScreen {
  public:
   CursesScreen();
@@ -26,6 +28,9 @@ class CursesScreen {
   CursesScreen(const CursesScreen&) = delete;
   CursesScreen& operator=(const CursesScreen&) = delete;
 };
+
+// True once a stop signal arrived; the screens' key loops check it.
+bool StopRequested();
 
 int Rows();
 int Columns();

@@ -45,6 +45,7 @@ int ReadDialogKey(MessageBoxView& messages) {
   for (;;) {
     const int key = ReadKey(500);
     if (key != -1) return key;
+    if (StopRequested()) return KeyF2();  // the dialog cancels; the main screen then closes
     messages.ShowPending();
   }
 }

@@ -41,7 +41,7 @@ int RunMainWindow(CameraCapture& capture, const std::string& cameraName) {
     messages.ShowPending();
     // Waking now and then only serves messages from other threads.
     const int key = ReadKey(500);
-    if (key == KeyF1()) break;
+    if (key == KeyF1() || StopRequested()) break;
     std::optional<shell::Command> command;
     if (key == KeyF2()) command = RunSettingsMenu();
     if (!command) continue;

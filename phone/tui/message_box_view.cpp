@@ -61,7 +61,8 @@ int MessageBoxView::Show(const std::string& caption, const std::string& text) {
   WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0), std::max((COLS - width) / 2, 0));
   if (box == nullptr) return IDOK;
   keypad(box, TRUE);
-  ::box(box, 0, 0);
+  // Plain ASCII edges: they look the same in every terminal and in captures.
+  wborder(box, '|', '|', '-', '-', '+', '+', '+', '+');
   // The caption sits in the top border, as a message box's title bar.
   mvwaddnstr(box, 0, 2, (" " + caption + " ").c_str(), width - 4);
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
@@ -71,9 +72,10 @@ int MessageBoxView::Show(const std::string& caption, const std::string& text) {
   mvwaddstr(box, height - 2, std::max((width - 6) / 2, 1), "  OK  ");
   wattroff(box, A_REVERSE);
   wrefresh(box);
-  wtimeout(box, -1);
+  wtimeout(box, 500);
   for (;;) {
     const int key = wgetch(box);
+    if (StopRequested()) break;
     if (IsEnter(key) || key == ' ' || key == KeyF1() || IsEscape(key) || IsBack(key)) break;
   }
   delwin(box);

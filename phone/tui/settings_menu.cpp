@@ -22,15 +22,16 @@ std::optional<shell::Command> RunSettingsMenu() {
   std::optional<shell::Command> chosen;
   for (;;) {
     werase(menu);
-    box(menu, 0, 0);
+    wborder(menu, '|', '|', '-', '-', '+', '+', '+', '+');
     for (int i = 0; i < count; ++i) {
       if (i == selected) wattron(menu, A_REVERSE);
       mvwprintw(menu, 1 + i, 1, " %d %-*s", i + 1, width - 6, shell::kSettingsMenu[i].text);
       if (i == selected) wattroff(menu, A_REVERSE);
     }
     wrefresh(menu);
-    wtimeout(menu, -1);
+    wtimeout(menu, 500);
     const int key = wgetch(menu);
+    if (StopRequested()) break;
     if (IsUp(key)) selected = (selected + count - 1) % count;
     if (IsDown(key)) selected = (selected + 1) % count;
     if (key >= '1' && key < '1' + count) {

@@ -36,11 +36,13 @@ class TmuxPhone : public ::testing::Test {
  protected:
   void SetUp() override {
     if (RunCommand("command -v tmux").empty()) GTEST_SKIP() << "tmux is not installed";
-    std::string command;
+    // The shell that reports the exit status must outlive a Ctrl-C, which the
+    // terminal sends to it as well; the program sets its own handler.
+    std::string command = "trap '' INT; ";
     for (const std::string& pair : scratch_.Environment()) command += pair + " ";
     command += "TERM=screen " + std::string(ORLIN_PHONE_PROGRAM) + "; echo $? > " +
                Quote(scratch_.Dir() + "/exit");
-    Tmux("-f /dev/null new-session -d -s phone -x 80 -y 24 " + Quote("sh -c " + Quote(command)));
+    Tmux("-f /dev/null new-session -d -s phone -x 80 -y 24 " + Quote(command));
   }
   void TearDown() override { Tmux("kill-server 2>/dev/null"); }
 
@@ -163,6 +165,19 @@ TEST_F(TmuxPhone, EveryDialogOpensChangesItsSettingAndTheProgramCloses) {
   EXPECT_NE(hive.find("\"Compression\"=dword:00000000"), std::string::npos);
   EXPECT_NE(hive.find("\"NumReductions\"=dword:00000001"), std::string::npos);
   EXPECT_NE(hive.find("\"Width\"=dword:00000140"), std::string::npos);
+}
+
+TEST_F(TmuxPhone, CtrlCInADialogCancelsItAndClosesTheProgramCleanly) {
+  ASSERT_TRUE(WaitFor("Streaming to: 127.0.0.1"));
+  Keys("F2");
+  ASSERT_TRUE(WaitFor("Destination Address"));
+  Keys("2");
+  ASSERT_TRUE(WaitFor("Destination Address:"));
+  Type("10.1.2.3");
+  Keys("C-c");
+  ASSERT_TRUE(Exited());
+  EXPECT_EQ(ReadFile(scratch_.Dir() + "/exit"), "0\n");
+  EXPECT_EQ(ReadFile(scratch_.Hive()).find("10.1.2.3"), std::string::npos);
 }
 
 }  // namespace
