@@ -17,6 +17,14 @@ constexpr CLSID kServedClass = {0x5d1f0a52, 0x3c6e, 0x4b8a,
 constexpr CLSID kUnservedClass = {0x5d1f0a53, 0x3c6e, 0x4b8a,
                                   {0x9e, 0x41, 0x27, 0x0c, 0x6a, 0x93, 0x1d, 0xb4}};
 
+// The address sanitizer keeps instrumented libraries mapped after their last
+// dlclose, so there a released library cannot be seen to go away.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kUnloadVisible = false;
+#else
+constexpr bool kUnloadVisible = true;
+#endif
+
 class ServerLoader : public FreshHive {
  protected:
   static void RegisterServer(REFCLSID clsid, const std::string& path) {
@@ -29,6 +37,7 @@ class ServerLoader : public FreshHive {
                              static_cast<DWORD>((file.size() + 1) * 2)),
               ERROR_SUCCESS);
   }
+  static bool Unloaded() { return kUnloadVisible ? !Loaded() : true; }
   static bool Loaded() {
     void* handle = dlopen(HOSTING_TEST_SERVER, RTLD_NOW | RTLD_NOLOAD);
     if (handle != nullptr) dlclose(handle);
@@ -42,7 +51,7 @@ class ServerLoader : public FreshHive {
 
 TEST_F(ServerLoader, LoadsTheRegisteredLibraryAndKeepsItWhileObjectsLive) {
   RegisterServer(kServedClass, HOSTING_TEST_SERVER);
-  ASSERT_FALSE(Loaded());
+  ASSERT_TRUE(Unloaded());
   IPersist* object = nullptr;
   ASSERT_EQ(Create(kServedClass, &object), S_OK);
   CLSID clsid = GUID_NULL;
@@ -58,7 +67,7 @@ TEST_F(ServerLoader, LoadsTheRegisteredLibraryAndKeepsItWhileObjectsLive) {
   EXPECT_TRUE(Loaded());
   EXPECT_EQ(second->Release(), 0u);
   CoFreeUnusedLibraries();
-  EXPECT_FALSE(Loaded());
+  EXPECT_TRUE(Unloaded());
 
   // And it comes back on the next creation.
   ASSERT_EQ(Create(kServedClass, &object), S_OK);
@@ -83,7 +92,7 @@ TEST_F(ServerLoader, ReportsWhyAClassCannotBeServed) {
   EXPECT_EQ(Create(kUnservedClass, &object), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(object, nullptr);
   CoFreeUnusedLibraries();
-  EXPECT_FALSE(Loaded());
+  EXPECT_TRUE(Unloaded());
 }
 
 TEST_F(ServerLoader, ADeviceMonikerBindsToAClassOfALoadedLibrary) {
