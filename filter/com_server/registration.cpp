@@ -137,7 +137,9 @@ HRESULT RegisterAllServers(BOOL doRegister) {
     if (FAILED(hr)) return hr;
   }
 
-  CoInitialize(nullptr);
+  // Balanced: a caller already in another apartment (RPC_E_CHANGED_MODE) must
+  // keep its COM initialisation.
+  const bool initialised = SUCCEEDED(CoInitialize(nullptr));
   ComPtr<IFilterMapper2> mapper2;
   ComPtr<IFilterMapper> mapper1;
   hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
@@ -156,7 +158,7 @@ HRESULT RegisterAllServers(BOOL doRegister) {
   mapper2.Reset();
   mapper1.Reset();
   CoFreeUnusedLibraries();
-  CoUninitialize();
+  if (initialised) CoUninitialize();
 
   if (!doRegister && SUCCEEDED(hr)) {
     for (int i = 0; i < kTemplateCount && SUCCEEDED(hr); ++i) {

@@ -19,9 +19,7 @@ namespace {
 // initialised COM on its thread.
 class ComServer : public FilterFixture {
  protected:
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
   void TearDown() override {
-    CoUninitialize();
     FilterFixture::TearDown();
   }
 };

@@ -42,7 +42,6 @@ Bytes RoundTrip(const Bytes& picture, int width, int height) {
 
 class Streaming : public FilterFixture {
  protected:
-  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
 
   // The PC expects `pc`; the phone's camera delivers `phoneFourCC` frames.
   void Start(const VideoFormatSettings& pc, std::uint32_t phoneFourCC, std::int32_t compression) {
@@ -77,7 +76,6 @@ class Streaming : public FilterFixture {
     filter.Reset();
     sender.CloseNetwork();
     EXPECT_EQ(sink.References(), 1);
-    CoUninitialize();
     FilterFixture::TearDown();
   }
 

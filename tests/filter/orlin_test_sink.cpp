@@ -134,7 +134,10 @@ void FilterFixture::StoreSettings(const VideoFormatSettings& settings) {
   ASSERT_EQ(WriteVideoFormatSettings(settings), ERROR_SUCCESS);
 }
 
+void FilterFixture::SetUp() { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+
 void FilterFixture::TearDown() {
+  CoUninitialize();
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kVideoFormatKeyPath);
   EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
   EXPECT_EQ(ServerCanUnloadNow(), S_OK);

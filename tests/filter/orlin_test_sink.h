@@ -92,6 +92,8 @@ class RecordingSink final : public IPin, public IMemInputPin {
 // no counted object left.
 class FilterFixture : public ::testing::Test {
  protected:
+  // COM on the test's thread, as in every host (the allocator comes from it).
+  void SetUp() override;
   void StoreSettings(const VideoFormatSettings& settings);
   void TearDown() override;
 };
