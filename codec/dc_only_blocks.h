@@ -1,5 +1,5 @@
 // The decoder's shortcut for the commonest block of a camera picture: only a
-// DC level, of magnitude 8 or more, so that its level takes the 28-bit escape.
+// DC level, of magnitude 16 or more, so that its level takes the 28-bit escape.
 // For a given coeff_token table such a block is always the same bit pattern
 // with a 12-bit hole for the level's suffix:
 //   coeff_token(TotalCoeff 1, TrailingOnes 0), 15 zeros, a 1, the suffix,
