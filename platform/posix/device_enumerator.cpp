@@ -7,6 +7,7 @@
 
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
+#include "platform/posix/single_interface_object.h"
 #include "platform/posix/class_keys.h"
 #include "platform/posix/device_moniker.h"
 
@@ -14,26 +15,10 @@ namespace orlin {
 namespace {
 
 // A snapshot of a category's instance names, taken when the enumerator is made.
-class DeviceMonikerEnum final : public IEnumMoniker {
+class DeviceMonikerEnum final : public posix::SingleInterfaceObject<IEnumMoniker, IID_IEnumMoniker> {
  public:
   DeviceMonikerEnum(REFCLSID category, std::vector<std::u16string> instances, std::size_t position = 0)
       : category_(category), instances_(std::move(instances)), position_(position) {}
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumMoniker)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IEnumMoniker*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // IEnumMoniker
   HRESULT STDMETHODCALLTYPE Next(ULONG celt, IMoniker** rgelt, ULONG* pceltFetched) override {
@@ -79,30 +64,13 @@ class DeviceMonikerEnum final : public IEnumMoniker {
  private:
   ~DeviceMonikerEnum() = default;
 
-  std::atomic<ULONG> references_{1};
   const CLSID category_;
   const std::vector<std::u16string> instances_;
   std::size_t position_;
 };
 
-class SystemDeviceEnum final : public ICreateDevEnum {
+class SystemDeviceEnum final : public posix::SingleInterfaceObject<ICreateDevEnum, IID_ICreateDevEnum> {
  public:
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_ICreateDevEnum)) return E_NOINTERFACE;
-    *ppvObject = static_cast<ICreateDevEnum*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   // ICreateDevEnum
   HRESULT STDMETHODCALLTYPE CreateClassEnumerator(REFCLSID clsidDeviceClass, IEnumMoniker** ppEnumMoniker,
                                                   DWORD) override {
@@ -135,20 +103,12 @@ class SystemDeviceEnum final : public ICreateDevEnum {
  private:
   ~SystemDeviceEnum() = default;
 
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
 
 HRESULT CreateSystemDeviceEnum(IUnknown* outer, REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  auto* devices = new (std::nothrow) SystemDeviceEnum;
-  if (devices == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = devices->QueryInterface(riid, object);
-  devices->Release();
-  return hr;
+  return posix::CreateSingleInterfaceObject<SystemDeviceEnum>(outer, riid, object);
 }
 
 }  // namespace orlin

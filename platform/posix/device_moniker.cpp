@@ -5,6 +5,7 @@
 #include <new>
 
 #include "orlin/host_services.h"
+#include "platform/posix/single_interface_object.h"
 #include "platform/posix/class_keys.h"
 
 namespace orlin::detail {
@@ -14,25 +15,9 @@ namespace {
 constexpr CLSID CLSID_CDeviceMoniker = {0x4315d437, 0x5b8c, 0x11d0,
                                         {0xbd, 0x3b, 0x00, 0xa0, 0xc9, 0x11, 0xce, 0x86}};
 
-class RegistryPropertyBag final : public IPropertyBag {
+class RegistryPropertyBag final : public posix::SingleInterfaceObject<IPropertyBag, IID_IPropertyBag> {
  public:
   explicit RegistryPropertyBag(std::u16string keyPath) : key_path_(std::move(keyPath)) {}
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyBag)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IPropertyBag*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // IPropertyBag
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog*) override {
@@ -83,7 +68,6 @@ class RegistryPropertyBag final : public IPropertyBag {
  private:
   ~RegistryPropertyBag() = default;
 
-  std::atomic<ULONG> references_{1};
   const std::u16string key_path_;
 };
 

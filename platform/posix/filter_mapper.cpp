@@ -8,6 +8,7 @@
 
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
+#include "platform/posix/single_interface_object.h"
 #include "platform/posix/class_keys.h"
 #include "platform/posix/device_moniker.h"
 #include "platform/posix/filter_data.h"
@@ -19,24 +20,8 @@ namespace {
 constexpr CLSID CLSID_ActiveMovieCategories = {0xda4e3da0, 0xd07d, 0x11d0,
                                                {0xbd, 0x50, 0x00, 0xa0, 0xc9, 0x11, 0xce, 0x86}};
 
-class FilterMapper final : public IFilterMapper2 {
+class FilterMapper final : public posix::SingleInterfaceObject<IFilterMapper2, IID_IFilterMapper2> {
  public:
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IFilterMapper2)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IFilterMapper2*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   // IFilterMapper2
   HRESULT STDMETHODCALLTYPE CreateCategory(REFCLSID clsidCategory, DWORD dwCategoryMerit,
                                            LPCWSTR Description) override {
@@ -124,20 +109,12 @@ class FilterMapper final : public IFilterMapper2 {
                                    instance != nullptr ? std::u16string(instance) : detail::GuidText(filter));
   }
 
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace
 
 HRESULT CreateFilterMapper2(IUnknown* outer, REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  auto* mapper = new (std::nothrow) FilterMapper;
-  if (mapper == nullptr) return E_OUTOFMEMORY;
-  const HRESULT hr = mapper->QueryInterface(riid, object);
-  mapper->Release();
-  return hr;
+  return posix::CreateSingleInterfaceObject<FilterMapper>(outer, riid, object);
 }
 
 }  // namespace orlin
