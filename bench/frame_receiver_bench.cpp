@@ -1,8 +1,11 @@
 // The receive path over loopback: a sender thread that sends frames as the
 // phone does (tagged chunks, or one compressed datagram), a receiver thread
-// that fills samples as the output stream does. Reports frames per second,
-// the share of frames that arrive complete, and the time from the sendto of a
-// frame's last datagram to the end of the fill that holds it.
+// that fills samples as the output stream does. Raw frames of 3, 8 and 10
+// chunks go out at 30 a second, with a receive buffer of one chunk (before)
+// and of the receiver's own size (now); the share of frames that arrive whole
+// is reported. Compressed frames go out as soon as the receiver waits for
+// one; frames per second, the share complete, and the time from the sendto
+// of a frame to the end of the fill that holds it are reported.
 //
 //   frame_receiver_bench [FRAMES]      (default 200 per case)
 #include <algorithm>
@@ -95,39 +98,72 @@ sockaddr_in Loopback(std::uint16_t port) {
   return to;
 }
 
-Result RawYuy2(int frames, std::int32_t receiveBuffer, SOCKET s) {
-  ReceiverFormat format{640, 480, orlin::filter::kFourCC_YUY2, 614400, false, 0, receiveBuffer};
+struct RawResult {
+  int framesSent = 0;
+  int framesWhole = 0;
+  std::int32_t receiveBuffer = 0;
+};
+
+// Raw frames as the phone sends them, 30 a second, each its n chunks back to
+// back; the receiver fills samples in a loop on another thread. A frame is
+// whole when a sample holds all its chunks (the frame number opens each).
+RawResult RawFrames(std::int32_t width, std::int32_t height, std::uint32_t fourCC, std::int32_t bitsPerPixel,
+                    int frames, std::int32_t receiveBuffer, SOCKET s) {
+  const std::int32_t sampleBytes = width * height * bitsPerPixel / 8;
+  ReceiverFormat format{width, height, fourCC, sampleBytes, false, 0, receiveBuffer};
   FrameReceiver receiver(format);
   if (receiver.Open() != S_OK) std::exit(1);
   const sockaddr_in to = Loopback(receiver.BoundPort());
   const std::uint32_t n = receiver.ChunkCount(), q = receiver.ChunkSize();
-  Bytes frame(614400);
+  Bytes frame(static_cast<std::size_t>(sampleBytes));
   for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = std::uint8_t(i * 13);
   auto send = [&](int index) {
-    // The frame number in the first 4 bytes of every chunk, then the tags.
-    Clock::time_point last;
     for (std::uint32_t c = 0; c < n; ++c) {
       std::memcpy(frame.data() + c * q, &index, 4);
       frame[(c + 1) * q - 1] = std::uint8_t((frame[(c + 1) * q - 1] & 0xF0) | (n - c));
-      last = Clock::now();  // loopback may deliver within sendto: take the time before it
       sendto(s, reinterpret_cast<const char*>(frame.data() + c * q), int(q), 0,
              reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
-    return last;
   };
-  auto complete = [&](const Bytes& sample) {
-    int index = -1;
-    std::memcpy(&index, sample.data(), 4);
-    for (std::uint32_t c = 0; c < n; ++c) {
-      int other = -2;
-      std::memcpy(&other, sample.data() + c * q, 4);
-      if (other != index) return -1;
+  std::atomic<bool> stop{false};
+  std::vector<char> whole(static_cast<std::size_t>(frames), 0);
+  std::thread worker([&] {
+    Bytes sample(frame.size());
+    while (!stop.load()) {
+      std::fill(sample.begin(), sample.end(), 0);
+      receiver.FillFrame(sample.data());
+      int index = -1;
+      std::memcpy(&index, sample.data(), 4);
+      bool ok = index >= 1 && index <= frames;
+      for (std::uint32_t c = 1; ok && c < n; ++c) {
+        int other = -2;
+        std::memcpy(&other, sample.data() + c * q, 4);
+        ok = other == index;
+      }
+      if (ok) whole[std::size_t(index - 1)] = 1;
     }
-    return index;
-  };
-  const Result result = Run(receiver, 614400, frames, send, complete);
+  });
+  const auto start = Clock::now();
+  for (int i = 1; i <= frames; ++i) {
+    std::this_thread::sleep_until(start + std::chrono::microseconds(33333) * (i - 1));
+    send(i);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  stop = true;
+  send(frames + 1);  // ends the fill in progress (or the receive time-out does)
+  worker.join();
   receiver.Close();
+  RawResult result;
+  result.framesSent = frames;
+  result.receiveBuffer = receiver.ReceiveBufferBytes();
+  for (char w : whole) result.framesWhole += w;
   return result;
+}
+
+void PrintRaw(const char* name, const RawResult& r) {
+  std::printf("%-44s SO_RCVBUF %7d  %4d of %4d frames whole (%5.1f%%)\n", name, r.receiveBuffer,
+              r.framesWhole, r.framesSent, 100.0 * r.framesWhole / r.framesSent);
+  std::fflush(stdout);
 }
 
 Result CompressedYv12(int frames, int level, const Bytes& picture, SOCKET s) {
@@ -174,10 +210,27 @@ int main(int argc, char** argv) {
   orlin::SocketHandle sender(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
   if (!sender.Valid()) return 1;
 
-  Print("640x480 YUY2 raw, buffer of a whole frame", RawYuy2(frames, 0, sender.Get()));
-  // One chunk of socket buffer loses most of each burst; fills then end on
-  // time-outs, so this case runs few frames.
-  Print("640x480 YUY2 raw, buffer of one chunk", RawYuy2(std::min(frames, 20), 61440, sender.Get()));
+  // Raw frames at 30 a second: the receive buffer of one chunk (as before)
+  // against the receiver's own choice (now).
+  struct RawCase {
+    const char* name;
+    std::int32_t width, height;
+    std::uint32_t fourCC;
+    std::int32_t bitsPerPixel;
+    std::int32_t chunkBytes;
+  };
+  const RawCase raws[] = {
+      {"320x240 YUY2 raw (3 x 51200)", 320, 240, orlin::filter::kFourCC_YUY2, 16, 51200},
+      {"640x480 I420 raw (8 x 57600)", 640, 480, orlin::filter::kFourCC_I420, 12, 57600},
+      {"640x480 YUY2 raw (10 x 61440)", 640, 480, orlin::filter::kFourCC_YUY2, 16, 61440},
+  };
+  for (const RawCase& c : raws) {
+    const std::string name = c.name;
+    PrintRaw((name + ", before").c_str(),
+             RawFrames(c.width, c.height, c.fourCC, c.bitsPerPixel, frames, c.chunkBytes, sender.Get()));
+    PrintRaw((name + ", now").c_str(),
+             RawFrames(c.width, c.height, c.fourCC, c.bitsPerPixel, frames, 0, sender.Get()));
+  }
 
   std::ifstream in(std::string(ORLIN_BENCH_DATA_DIR) + "/coffee_320x240.yv12", std::ios::binary);
   Bytes picture(115200);

@@ -98,15 +98,23 @@ HRESULT FrameReceiver::Open() {
       }
     }
   }
-  // Room for a whole frame: the phone sends a frame's chunks back to back, and
-  // a buffer of one chunk loses about half of such a burst on loopback. (The
-  // system may cap it; Linux at net.core.rmem_max.)
-  std::int32_t receiveBuffer = compression_ ? kMaxDatagramBytes : std::int32_t(chunkCount_ * chunkSize_);
-  if (format_.receiveBufferBytes > 0) receiveBuffer = format_.receiveBufferBytes;
-  SetIntOption(socket_.Get(), SO_RCVBUF, receiveBuffer);
+  SetIntOption(socket_.Get(), SO_RCVBUF, ReceiveBufferBytes());
   SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
   if (compression_) codec::InitDecoderTables();
   return S_OK;
+}
+
+std::int32_t FrameReceiver::ReceiveBufferBytes() const {
+  if (format_.receiveBufferBytes > 0) return format_.receiveBufferBytes;
+  // Room for a whole frame: the phone sends a frame's chunks back to back, and
+  // a buffer of one chunk loses about half of such a burst on loopback. Raw
+  // frames get all n chunks and one more (the first of the next frame, which
+  // may come while the last is still being read); compressed ones two of the
+  // largest datagrams. (The system may cap it; Linux at net.core.rmem_max.)
+  std::int64_t bytes = compression_ ? 2 * std::int64_t(kMaxDatagramBytes)
+                                    : (std::int64_t(chunkCount_) + 1) * std::int64_t(chunkSize_);
+  const std::int64_t most = std::numeric_limits<std::int32_t>::max();
+  return std::int32_t(bytes < most ? bytes : most);
 }
 
 HRESULT FrameReceiver::Close() {

@@ -34,7 +34,7 @@ struct ReceiverFormat {
   std::int32_t sampleSize = 0;  // S: lSampleSize = biSizeImage
   bool compression = false;     // the Compression setting
   std::uint16_t port = kStreamPort;
-  // SO_RCVBUF; 0: room for a whole frame (see FrameReceiver::Open).
+  // SO_RCVBUF; 0: room for a whole frame (see FrameReceiver::ReceiveBufferBytes).
   std::int32_t receiveBufferBytes = 0;
 };
 
@@ -75,6 +75,10 @@ class FrameReceiver {
   // The port the open socket is bound to (the given one, or the one the
   // system chose for port 0); 0 when not bound.
   std::uint16_t BoundPort() const;
+  // The SO_RCVBUF Open asks for: the format's receiveBufferBytes when above 0,
+  // else (n + 1) x q for raw frames and 2 x 65520 with compression (as decided
+  // by the last Open).
+  std::int32_t ReceiveBufferBytes() const;
 
  private:
   bool CompressionPossible() const;
