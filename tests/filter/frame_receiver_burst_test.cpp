@@ -28,8 +28,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
-// About two seconds at 30 frames a second.
-constexpr std::uint32_t kFrames = 60;
+// About three seconds at 30 frames a second: enough that 99% leaves room for
+// one frame lost to a scheduling hiccup on a busy machine, none for a buffer
+// that drops bursts.
+constexpr std::uint32_t kFrames = 100;
 constexpr auto kFrameInterval = std::chrono::microseconds(33333);
 
 Bytes Noise(std::size_t size, std::uint32_t seed) {
