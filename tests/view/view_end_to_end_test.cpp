@@ -19,6 +19,7 @@
 
 #include "filter/video_format_settings.h"
 #include "phone/frame_sender.h"
+#include "tests/phone/support/camera_script.h"
 #include "tests/support/test_data.h"
 
 extern char** environ;
@@ -27,40 +28,6 @@ namespace {
 
 constexpr int kWidth = 176, kHeight = 144;
 constexpr std::size_t kLuma = kWidth * kHeight, kChroma = kLuma / 4;
-
-// A camera sample over a frame buffer.
-class Sample final : public IMediaSample {
- public:
-  explicit Sample(std::vector<BYTE>& frame) : frame_(frame) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    if (object != nullptr) *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetPointer(BYTE** buffer) override {
-    *buffer = frame_.data();
-    return S_OK;
-  }
-  LONG STDMETHODCALLTYPE GetSize() override { return static_cast<LONG>(frame_.size()); }
-  HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE IsSyncPoint() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetSyncPoint(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE IsPreroll() override { return S_FALSE; }
-  HRESULT STDMETHODCALLTYPE SetPreroll(BOOL) override { return E_NOTIMPL; }
-  LONG STDMETHODCALLTYPE GetActualDataLength() override { return GetSize(); }
-  HRESULT STDMETHODCALLTYPE SetActualDataLength(LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMediaType(AM_MEDIA_TYPE**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE IsDiscontinuity() override { return S_FALSE; }
-  HRESULT STDMETHODCALLTYPE SetDiscontinuity(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-
- private:
-  std::vector<BYTE>& frame_;
-};
 
 // YV12 test pictures with the chroma planes in I420 order.
 std::vector<BYTE> I420(const std::vector<BYTE>& yv12) {
@@ -153,7 +120,7 @@ class EndToEnd : public ::testing::Test {
     IMemInputPin* input = nullptr;
     sender.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input));
     std::vector<BYTE> frame_a = first, frame_b = second;
-    Sample sample_a(frame_a), sample_b(frame_b);
+    orlin::test::TestSample sample_a(frame_a), sample_b(frame_b);
     int status = -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
     for (int i = 0; std::chrono::steady_clock::now() < deadline; ++i) {
