@@ -16,3 +16,7 @@ HRESULT CoInitialize(LPVOID pvReserved) {
 void CoUninitialize() {
   if (initialisations > 0) --initialisations;
 }
+
+HRESULT OleInitialize(LPVOID pvReserved) { return CoInitializeEx(pvReserved, COINIT_APARTMENTTHREADED); }
+
+void OleUninitialize() { CoUninitialize(); }

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+
+#include "platform/posix/utf16.h"
 
 namespace {
 thread_local DWORD last_error = 0;
@@ -148,4 +151,19 @@ BOOL FreeLibrary(HMODULE module) {
   const auto found = Loaded().find(module);
   if (found != Loaded().end() && --found->second.loads == 0) Loaded().erase(found);
   return TRUE;
+}
+
+HMODULE LoadLibraryExW(LPCWSTR fileName, void* file, DWORD) {
+  if (fileName == nullptr || file != nullptr) {
+    last_error = kErrorInvalidParameter;
+    return nullptr;
+  }
+  HMODULE module = LoadLibraryA(orlin::detail::Utf16ToUtf8(fileName).c_str());
+  if (module == nullptr) last_error = ERROR_MOD_NOT_FOUND;
+  return module;
+}
+
+UINT SetErrorMode(UINT mode) {
+  static std::atomic<UINT> errorMode{0};
+  return errorMode.exchange(mode);
 }

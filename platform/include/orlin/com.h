@@ -113,6 +113,10 @@ enum COINIT {
 HRESULT CoInitialize(LPVOID pvReserved);
 HRESULT CoInitializeEx(LPVOID pvReserved, DWORD dwCoInit);
 void CoUninitialize();
+// OLE on top of COM, for callers that need it around a library's registration;
+// here it is COM's initialisation alone.
+HRESULT OleInitialize(LPVOID pvReserved);
+void OleUninitialize();
 void CoFreeUnusedLibraries();
 
 // Creates an object of a registered class and asks it for one interface.

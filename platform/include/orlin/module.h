@@ -24,6 +24,19 @@ using FARPROC = void (*)();
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 
+// Loads a shared object by name or path, as LoadLibraryA, for a program that
+// names its library in UTF-16. The file handle must be null; the flags are
+// accepted and change nothing (the search is dlopen's: a bare name is looked
+// for in LD_LIBRARY_PATH and the program's run path). On failure null, with
+// GetLastError ERROR_MOD_NOT_FOUND (126), as Windows reports a missing library.
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008u
+#define ERROR_MOD_NOT_FOUND 126u
+HMODULE LoadLibraryExW(LPCWSTR fileName, void* file, DWORD flags);
+
+// No system error boxes exist here to suppress: accepted, returns the old mode.
+#define SEM_FAILCRITICALERRORS 0x0001u
+UINT SetErrorMode(UINT mode);
+
 // The ANSI code page: UTF-8 here.
 #define CP_ACP 0u
 // Narrow text to UTF-16. A length of -1 converts through the terminator. With
