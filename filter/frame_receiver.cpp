@@ -131,33 +131,31 @@ std::uint16_t FrameReceiver::BoundPort() const {
   return ntohs(address.sin_port);
 }
 
-int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
+int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed) {
   // Each call takes one datagram: a chunk may come as several shorter ones,
   // and one longer than the space left fails the chunk.
   while (k > 0) {
     const int received = ReceiveDatagram(socket_.Get(), p, int(k));
     if (received == SOCKET_ERROR) return -1;
+    landed = landed || received > 0;
     k -= std::uint32_t(received);
     p += received;
   }
   return 0;
 }
 
-void FrameReceiver::FillFrame(std::uint8_t* destination) {
-  if (destination == nullptr) return;
+bool FrameReceiver::FillFrame(std::uint8_t* destination) {
+  if (destination == nullptr) return false;
   std::lock_guard<std::mutex> lock(streamLock_);
-  if (!socket_.Valid() || chunkCount_ == 0) return;
-  if (compression_) {
-    FillCompressed(destination);
-  } else {
-    FillChunks(destination);
-  }
+  if (!socket_.Valid() || chunkCount_ == 0) return false;
+  return compression_ ? FillCompressed(destination) : FillChunks(destination);
 }
 
-void FrameReceiver::FillChunks(std::uint8_t* destination) {
+bool FrameReceiver::FillChunks(std::uint8_t* destination) {
+  bool landed = false;
   if (chunkCount_ == 1) {
-    ReceiveExactly(destination, chunkSize_);
-    return;
+    ReceiveExactly(destination, chunkSize_, landed);
+    return landed;
   }
   // The chunks carry n, n-1, ..., 1 in the low nibble of their last byte; a
   // chunk out of turn is received over again in the same place.
@@ -165,19 +163,19 @@ void FrameReceiver::FillChunks(std::uint8_t* destination) {
   std::uint32_t expected = chunkCount_;
   int mismatches = 0;
   for (;;) {
-    if (ReceiveExactly(p, chunkSize_) != 0) return;
+    if (ReceiveExactly(p, chunkSize_, landed) != 0) return landed;
     if ((p[chunkSize_ - 1] & 0x0F) == expected) {
       p += chunkSize_;
-      if (--expected == 0) return;
+      if (--expected == 0) return landed;
     } else if (mismatches < kMaxCounterMismatches) {
       ++mismatches;
     } else {
-      return;
+      return landed;
     }
   }
 }
 
-void FrameReceiver::FillCompressed(std::uint8_t* destination) {
+bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   std::uint8_t* buffer = compressedBuffer_.get();
   // A datagram shorter than the header cannot be one: its first bytes would be
   // those of an earlier datagram still in the buffer.
@@ -185,16 +183,17 @@ void FrameReceiver::FillCompressed(std::uint8_t* destination) {
     return received >= 4 && buffer[0] == 0x77 && buffer[1] == 0x88;
   };
   int received = ReceiveDatagram(socket_.Get(), buffer, compressedBufferSize_);
-  if (received == SOCKET_ERROR) return;
+  if (received == SOCKET_ERROR) return false;
   for (int tries = 0; !hasHeader(received); ++tries) {
-    if (tries > kMaxHeaderRetries) return;
+    if (tries > kMaxHeaderRetries) return false;
     received = ReceiveDatagram(socket_.Get(), buffer, compressedBufferSize_);
-    if (received == SOCKET_ERROR) return;
+    if (received == SOCKET_ERROR) return false;
   }
   std::int32_t length = buffer[2] | (buffer[3] << 8);
   if (length > compressedBufferSize_ - kPayloadMargin) length = compressedBufferSize_ - kPayloadMargin;
-  codec::DecompressFrame(buffer + 4, length, length == 0 ? 1 : 0, destination, format_.width,
-                         format_.height);
+  // A damaged payload still decodes up to the damage into the sample.
+  return codec::DecompressFrame(buffer + 4, length, length == 0 ? 1 : 0, destination, format_.width,
+                                format_.height) != codec::kPictureRefused;
 }
 
 }  // namespace orlin::filter

@@ -59,8 +59,9 @@ class FrameReceiver {
 
   // Fills `destination` (at least S bytes) with the next frame, as far as it
   // arrives: nothing that fails here is reported, and what is not received
-  // keeps its previous contents.
-  void FillFrame(std::uint8_t* destination);
+  // keeps its previous contents. True when any of it was written: a sample
+  // that received nothing holds a frame already corrected once.
+  bool FillFrame(std::uint8_t* destination);
 
   // Closes the socket and ends Winsock, whatever Open got; S_OK.
   HRESULT Close();
@@ -82,9 +83,11 @@ class FrameReceiver {
 
  private:
   bool CompressionPossible() const;
-  int ReceiveExactly(std::uint8_t* p, std::uint32_t k);
-  void FillChunks(std::uint8_t* destination);
-  void FillCompressed(std::uint8_t* destination);
+  // 0 once k bytes are in; -1 on a failed receive. `landed` is set when any
+  // byte was written.
+  int ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed);
+  bool FillChunks(std::uint8_t* destination);
+  bool FillCompressed(std::uint8_t* destination);
 
   const ReceiverFormat format_;
   std::mutex streamLock_;  // held by Open and by each fill, across its receives

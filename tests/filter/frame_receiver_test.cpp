@@ -93,10 +93,11 @@ class ReceiverTransport : public ::testing::Test {
   void CorruptByte(std::size_t i, std::size_t offset, std::uint8_t value) { script_[i][offset] = value; }
 
   // Sends the script, one datagram at a time, while a fill runs on a worker
-  // thread (as the stream's); returns the sample. Datagrams the fill did not
-  // take stay in the socket for the next fill.
+  // thread (as the stream's); returns the sample, and in `landed` whether the
+  // fill said it wrote any of it. Datagrams the fill did not take stay in the
+  // socket for the next fill.
   Bytes Fill(Bytes sample) {
-    std::thread worker([&] { receiver_->FillFrame(sample.data()); });
+    std::thread worker([&] { landed = receiver_->FillFrame(sample.data()); });
     SendScript();
     worker.join();
     return sample;
@@ -121,6 +122,7 @@ class ReceiverTransport : public ::testing::Test {
   std::unique_ptr<FrameReceiver> receiver_;
   std::uint16_t port_ = 0;
   std::vector<Bytes> script_;
+  bool landed = false;
 };
 
 TEST(ChunkGeometry, FollowsTheSampleSize) {
@@ -188,6 +190,7 @@ TEST_F(ReceiverTransport, SingleChunkFrameArrivesWhole) {
   Open(Raw(38016));
   const Bytes frame = QueueFrame(1);
   EXPECT_EQ(Fill(Bytes(38016, 0)), frame);
+  EXPECT_TRUE(landed);
 }
 
 TEST_F(ReceiverTransport, ChunksArriveInPlaceWithTheirCountersAndTheTailIsNeverWritten) {
@@ -298,6 +301,7 @@ TEST_F(ReceiverTransport, SilentSenderLeavesTheSampleAsItWas) {
   Open(Raw(38016));
   const auto start = Clock::now();
   EXPECT_EQ(Fill(Bytes(38016, 0x33)), Bytes(38016, 0x33));
+  EXPECT_FALSE(landed);  // so the stream does not correct the sample a second time
   const auto waited = Clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(2900));
   EXPECT_LT(waited, std::chrono::milliseconds(6000));

@@ -3,6 +3,7 @@
 // buffers in flight, and the time stamps while paused and while running.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <thread>
@@ -160,6 +161,30 @@ TEST_F(Streaming, CompressedFramesDecodeIntoTheSample) {
       SendUntil(frame, [&](const ReceivedSample& s) { return s.bytes == expected; });
   EXPECT_EQ(got.bytes, expected);
   EXPECT_EQ(got.end - got.start, 333333);
+}
+
+TEST_F(Streaming, SampleThatReceivedNothingKeepsItsCorrectedFrame) {
+  const VideoFormatSettings pc{kFourCC_IYUV, 176, 144, 12, 1, 0, 1};  // SwapUV on
+  Start(pc, phone::kFourCCYV12, 1);
+  ASSERT_EQ(filter->Pause(), S_OK);
+  Bytes frame(38016);
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = std::uint8_t(i < 25344 ? 40 + i % 176 / 2 : 60);
+  std::fill(frame.begin() + 31680, frame.end(), std::uint8_t(200));  // the phone's V plane, then U
+  const Bytes decoded = RoundTrip(frame, 176, 144);
+  Bytes swapped = decoded;
+  std::swap_ranges(swapped.begin() + 25344, swapped.begin() + 31680, swapped.begin() + 31680);
+  ASSERT_EQ(SendUntil(frame, [&](const ReceivedSample& s) { return s.bytes == swapped; }).bytes, swapped);
+  // The phone falls silent: each fill times out and delivers its sample as it
+  // was. The buffer that held the frame comes round again within two.
+  const std::size_t before = sink.Count();
+  ASSERT_TRUE(sink.WaitFor(before + 2, 8));
+  const std::vector<ReceivedSample> samples = sink.Samples();
+  int again = 0;
+  for (std::size_t i = before; i < samples.size(); ++i) {
+    EXPECT_NE(samples[i].bytes, decoded) << "a stale sample had its chroma planes swapped back";
+    again += samples[i].bytes == swapped;
+  }
+  EXPECT_GE(again, 1);
 }
 
 TEST_F(Streaming, TwoBuffersLetTheNextSampleFlowWhileOneIsHeld) {
