@@ -64,6 +64,11 @@ struct REGFILTERPINS2 {
 
 // dwVersion 1 uses cPins/rgPins, version 2 cPins2/rgPins2. The members are
 // named as the SDK names them, through anonymous structs (a GNU extension).
+// clang reports the anonymous structs under -Wpedantic even with __extension__.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wnested-anon-types"
+#endif
 struct REGFILTER2 {
   DWORD dwVersion;
   DWORD dwMerit;
@@ -78,6 +83,9 @@ struct REGFILTER2 {
     };
   };
 };
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 
 struct IFilterMapper : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE RegisterFilter(CLSID clsid, LPCWSTR Name, DWORD dwMerit) = 0;
