@@ -1,0 +1,180 @@
+// Writes the seed corpora of the fuzz targets from the test frames:
+//   make_fuzz_seeds <tests/data> <output dir>
+// Each target gets a directory of inputs in the layout its fuzz_input reads.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "codec/codec.h"
+#include "filter/four_cc.h"
+#include "filter/orlin_stream_format.h"
+#include "filter/video_format_settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+void Put16(Bytes& out, unsigned v) {
+  out.push_back(std::uint8_t(v));
+  out.push_back(std::uint8_t(v >> 8));
+}
+void Put32(Bytes& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+bool Write(const fs::path& path, const Bytes& bytes) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bool(file);
+}
+
+Bytes Read(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The top-left w x h of a W x H planar 4:2:0 picture.
+Bytes Crop(const Bytes& picture, int W, int H, int w, int h) {
+  Bytes out;
+  const auto plane = [&](std::size_t offset, int pw, int cw, int ch) {
+    for (int y = 0; y < ch; ++y) {
+      const auto* row = picture.data() + offset + std::size_t(y) * std::size_t(pw);
+      out.insert(out.end(), row, row + cw);
+    }
+  };
+  plane(0, W, w, h);
+  plane(std::size_t(W) * H, W / 2, w / 2, h / 2);
+  plane(std::size_t(W) * H + std::size_t(W) * H / 4, W / 2, w / 2, h / 2);
+  return out;
+}
+
+Bytes Compress(const Bytes& picture, int w, int h, int level) {
+  Bytes out(orlin::codec::PictureBytes(w, h) * 2 + 1024);
+  std::int32_t length = std::int32_t(out.size());
+  orlin::codec::CompressFrame(picture.data(), w, h, level, out.data(), &length);
+  out.resize(std::size_t(length));
+  return out;
+}
+
+// Receiver input header: FourCC choice, bits choice, width, height, compression.
+Bytes ReceiverHeader(int fourCCChoice, int bitsChoice, int w, int h, bool compression) {
+  Bytes out{std::uint8_t(fourCCChoice), std::uint8_t(bitsChoice)};
+  Put16(out, unsigned(w));
+  Put16(out, unsigned(h));
+  out.push_back(compression ? 1 : 0);
+  return out;
+}
+
+void PutDatagram(Bytes& out, const Bytes& datagram) {
+  Put16(out, unsigned(datagram.size()));
+  out.insert(out.end(), datagram.begin(), datagram.end());
+}
+
+// A raw frame of S bytes in n counted chunks, the counter in the low nibble of
+// each chunk's last byte.
+void PutChunks(Bytes& out, const Bytes& frame) {
+  const std::size_t n = (frame.size() + 65519) / 65520;
+  const std::size_t q = frame.size() / n;
+  for (std::size_t i = 0; i < n; ++i) {
+    Bytes chunk(frame.begin() + std::ptrdiff_t(i * q), frame.begin() + std::ptrdiff_t((i + 1) * q));
+    chunk.back() = std::uint8_t((chunk.back() & 0xF0) | ((n - i) & 0x0F));
+    PutDatagram(out, chunk);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds <test data dir> <output dir>\n");
+    return 2;
+  }
+  const fs::path data = argv[1];
+  const fs::path out = argv[2];
+  for (const char* target : {"decompress_frame_fuzzer", "frame_receiver_fuzzer", "media_type_fuzzer"}) {
+    fs::create_directories(out / target);
+  }
+  int written = 0;
+  const auto write = [&](const char* target, const std::string& name, const Bytes& bytes) {
+    if (!Write(out / target / name, bytes)) {
+      std::fprintf(stderr, "make_fuzz_seeds: cannot write %s/%s\n", target, name.c_str());
+      std::exit(1);
+    }
+    ++written;
+  };
+
+  for (const char* image : {"astronaut", "coffee", "cups"}) {
+    const Bytes full = Read(data / (std::string(image) + "_176x144.yv12"));
+    if (full.size() != orlin::codec::PictureBytes(176, 144)) {
+      std::fprintf(stderr, "make_fuzz_seeds: %s_176x144.yv12 missing or short\n", image);
+      return 1;
+    }
+    const struct { int w, h; } sizes[] = {{176, 144}, {36, 20}, {16, 16}};
+    for (const auto& size : sizes) {
+      const Bytes picture = size.w == 176 ? full : Crop(full, 176, 144, size.w, size.h);
+      for (int level = 0; level <= orlin::codec::kMaxReductionLevel; ++level) {
+        const Bytes payload = Compress(picture, size.w, size.h, level);
+        const bool fixed = level == orlin::codec::kMaxReductionLevel;
+        const std::string name =
+            std::string(image) + "_" + std::to_string(size.w) + "x" + std::to_string(size.h) + "_level" +
+            std::to_string(level);
+
+        Bytes decoder;
+        Put16(decoder, unsigned(size.w + 8));  // the target subtracts 8 and 4
+        Put16(decoder, unsigned(size.h + 4));
+        decoder.push_back(fixed ? 1 : 0);
+        decoder.insert(decoder.end(), payload.begin(), payload.end());
+        write("decompress_frame_fuzzer", name, decoder);
+
+        // One compressed datagram; the fixed-size mode has length 0 in its header.
+        Bytes datagram{0x77, 0x88};
+        Put16(datagram, fixed ? 0u : unsigned(payload.size()));
+        datagram.insert(datagram.end(), payload.begin(), payload.end());
+        Bytes receiver = ReceiverHeader(0, 0, size.w, size.h, true);
+        PutDatagram(receiver, datagram);
+        PutDatagram(receiver, datagram);
+        write("frame_receiver_fuzzer", name, receiver);
+      }
+      // The same picture raw, as I420 in counted chunks.
+      Bytes raw = ReceiverHeader(1, 0, size.w, size.h, false);
+      PutChunks(raw, picture);
+      write("frame_receiver_fuzzer", std::string(image) + "_" + std::to_string(size.w) + "_raw", raw);
+    }
+  }
+  // Two chunks: a 320x240 frame.
+  const Bytes large = Read(data / "coffee_320x240.yv12");
+  if (large.size() == orlin::codec::PictureBytes(320, 240)) {
+    Bytes raw = ReceiverHeader(1, 0, 320, 240, false);
+    PutChunks(raw, large);
+    write("frame_receiver_fuzzer", "coffee_320x240_raw_2_chunks", raw);
+  }
+
+  // The pin's own media type under each of the media-type target's settings,
+  // at 30 and at 15 frames a second.
+  using orlin::filter::VideoFormatSettings;
+  const VideoFormatSettings variants[] = {
+      orlin::filter::kFilterDefaults,
+      {orlin::filter::kFourCC_IYUV, 320, 240, 12, 1, 1, 1},
+      {0, 640, 480, 24, 0, 1, 0},
+      {orlin::filter::kFourCC_YUY2, 65535, 65535, 32, 1, 0, 0},
+  };
+  for (int i = 0; i < 4; ++i) {
+    for (const REFERENCE_TIME interval : {orlin::filter::kMinFrameInterval, REFERENCE_TIME(666666)}) {
+      VIDEOINFOHEADER format = orlin::filter::VideoInfoOf(variants[i]);
+      format.AvgTimePerFrame = interval;
+      Bytes seed{std::uint8_t(i), 0, 1, 0};
+      Put32(seed, format.bmiHeader.biSizeImage);
+      const auto* block = reinterpret_cast<const std::uint8_t*>(&format);
+      seed.insert(seed.end(), block, block + sizeof format);
+      write("media_type_fuzzer", "camera" + std::to_string(i) + "_" + std::to_string(interval), seed);
+    }
+  }
+  std::printf("make_fuzz_seeds: %d seeds in %s\n", written, out.c_str());
+  return 0;
+}
