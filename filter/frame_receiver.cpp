@@ -133,10 +133,12 @@ std::uint16_t FrameReceiver::BoundPort() const {
 
 int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed) {
   // Each call takes one datagram: a chunk may come as several shorter ones,
-  // and one longer than the space left fails the chunk.
+  // and one longer than the space left fails the chunk. So does an empty one:
+  // it brings nothing, and a flood of them would otherwise keep the fill (and
+  // a Stop waiting for it) going for as long as the flood lasts.
   while (k > 0) {
     const int received = ReceiveDatagram(socket_.Get(), p, int(k));
-    if (received == SOCKET_ERROR) return -1;
+    if (received == SOCKET_ERROR || received == 0) return -1;
     landed = landed || received > 0;
     k -= std::uint32_t(received);
     p += received;
