@@ -1,0 +1,63 @@
+// The camera filter as an application hosts it: in a graph that takes its
+// events, with a reference clock, its pin connected to orlin-view's input pin,
+// and every delivered sample handed to a check on the filter's streaming
+// thread. State changes are timed, so a soak can bound how long a Stop takes.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+#include "filter/framework/com_ptr.h"
+#include "orlin/dshow.h"
+#include "orlin/recording_event_sink.h"
+
+namespace orlin::soak {
+
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+class HostedCamera {
+ public:
+  // Called for every delivered sample, on the streaming thread.
+  using Check = std::function<void(const BYTE* data, LONG size)>;
+
+  // Creates the filter (it reads the settings now stored), joins it to a graph
+  // and connects it. Failures are reported to the running test.
+  explicit HostedCamera(Check check);
+  // Stops, disconnects and releases everything; the sink must hold no sample.
+  ~HostedCamera();
+  HostedCamera(const HostedCamera&) = delete;
+  HostedCamera& operator=(const HostedCamera&) = delete;
+
+  bool Connected() const { return connected_; }
+  HRESULT Run();
+  HRESULT Stop();
+  // How long the last Stop took.
+  Milliseconds LastStop() const { return lastStop_; }
+
+  std::uint64_t Delivered() const;
+  // Waits until more than `count` samples were delivered; false on time-out.
+  bool WaitForMoreThan(std::uint64_t count, std::chrono::milliseconds timeout) const;
+  // Events the filter sent its graph (a failed fill would send EC_ERRORABORT).
+  std::size_t Events() const;
+
+ private:
+  HRESULT OnSample(const BYTE* data, LONG size);
+
+  Check check_;
+  ComPtr<IBaseFilter> filter_;
+  ComPtr<IPin> output_;
+  ComPtr<IPin> input_;
+  ComPtr<IReferenceClock> clock_;
+  RecordingEventSink* events_ = nullptr;
+  IFilterGraph* graph_ = nullptr;
+  bool connected_ = false;
+  Milliseconds lastStop_{0};
+  mutable std::mutex mutex_;
+  mutable std::condition_variable delivered_changed_;
+  std::uint64_t delivered_ = 0;
+};
+
+}  // namespace orlin::soak

@@ -1,0 +1,109 @@
+// A flood of zero-length datagrams, which anyone on the network can send to
+// port 4444. Such a datagram brings nothing towards a chunk; were it taken as
+// an empty piece of one, the fill would wait for as long as the flood lasts,
+// and Stop with it, hanging the application that hosts the filter.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "filter/four_cc.h"
+#include "filter/frame_receiver.h"
+#include "tests/filter/orlin_test_sink.h"
+#include "tests/soak/hosted_camera.h"
+
+namespace orlin::soak {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Sends empty datagrams to 127.0.0.1:`port` until stopped or `most` has passed.
+class EmptyFlood {
+ public:
+  EmptyFlood(std::uint16_t port, std::chrono::milliseconds most) {
+    thread_ = std::thread([this, port, most] {
+      const int s = socket(AF_INET, SOCK_DGRAM, 0);
+      sockaddr_in to{};
+      to.sin_family = AF_INET;
+      to.sin_port = htons(port);
+      to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      const auto end = Clock::now() + most;
+      while (!stop_.load() && Clock::now() < end) {
+        for (int i = 0; i < 64; ++i) sendto(s, "", 0, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        ++bursts_;
+      }
+      close(s);
+    });
+  }
+  ~EmptyFlood() {
+    stop_ = true;
+    thread_.join();
+  }
+  bool Flooding() const { return bursts_.load() > 0; }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<std::uint64_t> bursts_{0};
+  std::thread thread_;
+};
+
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct FloodCase {
+  const char* name;
+  filter::VideoFormatSettings pc;
+};
+
+class ZeroLengthFlood : public ::testing::TestWithParam<FloodCase> {};
+
+TEST_P(ZeroLengthFlood, EndsTheFillInsteadOfKeepingItWaiting) {
+  filter::ReceiverFormat format = filter::ReceiverFormatOf(GetParam().pc);
+  format.port = 0;
+  filter::FrameReceiver receiver(format);
+  ASSERT_EQ(receiver.Open(), S_OK);
+  std::vector<std::uint8_t> sample(std::size_t(format.sampleSize), 0x5A);
+  EmptyFlood flood(receiver.BoundPort(), 6000ms);
+  while (!flood.Flooding()) std::this_thread::yield();
+  const auto start = Clock::now();
+  receiver.FillFrame(sample.data());
+  EXPECT_LT(MillisecondsSince(start), 1000.0) << "the fill waited on empty datagrams";
+  // Nothing was written: an empty datagram is no part of a frame.
+  EXPECT_EQ(sample, std::vector<std::uint8_t>(sample.size(), 0x5A));
+  receiver.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ZeroLengthFlood,
+    ::testing::Values(FloodCase{"raw_one_chunk", {filter::kFourCC_I420, 176, 144, 12, 0, 0, 0}},
+                      FloodCase{"raw_three_chunks", {filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}},
+                      FloodCase{"compressed", {filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}}),
+    [](const ::testing::TestParamInfo<FloodCase>& param) { return std::string(param.param.name); });
+
+class ZeroLengthFloodOnFilter : public filter::test::FilterFixture {};
+
+TEST_F(ZeroLengthFloodOnFilter, StopReturnsWhileTheFloodLasts) {
+  StoreSettings({filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0});
+  HostedCamera camera(nullptr);
+  ASSERT_TRUE(camera.Connected());
+  ASSERT_EQ(camera.Run(), S_OK);
+  EmptyFlood flood(filter::kStreamPort, 10000ms);
+  while (!flood.Flooding()) std::this_thread::yield();
+  std::this_thread::sleep_for(200ms);
+  ASSERT_EQ(camera.Stop(), S_OK);
+  EXPECT_LT(camera.LastStop().count(), 3500.0) << "Stop waited for the flood to end";
+  EXPECT_EQ(camera.Events(), 0u);
+}
+
+}  // namespace
+}  // namespace orlin::soak
