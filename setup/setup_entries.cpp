@@ -1,0 +1,76 @@
+#include "setup/setup_entries.h"
+
+#include <string>
+
+namespace orlin::setup {
+
+VideoFormatSettings LoadSetupSettings(LPCWSTR keyPath) {
+  VideoFormatSettings settings = filter::kSetupDefaults;
+  filter::ReadVideoFormatSettings(settings, keyPath);
+  return settings;
+}
+
+WideText FourCCText(std::uint32_t fourCC) {
+  WideText text;
+  for (int i = 0; i < 4; ++i) {
+    // A byte at or above 0x80 shows as the character it was typed as (Latin-1),
+    // not as a negative value.
+    const auto byte = static_cast<std::uint8_t>(fourCC >> (8 * i));
+    if (byte == 0) break;
+    text += WCHAR(byte);
+  }
+  return text;
+}
+
+int SelectBitsPerPixel(std::uint32_t bitsPerPixel) {
+  const std::string prefix = std::to_string(bitsPerPixel);
+  for (std::size_t i = 0; i < kBitsPerPixelChoices.size(); ++i) {
+    if (std::to_string(kBitsPerPixelChoices[i]).starts_with(prefix)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+SetupEntries EntriesFor(const VideoFormatSettings& settings) {
+  SetupEntries entries;
+  entries.fourCC = FourCCText(settings.FourCC).substr(0, kFieldMaxChars);
+  entries.width = Widen(std::to_string(settings.Width).c_str()).substr(0, kFieldMaxChars);
+  entries.height = Widen(std::to_string(settings.Height).c_str()).substr(0, kFieldMaxChars);
+  entries.bitsPerPixel = SelectBitsPerPixel(settings.BitsPerPixel);
+  entries.compression = settings.Compression != 0;
+  entries.pixelCorrection = settings.PixelCorrection != 0;
+  entries.swapUV = settings.SwapUV != 0;
+  return entries;
+}
+
+std::uint32_t ReadNumber(const WideText& text) {
+  std::uint64_t value = 0;
+  for (const WCHAR c : text) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > 0xFFFFFFFFu) return 0;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+VideoFormatSettings CollectSettings(const SetupEntries& entries) {
+  VideoFormatSettings settings{};
+  for (std::size_t i = 0; i < kFieldMaxChars && i < entries.fourCC.size(); ++i) {
+    settings.FourCC |= std::uint32_t(entries.fourCC[i] & 0xFF) << (8 * i);
+  }
+  settings.Width = ReadNumber(entries.width);
+  settings.Height = ReadNumber(entries.height);
+  const bool selected =
+      entries.bitsPerPixel >= 0 && std::size_t(entries.bitsPerPixel) < kBitsPerPixelChoices.size();
+  settings.BitsPerPixel = selected ? kBitsPerPixelChoices[std::size_t(entries.bitsPerPixel)] : kNoBitsPerPixel;
+  settings.Compression = entries.compression ? 1 : 0;
+  settings.PixelCorrection = entries.pixelCorrection ? 1 : 0;
+  settings.SwapUV = entries.swapUV ? 1 : 0;
+  return settings;
+}
+
+bool SettingsValid(const VideoFormatSettings& settings) {
+  return settings.Width >= 1 && settings.Width <= kMaxWidth && settings.Height >= 1 &&
+         settings.Height <= kMaxHeight && settings.BitsPerPixel >= 1 && settings.BitsPerPixel <= 32;
+}
+
+}  // namespace orlin::setup

@@ -1,0 +1,228 @@
+#include "setup/tui/curses_view.h"
+
+#include <curses.h>
+
+#include <algorithm>
+#include <clocale>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "setup/setup_texts.h"
+
+namespace orlin::setup::tui {
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+extern "C" void OnStopSignal(int) { stopSignal = 1; }
+
+// The dialog's frame, in columns and rows.
+constexpr int kWidth = 78;
+constexpr int kHeight = 24;
+
+// Splits text into lines of at most `width` characters: at its line feeds,
+// then at spaces where it can.
+std::vector<std::string> Wrap(const std::string& text, int width) {
+  std::vector<std::string> lines;
+  const auto limit = static_cast<std::size_t>(std::max(width, 1));
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find('\n', start);
+    std::string rest = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    while (rest.size() > limit) {
+      const std::size_t space = rest.rfind(' ', limit);
+      // A word longer than the line is cut where the line ends.
+      const bool atSpace = space != std::string::npos && space > 0;
+      const std::size_t cut = atSpace ? space : limit;
+      lines.push_back(rest.substr(0, cut));
+      rest = rest.substr(atSpace ? cut + 1 : cut);
+    }
+    lines.push_back(rest);
+    if (end == std::string::npos) return lines;
+    start = end + 1;
+  }
+}
+
+void Box(int top, int left, int height, int width, const std::string& title = {}) {
+  mvaddch(top, left, '+');
+  mvhline(top, left + 1, '-', width - 2);
+  mvaddch(top, left + width - 1, '+');
+  for (int row = top + 1; row < top + height - 1; ++row) {
+    mvaddch(row, left, '|');
+    mvaddch(row, left + width - 1, '|');
+  }
+  mvaddch(top + height - 1, left, '+');
+  mvhline(top + height - 1, left + 1, '-', width - 2);
+  mvaddch(top + height - 1, left + width - 1, '+');
+  if (!title.empty()) mvaddstr(top, left + 2, (" " + title + " ").c_str());
+}
+
+void Paragraph(int top, int left, int width, const char* text) {
+  const std::vector<std::string> lines = Wrap(text, width);
+  for (std::size_t i = 0; i < lines.size(); ++i) mvaddstr(top + int(i), left, lines[i].c_str());
+}
+
+// The phone program's format list, as the picture beside the texts shows it.
+void FormatListPicture(int top, int left) {
+  static const char* const kPicture[] = {
+      "Orlin              ",
+      "Select Video Format:",
+      "> YV12  176 x 144  ",
+      "  YV12  320 x 240  ",
+      "  YV12  640 x 480  ",
+      "  YUY2  176 x 144  ",
+      "  YUY2  320 x 240  ",
+      "OK           Cancel",
+  };
+  Box(top, left, 10, 22);
+  for (int i = 0; i < 8; ++i) {
+    const bool bar = i == 0 || i == 7 || i == 2;
+    if (bar) attron(A_REVERSE);
+    mvaddstr(top + 1 + i, left + 1, kPicture[i]);
+    if (bar) attroff(A_REVERSE);
+  }
+}
+
+// Where the cursor goes when the focus is on a field.
+struct Cursor {
+  int row = -1;
+  int column = -1;
+};
+
+void Field(int row, int column, const WideText& text, bool focused, Cursor& cursor) {
+  const std::string shown = Narrow(text);
+  mvaddstr(row, column, ("[" + std::string(kFieldMaxChars, ' ') + "]").c_str());
+  if (focused) attron(A_UNDERLINE);
+  mvaddstr(row, column + 1, shown.c_str());
+  if (focused) {
+    attroff(A_UNDERLINE);
+    cursor = {row, column + 1 + int(shown.size())};
+  }
+}
+
+void CheckBox(int row, int column, bool checked, const char* label, bool focused) {
+  mvaddstr(row, column, checked ? "[x] " : "[ ] ");
+  if (focused) attron(A_REVERSE);
+  addstr(label);
+  if (focused) attroff(A_REVERSE);
+}
+
+void Button(int row, int column, const char* label, bool focused, bool isDefault) {
+  const std::string text = std::string(isDefault ? "<" : "[") + "  " + label + "  " + (isDefault ? ">" : "]");
+  if (focused) attron(A_REVERSE);
+  mvaddstr(row, column, text.c_str());
+  if (focused) attroff(A_REVERSE);
+}
+
+}  // namespace
+
+CursesSession::CursesSession() {
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
+  std::signal(SIGHUP, OnStopSignal);
+  std::setlocale(LC_ALL, "");
+  set_escdelay(25);
+  initscr();
+  cbreak();
+  noecho();
+  nonl();
+  keypad(stdscr, TRUE);
+}
+
+CursesSession::~CursesSession() { endwin(); }
+
+void DrawSetupScreen(const SetupScreen& screen) {
+  const SetupEntries& entries = screen.Entries();
+  const Control focus = screen.Focus();
+  Cursor cursor;
+  erase();
+  Box(0, 0, kHeight, kWidth, SETUP_TITLE);
+  FormatListPicture(1, 2);
+  Paragraph(1, 26, 50, SETUP_INTRO_TEXT);
+  Paragraph(6, 26, 50, SETUP_INSTRUCTION_TEXT);
+
+  mvaddstr(12, 2, SETUP_FOURCC_LABEL);
+  Field(12, 10, entries.fourCC, focus == Control::kFourCC, cursor);
+  mvaddstr(12, 20, SETUP_WIDTH_LABEL);
+  Field(12, 27, entries.width, focus == Control::kWidth, cursor);
+  mvaddstr(12, 37, SETUP_HEIGHT_LABEL);
+  Field(12, 45, entries.height, focus == Control::kHeight, cursor);
+
+  mvaddstr(14, 2, SETUP_BITS_PER_PIXEL_LABEL);
+  const std::string bits =
+      entries.bitsPerPixel >= 0 ? std::to_string(kBitsPerPixelChoices[std::size_t(entries.bitsPerPixel)]) : "";
+  std::string list = bits;
+  list.resize(3, ' ');
+  if (focus == Control::kBitsPerPixel) attron(A_REVERSE);
+  mvaddstr(14, 16, ("[" + list + "v]").c_str());
+  if (focus == Control::kBitsPerPixel) attroff(A_REVERSE);
+
+  Box(14, 30, 6, 30, SETUP_SPECIAL_SETTINGS);
+  CheckBox(15, 33, entries.compression, SETUP_COMPRESSION, focus == Control::kCompression);
+  CheckBox(16, 33, entries.pixelCorrection, SETUP_PIXEL_CORRECTION, focus == Control::kPixelCorrection);
+  CheckBox(17, 33, entries.swapUV, SETUP_SWAP_UV, focus == Control::kSwapUV);
+
+  Button(21, 8, SETUP_OK, focus == Control::kOk, true);
+  Button(21, 30, SETUP_APPLY, focus == Control::kApply, false);
+  Button(21, 52, SETUP_CANCEL, focus == Control::kCancel, false);
+  mvaddstr(kHeight - 1, 2, " Tab: next  Up/Down: list  Space: tick/press  Enter: OK  Esc: Cancel ");
+
+  if (cursor.row >= 0) {
+    move(cursor.row, cursor.column);
+    curs_set(1);
+  } else {
+    curs_set(0);
+  }
+  refresh();
+}
+
+int ReadScreenKey() {
+  for (;;) {
+    timeout(500);
+    const int key = getch();
+    if (stopSignal != 0) return -1;
+    switch (key) {
+      case ERR: continue;
+      case KEY_UP: return kKeyUp;
+      case KEY_DOWN: return kKeyDown;
+      case KEY_BTAB: return kKeyBackTab;
+      case KEY_ENTER: return kKeyEnter;
+      case KEY_BACKSPACE: return kKeyBackspace;
+      case '\r': return kKeyEnter;
+      default: return key;
+    }
+  }
+}
+
+MessageBoxView::MessageBoxView()
+    : hook_([](HWND, LPCWSTR text, LPCWSTR caption, UINT) {
+        const std::string body = Narrow(text != nullptr ? WideText(text) : WideText());
+        const std::string title = Narrow(caption != nullptr ? WideText(caption) : WideText());
+        const int width = std::min(std::max(static_cast<int>(body.size()) + 4, 24), std::min(COLS - 2, 64));
+        const std::vector<std::string> lines = Wrap(body, width - 4);
+        const int height = static_cast<int>(lines.size()) + 4;
+        WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0), std::max((COLS - width) / 2, 0));
+        if (box == nullptr) return IDOK;
+        keypad(box, TRUE);
+        wborder(box, '|', '|', '-', '-', '+', '+', '+', '+');
+        mvwaddnstr(box, 0, 2, (" " + title + " ").c_str(), width - 4);
+        for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+          mvwaddnstr(box, 1 + i, 2, lines[std::size_t(i)].c_str(), width - 4);
+        }
+        wattron(box, A_REVERSE);
+        mvwaddstr(box, height - 2, std::max((width - 6) / 2, 1), "  OK  ");
+        wattroff(box, A_REVERSE);
+        curs_set(0);
+        wrefresh(box);
+        wtimeout(box, 500);
+        for (;;) {
+          const int key = wgetch(box);
+          if (stopSignal != 0 || key == '\n' || key == '\r' || key == KEY_ENTER || key == ' ' || key == 27) break;
+        }
+        delwin(box);
+        touchwin(stdscr);
+        refresh();
+        return IDOK;
+      }) {}
+
+}  // namespace orlin::setup::tui

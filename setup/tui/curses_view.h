@@ -1,0 +1,37 @@
+// The setup screen drawn with curses: the dialog's controls in a frame titled
+// "Orlin Camera Setup", and message boxes as boxes over it.
+#pragma once
+
+#include "setup/setup_actions.h"
+#include "setup/tui/setup_screen.h"
+
+namespace orlin::setup::tui {
+
+// Starts curses for the life of the object and restores the terminal after.
+class CursesSession {
+ public:
+  CursesSession();
+  ~CursesSession();
+  CursesSession(const CursesSession&) = delete;
+  CursesSession& operator=(const CursesSession&) = delete;
+};
+
+// Draws the screen with the focus on its control.
+void DrawSetupScreen(const SetupScreen& screen);
+
+// Waits for a key and gives it in the screen's terms (Key or a character);
+// -1 when a stop signal (SIGINT, SIGTERM, SIGHUP) arrived.
+int ReadScreenKey();
+
+// Shows message boxes on the terminal for as long as it lives: caption in the
+// top edge, the text wrapped at its line breaks and spaces, and an OK button
+// that Enter, Space or Esc press.
+class MessageBoxView {
+ public:
+  MessageBoxView();
+
+ private:
+  ScopedMessageBoxHook hook_;
+};
+
+}  // namespace orlin::setup::tui
