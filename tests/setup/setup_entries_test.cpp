@@ -1,0 +1,149 @@
+// The setup dialog's entries: what it shows for stored settings, what it
+// collects from the fields, its range checks, the message texts, and which
+// formats it warns cannot stream.
+#include <gtest/gtest.h>
+
+#include "filter/four_cc.h"
+#include "setup/setup_entries.h"
+#include "setup/stream_check.h"
+
+namespace orlin::setup {
+namespace {
+
+using filter::MakeFourCC;
+
+WideText W(const char* text) { return Widen(text); }
+
+TEST(SetupEntries, ListEntryIsChosenByTheDigitsItBeginsWith) {
+  const struct {
+    std::uint32_t stored;
+    int selected;
+  } cases[] = {{1, 0}, {12, 3}, {32, 6}, {2, 5}, {3, 6}, {5, -1}, {0, -1}, {120, -1}, {0xFFFFFFFFu, -1}};
+  for (const auto& c : cases) EXPECT_EQ(SelectBitsPerPixel(c.stored), c.selected) << c.stored;
+}
+
+TEST(SetupEntries, FourCCShowsItsCharactersUpToTheFirstZeroByte) {
+  EXPECT_EQ(FourCCText(filter::kFourCC_IYUV), W("IYUV"));
+  EXPECT_EQ(FourCCText(MakeFourCC('Y', 'V', 0, 0)), W("YV"));
+  EXPECT_EQ(FourCCText(MakeFourCC('Y', 0, 'V', '1')), W("Y"));
+  EXPECT_EQ(FourCCText(0), W(""));
+  // A byte typed as a Latin-1 letter comes back as that letter.
+  EXPECT_EQ(FourCCText(MakeFourCC('\xC4', 'B', 'C', 'D')), WideText({WCHAR(0xC4), 'B', 'C', 'D'}));
+}
+
+TEST(SetupEntries, StoredSettingsShowAsTheDialogShowsThem) {
+  const SetupEntries entries = EntriesFor({MakeFourCC('Y', 'V', '1', '2'), 320, 240, 2, 0, 1, 1});
+  EXPECT_EQ(entries.fourCC, W("YV12"));
+  EXPECT_EQ(entries.width, W("320"));
+  EXPECT_EQ(entries.height, W("240"));
+  EXPECT_EQ(entries.bitsPerPixel, 5);  // "24"
+  EXPECT_FALSE(entries.compression);
+  EXPECT_TRUE(entries.pixelCorrection);
+  EXPECT_TRUE(entries.swapUV);
+}
+
+TEST(SetupEntries, FieldsAreReadAsTheirDigitsOrZero) {
+  EXPECT_EQ(ReadNumber(W("176")), 176u);
+  EXPECT_EQ(ReadNumber(W("0176")), 176u);
+  EXPECT_EQ(ReadNumber(W("")), 0u);
+  EXPECT_EQ(ReadNumber(W("17a")), 0u);
+  EXPECT_EQ(ReadNumber(W(" 17")), 0u);
+  EXPECT_EQ(ReadNumber(W("4294967295")), 0xFFFFFFFFu);
+  EXPECT_EQ(ReadNumber(W("4294967296")), 0u);
+}
+
+TEST(SetupEntries, FourCCIsTheLowBytesOfUpToFourCharactersWithZerosAfter) {
+  SetupEntries entries{W("YV12"), W("176"), W("144"), 3, true, false, true};
+  EXPECT_EQ(CollectSettings(entries), (VideoFormatSettings{MakeFourCC('Y', 'V', '1', '2'), 176, 144, 12, 1, 0, 1}));
+  entries.fourCC = W("YV");
+  EXPECT_EQ(CollectSettings(entries).FourCC, MakeFourCC('Y', 'V', 0, 0));
+  entries.fourCC = W("");
+  EXPECT_EQ(CollectSettings(entries).FourCC, 0u);
+  entries.fourCC = WideText({WCHAR(0x0141), 'A', 'B', 'C', 'D'});  // U+0141 keeps its low byte 0x41
+  EXPECT_EQ(CollectSettings(entries).FourCC, MakeFourCC('A', 'A', 'B', 'C'));
+  entries.bitsPerPixel = -1;
+  EXPECT_EQ(CollectSettings(entries).BitsPerPixel, kNoBitsPerPixel);
+}
+
+TEST(SetupEntries, WidthHeightAndBitsPerPixelMustBeInRange) {
+  const VideoFormatSettings good{0, 176, 144, 12, 1, 0, 0};
+  EXPECT_TRUE(SettingsValid(good));
+  for (const std::uint32_t width : {1u, 1024u}) {
+    VideoFormatSettings s = good;
+    s.Width = width;
+    s.Height = width;
+    EXPECT_TRUE(SettingsValid(s)) << width;
+  }
+  for (const std::uint32_t bad : {0u, 1025u, 0xFFFFFFFFu}) {
+    VideoFormatSettings s = good;
+    s.Width = bad;
+    EXPECT_FALSE(SettingsValid(s)) << "width " << bad;
+    s = good;
+    s.Height = bad;
+    EXPECT_FALSE(SettingsValid(s)) << "height " << bad;
+  }
+  VideoFormatSettings none = good;
+  none.BitsPerPixel = kNoBitsPerPixel;
+  EXPECT_FALSE(SettingsValid(none));
+}
+
+TEST(SetupText, PercentOneAndTwoAreReplacedAndEveryOtherPercentStays) {
+  const WideText a = W("Orlin.dll");
+  const WideText b = W("0x0000007e");
+  EXPECT_EQ(ExpandText(W("%1 (%2) %1"), a, b), W("Orlin.dll (0x0000007e) Orlin.dll"));
+  EXPECT_EQ(ExpandText(W("100%% %3 %"), a, b), W("100%% %3 %"));
+  EXPECT_EQ(ExpandText(W("%%1"), a, b), W("%Orlin.dll"));
+  EXPECT_EQ(ExpandText(W("%"), a, b), W("%"));
+  EXPECT_EQ(ExpandText(W(""), a, b), W(""));
+}
+
+TEST(SetupText, ExpansionIsCutToTheMessageBuffer) {
+  const WideText longName(600, 'n');
+  const WideText text = ExpandText(W("%1 and %1"), longName, {});
+  EXPECT_EQ(text.size(), kMessageChars - 1);
+  EXPECT_EQ(text.substr(0, 605), longName + W(" and "));
+}
+
+TEST(SetupText, StringTableHasSixTexts) {
+  EXPECT_EQ(BuiltInString(1), W("OrlinSetup"));
+  for (unsigned id = 2; id <= 6; ++id) EXPECT_FALSE(BuiltInString(id).empty()) << id;
+  EXPECT_TRUE(BuiltInString(7).empty());
+  // Line breaks are single line feeds.
+  EXPECT_NE(BuiltInString(4).find(W("'.\nGetLastError returns %2.")), WideText::npos);
+  EXPECT_NE(BuiltInString(5).find(W("not found.\n\n%2 may not")), WideText::npos);
+}
+
+// Raw frames go as at most 15 chunks of one datagram each.
+TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
+  const auto raw = [](std::uint32_t w, std::uint32_t h, std::uint32_t bits) {
+    return VideoFormatSettings{filter::kFourCC_YV12, w, h, bits, 0, 0, 0};
+  };
+  EXPECT_TRUE(StreamWarning(raw(640, 480, 12)).empty());   // 8 chunks
+  EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());   // 15 chunks of 65467 bytes
+  EXPECT_TRUE(StreamWarning(raw(574, 913, 1)).empty());    // one datagram of 65507 bytes
+  EXPECT_TRUE(StreamWarning(raw(1, 8, 1)).empty());        // one byte
+
+  const WideText sixteen = StreamWarning(raw(1024, 960, 8));  // 983040 bytes
+  EXPECT_NE(sixteen.find(W("983040 bytes, which needs 16 chunks")), WideText::npos) << Narrow(sixteen);
+  const WideText big = StreamWarning(raw(1024, 1024, 32));
+  EXPECT_NE(big.find(W("65 chunks")), WideText::npos) << Narrow(big);
+  const WideText datagram = StreamWarning(raw(636, 103, 8));  // 65508 bytes
+  EXPECT_NE(datagram.find(W("chunks of 65508 bytes")), WideText::npos) << Narrow(datagram);
+  EXPECT_FALSE(StreamWarning(raw(840, 78, 8)).empty());  // 65520 bytes: still one datagram too long
+  const WideText empty = StreamWarning(raw(1, 1, 4));
+  EXPECT_NE(empty.find(W("less than one byte")), WideText::npos) << Narrow(empty);
+}
+
+TEST(StreamCheck, OnlyCompressionWithIyuvSendsCompressedFrames) {
+  const VideoFormatSettings large{filter::kFourCC_IYUV, 1024, 1024, 12, 1, 0, 0};
+  EXPECT_TRUE(StreamWarning(large).empty());
+  VideoFormatSettings off = large;
+  off.Compression = 0;
+  EXPECT_FALSE(StreamWarning(off).empty());
+  VideoFormatSettings i420 = large;
+  i420.FourCC = filter::kFourCC_I420;
+  EXPECT_FALSE(StreamWarning(i420).empty());
+}
+
+}  // namespace
+}  // namespace orlin::setup
