@@ -40,26 +40,29 @@ std::wstring ClassName(HWND window) {
   return name;
 }
 
+// What FindProcessDialog looks for, and what it found.
+struct DialogSearch {
+  DWORD process;
+  const std::wstring* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<DialogSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->process && IsWindowVisible(window) && ClassName(window) == L"#32770" &&
+      WindowText(window) == *search->title) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The first visible top-level dialog of `process` with the given title.
 HWND FindProcessDialog(DWORD process, const std::wstring& title) {
-  struct Search {
-    DWORD process;
-    const std::wstring* title;
-    HWND found;
-  } search{process, &title, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->process && IsWindowVisible(window) && ClassName(window) == L"#32770" &&
-            WindowText(window) == *s->title) {
-          s->found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DialogSearch search{process, &title, nullptr};
+  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
