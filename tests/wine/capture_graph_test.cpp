@@ -1,0 +1,249 @@
+// "Orlin Camera" in the graphs capture applications build under Wine's
+// DirectShow: what the capture graph builder finds on its pin, frames from the
+// phone's sender reaching a Sample Grabber as sent (raw, and compressed with the
+// chroma planes swapped), the pin connected straight to Wine's filters, and the
+// orders of run, pause, stop and reconnection applications use.
+#include <cstring>
+
+#include "codec/codec.h"
+#include "filter/four_cc.h"
+#include "phone/sender_constants.h"
+#include "tests/wine/capture_graph.h"
+
+namespace orlin::wine_test {
+namespace {
+
+using filter::kFourCC_IYUV;
+using filter::kFourCC_YUY2;
+
+constexpr PcFormat kRaw{kFourCC_YUY2, 320, 240, 16, 0, 0};        // three chunks a frame
+constexpr PcFormat kCompressed{kFourCC_IYUV, 176, 144, 12, 1, 1};  // IYUV, SwapUV
+
+Phone RawPhone() {
+  return Phone(phone::kFourCCYUY2, 320, 240, kRaw.SampleSize(), false,
+               [](int i) { return Gradient(kRaw.SampleSize(), i); });
+}
+
+// A smooth YV12 picture that the codec codes well within the phone's buffer.
+Bytes SmoothPicture(int width, int height, int phase) {
+  Bytes picture(std::size_t(width) * height * 3 / 2, std::uint8_t(100 + phase % 50));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      picture[std::size_t(y) * width + std::size_t(x)] = std::uint8_t(30 + x / 2 + y / 3 + phase % 60);
+    }
+  }
+  return picture;
+}
+
+// What the camera makes of a YV12 picture the phone compressed: decoded in the
+// phone's plane order (Y, V, U), then the chroma planes exchanged for IYUV.
+Bytes DecodedAndSwapped(const Bytes& picture, int width, int height) {
+  Bytes payload(std::size_t(width) * height * 3 / 4 + 2);
+  std::int32_t length = std::int32_t(payload.size() - 2);
+  EXPECT_EQ(codec::CompressFrame(picture.data(), width, height, 0, payload.data(), &length), 0);
+  Bytes decoded(picture.size());
+  EXPECT_EQ(codec::DecompressFrame(payload.data(), length, 0, decoded.data(), width, height), 0);
+  const std::size_t luma = std::size_t(width) * height;
+  const std::size_t quarter = luma / 4;
+  Bytes swapped(decoded);
+  std::memcpy(&swapped[luma], &decoded[luma + quarter], quarter);
+  std::memcpy(&swapped[luma + quarter], &decoded[luma], quarter);
+  return swapped;
+}
+
+// ---- RenderStream, as capture applications build their graph ----
+
+TEST_F(CaptureGraph, RenderStreamFindsTheStoredFormatAndACapturePinCategory) {
+  AddFilters(kCompressed);
+  RenderCaptureStream();
+
+  Ref<IAMStreamConfig> config;
+  ASSERT_EQ(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(),
+                                   IID_IAMStreamConfig, config.PutVoid()),
+            S_OK);
+  AM_MEDIA_TYPE* type = nullptr;
+  ASSERT_EQ(config->GetFormat(&type), S_OK);
+  ASSERT_NE(type, nullptr);
+  EXPECT_TRUE(IsEqualGUID(type->majortype, MEDIATYPE_Video));
+  EXPECT_EQ(type->subtype.Data1, kFourCC_IYUV);  // from the prefix's registry, not the default I420
+  ASSERT_TRUE(IsEqualGUID(type->formattype, FORMAT_VideoInfo));
+  ASSERT_GE(type->cbFormat, sizeof(VIDEOINFOHEADER));
+  const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat);
+  EXPECT_EQ(info->bmiHeader.biWidth, 176);
+  EXPECT_EQ(info->bmiHeader.biHeight, 144);
+  EXPECT_EQ(info->bmiHeader.biBitCount, 12);
+  EXPECT_EQ(info->bmiHeader.biSizeImage, 38016u);
+  EXPECT_EQ(info->AvgTimePerFrame, 333333);
+  EXPECT_EQ(type->lSampleSize, 38016u);
+
+  // The grabber is connected with exactly that type.
+  AM_MEDIA_TYPE connected{};
+  ASSERT_EQ(grabber->GetConnectedMediaType(&connected), S_OK);
+  EXPECT_TRUE(IsEqualGUID(connected.subtype, type->subtype));
+  ASSERT_EQ(connected.cbFormat, type->cbFormat);
+  EXPECT_EQ(std::memcmp(connected.pbFormat, type->pbFormat, type->cbFormat), 0);
+  CoTaskMemFree(connected.pbFormat);
+  CoTaskMemFree(type->pbFormat);
+  CoTaskMemFree(type);
+
+  int count = 0;
+  int size = 0;
+  ASSERT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
+  EXPECT_EQ(count, 1);
+  ASSERT_EQ(size, int(sizeof(VIDEO_STREAM_CONFIG_CAPS)));
+  VIDEO_STREAM_CONFIG_CAPS caps{};
+  ASSERT_EQ(config->GetStreamCaps(0, &type, reinterpret_cast<BYTE*>(&caps)), S_OK);
+  CoTaskMemFree(type->pbFormat);
+  CoTaskMemFree(type);
+  EXPECT_EQ(caps.MaxOutputSize.cx, 176);
+  EXPECT_EQ(caps.MaxOutputSize.cy, 144);
+  EXPECT_EQ(caps.MinFrameInterval, 333333);
+  EXPECT_EQ(caps.MaxFrameInterval, 10000000);
+
+  Ref<IKsPropertySet> properties;
+  ASSERT_EQ(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(),
+                                   IID_IKsPropertySet, properties.PutVoid()),
+            S_OK);
+  GUID category = GUID_NULL;
+  DWORD returned = 0;
+  ASSERT_EQ(properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category,
+                            &returned),
+            S_OK);
+  EXPECT_TRUE(IsEqualGUID(category, PIN_CATEGORY_CAPTURE));
+  EXPECT_EQ(returned, sizeof(GUID));
+
+  // The builder finds the camera's capture pin by that category, too.
+  Ref<IPin> pin;
+  EXPECT_EQ(builder->FindPin(camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
+                             pin.Put()),
+            S_OK);
+}
+
+TEST_F(CaptureGraph, RawFramesReachTheGrabberAsSent) {
+  AddFilters(kRaw);
+  RenderCaptureStream();
+  log.KeepBytes(true);
+  Phone phone = RawPhone();
+  phone.Start();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(45)) << log.Count() << " samples in 10 s";
+  EXPECT_EQ(Stop(), S_OK);
+  phone.Stop();
+
+  const std::vector<Seen> seen = log.Samples();
+  const Matches matches = MatchFrames(seen, phone.SentFrames());
+  // Whole frames, as sent; a lost chunk would join two frames and match none.
+  EXPECT_GE(matches.distinct, 40u);
+  EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
+  for (const Seen& s : seen) EXPECT_EQ(s.bytes.size(), kRaw.SampleSize());
+}
+
+TEST_F(CaptureGraph, CompressedFramesArriveDecodedWithTheChromaPlanesSwapped) {
+  AddFilters(kCompressed);
+  RenderCaptureStream();
+  log.KeepBytes(true);
+  Phone phone(phone::kFourCCYV12, 176, 144, 38016, true,
+              [](int i) { return SmoothPicture(176, 144, i); });
+  phone.Start();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(30));
+  EXPECT_EQ(Stop(), S_OK);
+  phone.Stop();
+
+  std::vector<Bytes> expected;
+  for (const Bytes& sent : phone.SentFrames()) expected.push_back(DecodedAndSwapped(sent, 176, 144));
+  // Not the same bytes in the phone's plane order: the swap is what matches.
+  ASSERT_NE(expected.front(), phone.SentFrames().front());
+  const std::vector<Seen> seen = log.Samples();
+  const Matches matches = MatchFrames(seen, expected);
+  EXPECT_GE(matches.distinct, 25u);
+  EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
+}
+
+// ---- The pin straight to Wine's filters ----
+
+TEST_F(CaptureGraph, DirectConnectionStreamsThroughRunPauseStopInApplicationOrders) {
+  AddFilters(kRaw);
+  ConnectDirectly();
+  Phone phone = RawPhone();
+  phone.Start();
+
+  // Preview-style start: Run from stopped, then pause and resume.
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(5));
+  EXPECT_TRUE(SUCCEEDED(Pause()));
+  EXPECT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(5));
+  EXPECT_EQ(Stop(), S_OK);
+  // Stopped means stopped: nothing more arrives.
+  const std::size_t afterStop = log.Count();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(log.Count(), afterStop);
+
+  // Capture-style start: pause (cue), then run; then stop from paused.
+  EXPECT_TRUE(SUCCEEDED(Pause()));
+  EXPECT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(5));
+  EXPECT_TRUE(SUCCEEDED(Pause()));
+  EXPECT_EQ(Stop(), S_OK);
+  // Stop twice, and Run again after that.
+  EXPECT_EQ(Stop(), S_OK);
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(5));
+  EXPECT_EQ(Stop(), S_OK);
+}
+
+TEST_F(CaptureGraph, ReconnectionAfterAFrameRateChangeStreamsAtTheNewInterval) {
+  AddFilters(kRaw);
+  ConnectDirectly();
+  Phone phone = RawPhone();
+  phone.Start();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(3));
+
+  // While running the connection cannot change.
+  Ref<IPin> out(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  EXPECT_EQ(graph->Disconnect(out.Get()), VFW_E_NOT_STOPPED);
+  EXPECT_EQ(Stop(), S_OK);
+
+  // 15 frames a second, as an application's format dialog sets it, then reconnect.
+  Ref<IAMStreamConfig> config;
+  ASSERT_EQ(out->QueryInterface(IID_IAMStreamConfig, config.PutVoid()), S_OK);
+  AM_MEDIA_TYPE* type = nullptr;
+  ASSERT_EQ(config->GetFormat(&type), S_OK);
+  reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat)->AvgTimePerFrame = 666666;
+  EXPECT_EQ(config->SetFormat(type), S_OK);
+  CoTaskMemFree(type->pbFormat);
+  CoTaskMemFree(type);
+  DisconnectCamera();
+  ConnectDirectly();
+  AM_MEDIA_TYPE connected{};
+  ASSERT_EQ(grabber->GetConnectedMediaType(&connected), S_OK);
+  EXPECT_EQ(reinterpret_cast<VIDEOINFOHEADER*>(connected.pbFormat)->AvgTimePerFrame, 666666);
+  CoTaskMemFree(connected.pbFormat);
+
+  log.Clear();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(5));
+  EXPECT_EQ(Stop(), S_OK);
+  for (const Seen& s : log.Samples()) {
+    ASSERT_EQ(s.timeResult, S_OK);
+    EXPECT_EQ(s.end - s.start, 666666);
+  }
+}
+
+TEST_F(CaptureGraph, PinConnectsStraightToTheNullRenderer) {
+  AddFilters(kRaw);
+  Ref<IPin> out(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  Ref<IPin> in(FirstPin(nullRenderer.Get(), PINDIR_INPUT));
+  ASSERT_EQ(graph->ConnectDirect(out.Get(), in.Get(), nullptr), S_OK);
+  Phone phone = RawPhone();
+  phone.Start();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(Stop(), S_OK);
+  EXPECT_LT(lastCallMs, 4000);
+}
+
+}  // namespace
+}  // namespace orlin::wine_test
