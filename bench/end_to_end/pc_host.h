@@ -1,0 +1,64 @@
+// The PC end of the benchmark: the camera filter hosted as an application
+// hosts it (a graph with an event sink, the system clock, orlin-view's input
+// pin as the sink) and, for every delivered sample, the frame number it holds,
+// when it arrived and the CPU time the filter's streaming thread has used.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "filter/framework/com_ptr.h"
+#include "orlin/dshow.h"
+#include "orlin/recording_event_sink.h"
+
+namespace orlin::bench {
+
+using Clock = std::chrono::steady_clock;
+
+struct Delivery {
+  std::uint32_t number;     // the stamp read back; 0 before any frame came, or not whole
+  Clock::time_point when;
+  double workerCpuSeconds;  // of the filter's streaming thread, so far
+};
+
+class PcHost {
+ public:
+  // Creates the filter, which reads the settings now stored, and connects it.
+  // Raw frames of more than one chunk (`chunks` of `chunkBytes`) count only
+  // when every chunk is of the same frame.
+  PcHost(int width, std::size_t chunks, std::size_t chunkBytes);
+  ~PcHost();
+  PcHost(const PcHost&) = delete;
+  PcHost& operator=(const PcHost&) = delete;
+
+  bool Ready() const { return ready_; }
+  HRESULT Run();
+  HRESULT Stop();
+  std::vector<Delivery> Deliveries() const;
+  std::size_t Count() const;
+  // Waits until `count` samples were delivered; false on time-out.
+  bool WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const;
+  std::size_t Events() const;
+
+ private:
+  HRESULT OnSample(const BYTE* data, LONG size);
+
+  int width_;
+  std::size_t chunks_;
+  std::size_t chunkBytes_;
+  bool ready_ = false;
+  ComPtr<IBaseFilter> filter_;
+  ComPtr<IPin> output_;
+  ComPtr<IPin> input_;
+  ComPtr<IReferenceClock> clock_;
+  RecordingEventSink* events_ = nullptr;
+  IFilterGraph* graph_ = nullptr;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable delivered_;
+  std::vector<Delivery> deliveries_;
+};
+
+}  // namespace orlin::bench
