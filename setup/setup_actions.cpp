@@ -44,13 +44,16 @@ SetupActions::SetupActions(SetupEnvironment environment) : environment_(std::mov
   if (caption_.size() > kCaptionChars - 1) caption_.resize(kCaptionChars - 1);
 }
 
-SetupEntries SetupActions::Start() const { return EntriesFor(LoadSetupSettings(environment_.settingsKey)); }
+SetupEntries SetupActions::Start() const {
+  return EntriesFor(LoadSetupSettings(environment_.settingsKey));
+}
 
 void SetupActions::Show(const WideText& text, UINT flags) const {
   ShowMessage(environment_.owner, text.c_str(), caption_.c_str(), flags);
 }
 
-void SetupActions::ShowStringMessage(unsigned id, const WideText& first, const WideText& second) const {
+void SetupActions::ShowStringMessage(unsigned id, const WideText& first,
+                                     const WideText& second) const {
   WideText text = environment_.strings(id);
   if (text.size() > kMessageChars - 1) text.resize(kMessageChars - 1);
   Show(ExpandText(text, first, second), kWarningBox);
@@ -63,8 +66,8 @@ bool SetupActions::Save(const SetupEntries& entries) const {
     return false;
   }
   platform::RegistryKey key;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, environment_.settingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                      key.Receive(), nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, environment_.settingsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                      nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
     ShowStringMessage(IDS_SAVE_FAILED);
     return false;
   }

@@ -20,9 +20,9 @@ inline constexpr char kRegisterEntryPoint[] = "DllRegisterServer";
 
 // Where the setup runs: the Windows dialog, the terminal screen, or a test.
 struct SetupEnvironment {
-  HWND owner = nullptr;                     // owner of every message box: the dialog
+  HWND owner = nullptr;  // owner of every message box: the dialog
   std::function<WideText(unsigned)> strings = BuiltInString;  // the string table
-  WideText libraryFileName;                 // loaded by this name, no path
+  WideText libraryFileName;                                   // loaded by this name, no path
   const WCHAR* settingsKey = filter::kVideoFormatKeyPath;
 };
 
@@ -52,7 +52,8 @@ class SetupActions {
   void SaveAndRegister(const SetupEntries& entries) const;
 
   // A string-table message with "%1" and "%2" filled in, with a warning icon.
-  void ShowStringMessage(unsigned id, const WideText& first = {}, const WideText& second = {}) const;
+  void ShowStringMessage(unsigned id, const WideText& first = {},
+                         const WideText& second = {}) const;
 
  private:
   void Show(const WideText& text, UINT flags) const;

@@ -33,8 +33,10 @@ int SelectBitsPerPixel(std::uint32_t bitsPerPixel) {
 SetupEntries EntriesFor(const VideoFormatSettings& settings) {
   SetupEntries entries;
   entries.fourCC = FourCCText(settings.FourCC).substr(0, kFieldMaxChars);
-  entries.width = Widen(std::to_string(settings.Width).c_str()).substr(0, kFieldMaxChars);
-  entries.height = Widen(std::to_string(settings.Height).c_str()).substr(0, kFieldMaxChars);
+  // Numbers longer than a field takes show whole, so that saving refuses them
+  // rather than storing their first digits.
+  entries.width = Widen(std::to_string(settings.Width).c_str());
+  entries.height = Widen(std::to_string(settings.Height).c_str());
   entries.bitsPerPixel = SelectBitsPerPixel(settings.BitsPerPixel);
   entries.compression = settings.Compression != 0;
   entries.pixelCorrection = settings.PixelCorrection != 0;
@@ -61,7 +63,8 @@ VideoFormatSettings CollectSettings(const SetupEntries& entries) {
   settings.Height = ReadNumber(entries.height);
   const bool selected =
       entries.bitsPerPixel >= 0 && std::size_t(entries.bitsPerPixel) < kBitsPerPixelChoices.size();
-  settings.BitsPerPixel = selected ? kBitsPerPixelChoices[std::size_t(entries.bitsPerPixel)] : kNoBitsPerPixel;
+  settings.BitsPerPixel =
+      selected ? kBitsPerPixelChoices[std::size_t(entries.bitsPerPixel)] : kNoBitsPerPixel;
   settings.Compression = entries.compression ? 1 : 0;
   settings.PixelCorrection = entries.pixelCorrection ? 1 : 0;
   settings.SwapUV = entries.swapUV ? 1 : 0;

@@ -19,13 +19,20 @@ std::string Narrow(const WideText& text) {
 
 WideText BuiltInString(unsigned id) {
   switch (id) {
-    case IDS_CAPTION: return Widen(SETUP_STRING_1);
-    case IDS_SAVE_FAILED: return Widen(SETUP_STRING_2);
-    case IDS_OLE_FAILED: return Widen(SETUP_STRING_3);
-    case IDS_LIBRARY_NOT_FOUND: return Widen(SETUP_STRING_4);
-    case IDS_ENTRY_POINT_MISSING: return Widen(SETUP_STRING_5);
-    case IDS_REGISTRATION_FAILED: return Widen(SETUP_STRING_6);
-    default: return {};
+    case IDS_CAPTION:
+      return Widen(SETUP_STRING_1);
+    case IDS_SAVE_FAILED:
+      return Widen(SETUP_STRING_2);
+    case IDS_OLE_FAILED:
+      return Widen(SETUP_STRING_3);
+    case IDS_LIBRARY_NOT_FOUND:
+      return Widen(SETUP_STRING_4);
+    case IDS_ENTRY_POINT_MISSING:
+      return Widen(SETUP_STRING_5);
+    case IDS_REGISTRATION_FAILED:
+      return Widen(SETUP_STRING_6);
+    default:
+      return {};
   }
 }
 

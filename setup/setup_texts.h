@@ -4,11 +4,11 @@
 #pragma once
 
 #define SETUP_TITLE "Orlin Camera Setup"
-#define SETUP_INTRO_TEXT                                                                        \
+#define SETUP_INTRO_TEXT                                                                       \
   "Start OrlinPhone.exe on your device. Choose Settings and you will see a selection list as " \
   "in this illustration. The list shows the video formats, that your device can supply."
 #define SETUP_INSTRUCTION_TEXT                                                                  \
-  "Select the smallest video format. Read the selected four-character code, width, and "       \
+  "Select the smallest video format. Read the selected four-character code, width, and "        \
   "height and feed them into the fields below. If necessary, change also the BitsPerPixel and " \
   "special settings."
 #define SETUP_FOURCC_LABEL "FourCC:"
@@ -26,10 +26,10 @@
 #define SETUP_STRING_1 "OrlinSetup"
 #define SETUP_STRING_2 "Saving the video format failed. You must have administrator rights."
 #define SETUP_STRING_3 "OleInitialize failed."
-#define SETUP_STRING_4                                                                    \
+#define SETUP_STRING_4                                                                     \
   "%1 was not found, but you can register it manually with the command 'regsvr32 \"%1\"'." \
   "\nGetLastError returns %2."
-#define SETUP_STRING_5                                                            \
+#define SETUP_STRING_5                                                               \
   "%1 was loaded, but the %2 entry point was not found.\n\n%2 may not be exported, " \
   "or a corrupt version of %1 may be in memory. Consider using PView to detect and remove it."
 #define SETUP_STRING_6 "%1 in %2 failed. You must have administrator rights."

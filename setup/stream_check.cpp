@@ -14,8 +14,9 @@ WideText StreamWarning(const filter::VideoFormatSettings& settings) {
   if (CompressedStream(settings)) return {};
   const std::uint64_t frameBytes =
       std::uint64_t(settings.Width) * settings.Height * settings.BitsPerPixel / 8;
-  const std::string format = std::to_string(settings.Width) + " x " + std::to_string(settings.Height) +
-                             " at " + std::to_string(settings.BitsPerPixel) + " bits per pixel";
+  const std::string format = std::to_string(settings.Width) + " x " +
+                             std::to_string(settings.Height) + " at " +
+                             std::to_string(settings.BitsPerPixel) + " bits per pixel";
   const std::string lead =
       "The video format was saved, but the camera cannot stream it: without Compression and the "
       "FourCC IYUV, frames travel uncompressed in at most 15 chunks of one UDP datagram each";
@@ -29,8 +30,8 @@ WideText StreamWarning(const filter::VideoFormatSettings& settings) {
     const std::uint64_t chunks = (frameBytes + kChunkBytes - 1) / kChunkBytes;
     const std::uint64_t chunkBytes = frameBytes / chunks;
     if (chunks > kMaxChunks) {
-      why = ", and a frame of " + format + " is " + std::to_string(frameBytes) + " bytes, which needs " +
-            std::to_string(chunks) + " chunks.";
+      why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
+            " bytes, which needs " + std::to_string(chunks) + " chunks.";
     } else if (chunkBytes > kMaxUdpPayload) {
       why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
             " bytes, which makes chunks of " + std::to_string(chunkBytes) +
@@ -39,8 +40,9 @@ WideText StreamWarning(const filter::VideoFormatSettings& settings) {
     } else {
       return {};
     }
-    change = " Choose a smaller format or fewer bits per pixel on the phone and here, or turn on "
-             "Compression with the FourCC IYUV.";
+    change =
+        " Choose a smaller format or fewer bits per pixel on the phone and here, or turn on "
+        "Compression with the FourCC IYUV.";
   }
   return Widen((lead + why + tail + change).c_str());
 }

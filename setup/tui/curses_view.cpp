@@ -14,7 +14,9 @@ namespace orlin::setup::tui {
 namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
-extern "C" void OnStopSignal(int) { stopSignal = 1; }
+extern "C" void OnStopSignal(int) {
+  stopSignal = 1;
+}
 
 // The dialog's frame, in columns and rows.
 constexpr int kWidth = 78;
@@ -28,7 +30,8 @@ std::vector<std::string> Wrap(const std::string& text, int width) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = text.find('\n', start);
-    std::string rest = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string rest =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     while (rest.size() > limit) {
       const std::size_t space = rest.rfind(' ', limit);
       // A word longer than the line is cut where the line ends.
@@ -65,14 +68,8 @@ void Paragraph(int top, int left, int width, const char* text) {
 // The phone program's format list, as the picture beside the texts shows it.
 void FormatListPicture(int top, int left) {
   static const char* const kPicture[] = {
-      "Orlin              ",
-      "Select Video Format:",
-      "> YV12  176 x 144  ",
-      "  YV12  320 x 240  ",
-      "  YV12  640 x 480  ",
-      "  YUY2  176 x 144  ",
-      "  YUY2  320 x 240  ",
-      "OK           Cancel",
+      "Orlin              ", "Select Video Format:", "> YV12  176 x 144  ", "  YV12  320 x 240  ",
+      "  YV12  640 x 480  ", "  YUY2  176 x 144  ",  "  YUY2  320 x 240  ", "OK           Cancel",
   };
   Box(top, left, 10, 22);
   for (int i = 0; i < 8; ++i) {
@@ -91,7 +88,8 @@ struct Cursor {
 
 void Field(int row, int column, const WideText& text, bool focused, Cursor& cursor) {
   const std::string shown = Narrow(text);
-  mvaddstr(row, column, ("[" + std::string(kFieldMaxChars, ' ') + "]").c_str());
+  mvaddstr(row, column,
+           ("[" + std::string(std::max(kFieldMaxChars, shown.size()), ' ') + "]").c_str());
   if (focused) attron(A_UNDERLINE);
   mvaddstr(row, column + 1, shown.c_str());
   if (focused) {
@@ -108,7 +106,8 @@ void CheckBox(int row, int column, bool checked, const char* label, bool focused
 }
 
 void Button(int row, int column, const char* label, bool focused, bool isDefault) {
-  const std::string text = std::string(isDefault ? "<" : "[") + "  " + label + "  " + (isDefault ? ">" : "]");
+  const std::string text =
+      std::string(isDefault ? "<" : "[") + "  " + label + "  " + (isDefault ? ">" : "]");
   if (focused) attron(A_REVERSE);
   mvaddstr(row, column, text.c_str());
   if (focused) attroff(A_REVERSE);
@@ -129,7 +128,9 @@ CursesSession::CursesSession() {
   keypad(stdscr, TRUE);
 }
 
-CursesSession::~CursesSession() { endwin(); }
+CursesSession::~CursesSession() {
+  endwin();
+}
 
 void DrawSetupScreen(const SetupScreen& screen) {
   const SetupEntries& entries = screen.Entries();
@@ -150,7 +151,9 @@ void DrawSetupScreen(const SetupScreen& screen) {
 
   mvaddstr(14, 2, SETUP_BITS_PER_PIXEL_LABEL);
   const std::string bits =
-      entries.bitsPerPixel >= 0 ? std::to_string(kBitsPerPixelChoices[std::size_t(entries.bitsPerPixel)]) : "";
+      entries.bitsPerPixel >= 0
+          ? std::to_string(kBitsPerPixelChoices[std::size_t(entries.bitsPerPixel)])
+          : "";
   std::string list = bits;
   list.resize(3, ' ');
   if (focus == Control::kBitsPerPixel) attron(A_REVERSE);
@@ -159,7 +162,8 @@ void DrawSetupScreen(const SetupScreen& screen) {
 
   Box(14, 30, 6, 30, SETUP_SPECIAL_SETTINGS);
   CheckBox(15, 33, entries.compression, SETUP_COMPRESSION, focus == Control::kCompression);
-  CheckBox(16, 33, entries.pixelCorrection, SETUP_PIXEL_CORRECTION, focus == Control::kPixelCorrection);
+  CheckBox(16, 33, entries.pixelCorrection, SETUP_PIXEL_CORRECTION,
+           focus == Control::kPixelCorrection);
   CheckBox(17, 33, entries.swapUV, SETUP_SWAP_UV, focus == Control::kSwapUV);
 
   Button(21, 8, SETUP_OK, focus == Control::kOk, true);
@@ -182,14 +186,22 @@ int ReadScreenKey() {
     const int key = getch();
     if (stopSignal != 0) return -1;
     switch (key) {
-      case ERR: continue;
-      case KEY_UP: return kKeyUp;
-      case KEY_DOWN: return kKeyDown;
-      case KEY_BTAB: return kKeyBackTab;
-      case KEY_ENTER: return kKeyEnter;
-      case KEY_BACKSPACE: return kKeyBackspace;
-      case '\r': return kKeyEnter;
-      default: return key;
+      case ERR:
+        continue;
+      case KEY_UP:
+        return kKeyUp;
+      case KEY_DOWN:
+        return kKeyDown;
+      case KEY_BTAB:
+        return kKeyBackTab;
+      case KEY_ENTER:
+        return kKeyEnter;
+      case KEY_BACKSPACE:
+        return kKeyBackspace;
+      case '\r':
+        return kKeyEnter;
+      default:
+        return key;
     }
   }
 }
@@ -198,10 +210,12 @@ MessageBoxView::MessageBoxView()
     : hook_([](HWND, LPCWSTR text, LPCWSTR caption, UINT) {
         const std::string body = Narrow(text != nullptr ? WideText(text) : WideText());
         const std::string title = Narrow(caption != nullptr ? WideText(caption) : WideText());
-        const int width = std::min(std::max(static_cast<int>(body.size()) + 4, 24), std::min(COLS - 2, 64));
+        const int width =
+            std::min(std::max(static_cast<int>(body.size()) + 4, 24), std::min(COLS - 2, 64));
         const std::vector<std::string> lines = Wrap(body, width - 4);
         const int height = static_cast<int>(lines.size()) + 4;
-        WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0), std::max((COLS - width) / 2, 0));
+        WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0),
+                             std::max((COLS - width) / 2, 0));
         if (box == nullptr) return IDOK;
         keypad(box, TRUE);
         wborder(box, '|', '|', '-', '-', '+', '+', '+', '+');
@@ -217,7 +231,9 @@ MessageBoxView::MessageBoxView()
         wtimeout(box, 500);
         for (;;) {
           const int key = wgetch(box);
-          if (stopSignal != 0 || key == '\n' || key == '\r' || key == KEY_ENTER || key == ' ' || key == 27) break;
+          if (stopSignal != 0 || key == '\n' || key == '\r' || key == KEY_ENTER || key == ' ' ||
+              key == 27)
+            break;
         }
         delwin(box);
         touchwin(stdscr);

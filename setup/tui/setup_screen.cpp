@@ -7,19 +7,27 @@ namespace {
 
 WideText* FieldOf(SetupEntries& entries, Control control) {
   switch (control) {
-    case Control::kFourCC: return &entries.fourCC;
-    case Control::kWidth: return &entries.width;
-    case Control::kHeight: return &entries.height;
-    default: return nullptr;
+    case Control::kFourCC:
+      return &entries.fourCC;
+    case Control::kWidth:
+      return &entries.width;
+    case Control::kHeight:
+      return &entries.height;
+    default:
+      return nullptr;
   }
 }
 
 bool* CheckOf(SetupEntries& entries, Control control) {
   switch (control) {
-    case Control::kCompression: return &entries.compression;
-    case Control::kPixelCorrection: return &entries.pixelCorrection;
-    case Control::kSwapUV: return &entries.swapUV;
-    default: return nullptr;
+    case Control::kCompression:
+      return &entries.compression;
+    case Control::kPixelCorrection:
+      return &entries.pixelCorrection;
+    case Control::kSwapUV:
+      return &entries.swapUV;
+    default:
+      return nullptr;
   }
 }
 
@@ -27,8 +35,12 @@ bool* CheckOf(SetupEntries& entries, Control control) {
 
 Command SetupScreen::HandleKey(int key) {
   switch (key) {
-    case kKeyTab: MoveFocus(1); return Command::kNone;
-    case kKeyBackTab: MoveFocus(-1); return Command::kNone;
+    case kKeyTab:
+      MoveFocus(1);
+      return Command::kNone;
+    case kKeyBackTab:
+      MoveFocus(-1);
+      return Command::kNone;
     case kKeyUp:
     case kKeyDown:
       if (focus_ == Control::kBitsPerPixel) {
@@ -37,22 +49,28 @@ Command SetupScreen::HandleKey(int key) {
         MoveFocus(key == kKeyUp ? -1 : 1);
       }
       return Command::kNone;
-    case kKeyEscape: return Command::kCancel;
+    case kKeyEscape:
+      return Command::kCancel;
     case kKeyEnter:
-    case '\r': return focus_ >= Control::kOk ? Press() : Command::kOk;
+    case '\r':
+      return focus_ >= Control::kOk ? Press() : Command::kOk;
     case kKeyBackspace:
-    case '\b': Erase(); return Command::kNone;
+    case '\b':
+      Erase();
+      return Command::kNone;
     case ' ':
       if (FieldOf(entries_, focus_) == nullptr) return Press();
       break;
-    default: break;
+    default:
+      break;
   }
   Type(key);
   return Command::kNone;
 }
 
 void SetupScreen::MoveFocus(int delta) {
-  const int next = ((static_cast<int>(focus_) + delta) % kControlCount + kControlCount) % kControlCount;
+  const int next =
+      ((static_cast<int>(focus_) + delta) % kControlCount + kControlCount) % kControlCount;
   focus_ = static_cast<Control>(next);
 }
 
@@ -89,10 +107,14 @@ Command SetupScreen::Press() {
     return Command::kNone;
   }
   switch (focus_) {
-    case Control::kOk: return Command::kOk;
-    case Control::kApply: return Command::kApply;
-    case Control::kCancel: return Command::kCancel;
-    default: return Command::kNone;
+    case Control::kOk:
+      return Command::kOk;
+    case Control::kApply:
+      return Command::kApply;
+    case Control::kCancel:
+      return Command::kCancel;
+    default:
+      return Command::kNone;
   }
 }
 

@@ -18,6 +18,7 @@ WideText LoadResourceString(HINSTANCE instance, unsigned id) {
   return text;
 }
 
+// At most `maxChars` characters of the control's text.
 WideText ControlText(HWND dialog, int id, std::size_t maxChars) {
   std::wstring text(maxChars + 1, L'\0');
   const UINT length = GetDlgItemTextW(dialog, id, text.data(), int(text.size()));
@@ -25,13 +26,17 @@ WideText ControlText(HWND dialog, int id, std::size_t maxChars) {
   return text;
 }
 
-void SetControlText(HWND dialog, int id, const WideText& text) { SetDlgItemTextW(dialog, id, text.c_str()); }
+void SetControlText(HWND dialog, int id, const WideText& text) {
+  SetDlgItemTextW(dialog, id, text.c_str());
+}
 
 void SetCheck(HWND dialog, int id, bool checked) {
   CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool Checked(HWND dialog, int id) {
+  return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
 
 void ShowEntries(HWND dialog, const SetupEntries& entries) {
   for (const int id : {IDC_FOURCC, IDC_WIDTH, IDC_HEIGHT}) {
@@ -53,8 +58,12 @@ void ShowEntries(HWND dialog, const SetupEntries& entries) {
 SetupEntries ReadEntries(HWND dialog) {
   SetupEntries entries;
   entries.fourCC = ControlText(dialog, IDC_FOURCC, kFieldMaxChars);
-  entries.width = ControlText(dialog, IDC_WIDTH, kFieldMaxChars);
-  entries.height = ControlText(dialog, IDC_HEIGHT, kFieldMaxChars);
+  // The numbers whole: a longer text (set from a stored value) must fail the
+  // range check, not count as its first four digits.
+  entries.width = ControlText(dialog, IDC_WIDTH,
+                              std::size_t(GetWindowTextLengthW(GetDlgItem(dialog, IDC_WIDTH))));
+  entries.height = ControlText(dialog, IDC_HEIGHT,
+                               std::size_t(GetWindowTextLengthW(GetDlgItem(dialog, IDC_HEIGHT))));
   entries.bitsPerPixel = int(SendDlgItemMessageW(dialog, IDC_BITS_PER_PIXEL, CB_GETCURSEL, 0, 0));
   entries.compression = Checked(dialog, IDC_COMPRESSION);
   entries.pixelCorrection = Checked(dialog, IDC_PIXEL_CORRECTION);
@@ -98,10 +107,12 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         case IDCANCEL:  // the Cancel button, Esc and the close box
           EndDialog(dialog, IDCANCEL);
           return TRUE;
-        default: break;
+        default:
+          break;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   return FALSE;
 }
@@ -110,7 +121,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 INT_PTR RunSetupDialog(HINSTANCE instance) {
   DialogState state{instance, nullptr};
-  return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, SetupDialogProc, LPARAM(&state));
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, SetupDialogProc,
+                         LPARAM(&state));
 }
 
 }  // namespace orlin::setup::win32

@@ -15,7 +15,9 @@
 namespace orlin::setup {
 namespace {
 
-WideText W(const char* text) { return Widen(text); }
+WideText W(const char* text) {
+  return Widen(text);
+}
 
 constexpr WCHAR kTestKey[] = ORLIN_TEXT("SOFTWARE\\Tessaly\\Orlin\\SetupTest");
 const HWND kDialog = reinterpret_cast<HWND>(std::uintptr_t(0x5e7));
@@ -136,9 +138,10 @@ TEST_F(SetupActionsTest, ApplyTwiceWritesAndRegistersTwiceWithoutAMessage) {
 TEST_F(SetupActionsTest, AbsentLibraryNamesItselfAndError126) {
   Actions("orlin-absent-library").Register();
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text,
-            W("orlin-absent-library was not found, but you can register it manually with the command "
-              "'regsvr32 \"orlin-absent-library\"'.\nGetLastError returns 0x0000007e."));
+  EXPECT_EQ(
+      messages_[0].text,
+      W("orlin-absent-library was not found, but you can register it manually with the command "
+        "'regsvr32 \"orlin-absent-library\"'.\nGetLastError returns 0x0000007e."));
   EXPECT_EQ(messages_[0].caption, W("OrlinSetup"));
   EXPECT_EQ(messages_[0].type, 0x2030u);
   EXPECT_EQ(messages_[0].owner, kDialog);
@@ -148,9 +151,11 @@ TEST_F(SetupActionsTest, LibraryWithoutTheExportIsNamedWithTheEntryPoint) {
   const WideText name = W(SETUP_TEST_LIBRARY_WITHOUT_ENTRY_POINT);
   Actions(SETUP_TEST_LIBRARY_WITHOUT_ENTRY_POINT).Register();
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, name + W(" was loaded, but the DllRegisterServer entry point was not found.\n\n"
-                                        "DllRegisterServer may not be exported, or a corrupt version of ") +
-                                   name + W(" may be in memory. Consider using PView to detect and remove it."));
+  EXPECT_EQ(messages_[0].text,
+            name +
+                W(" was loaded, but the DllRegisterServer entry point was not found.\n\n"
+                  "DllRegisterServer may not be exported, or a corrupt version of ") +
+                name + W(" may be in memory. Consider using PView to detect and remove it."));
 }
 
 TEST_F(SetupActionsTest, FailingRegistrationAsksForAdministratorRights) {
@@ -203,7 +208,8 @@ TEST_F(SetupActionsTest, SettingsThatCannotBeWrittenAskForAdministratorRights) {
   SetupActions(std::move(environment)).SaveAndRegister(Entries());
   if (hive != nullptr) std::remove(hive);
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, W("Saving the video format failed. You must have administrator rights."));
+  EXPECT_EQ(messages_[0].text,
+            W("Saving the video format failed. You must have administrator rights."));
   EXPECT_EQ(library.Calls(), before);  // no registration either
 }
 

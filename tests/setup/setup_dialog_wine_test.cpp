@@ -75,7 +75,8 @@ DWORD ReadDword(const wchar_t* name) {
 
 bool SettingsStored() {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(key);
   return true;
 }
@@ -97,10 +98,11 @@ bool SaveScreenshot(HWND window, const wchar_t* path) {
   SelectObject(memory, old);
   const DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
   const DWORD pixels = stride * DWORD(height);
-  BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels), 0, 0,
-                        DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
+  BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels),
+                        0, 0, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER))};
   bool written = false;
-  HANDLE out = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (copied && out != INVALID_HANDLE_VALUE) {
     DWORD done = 0;
     written = WriteFile(out, &file, sizeof file, &done, nullptr) &&
@@ -120,8 +122,8 @@ class SetupDialog : public ::testing::Test {
     // No window manager runs on the virtual display: Wine draws the frames and
     // captions itself, so the picture shows them.
     HKEY x11 = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &x11, nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &x11, nullptr) == ERROR_SUCCESS) {
       RegSetValueExW(x11, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 4);
       RegCloseKey(x11);
     }
@@ -130,7 +132,8 @@ class SetupDialog : public ::testing::Test {
   }
   void TearDown() override {
     if (process_.hProcess != nullptr) {
-      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 1);
+      if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(process_.hProcess, 1);
       CloseHandle(process_.hProcess);
       CloseHandle(process_.hThread);
     }
@@ -142,8 +145,8 @@ class SetupDialog : public ::testing::Test {
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.c_str(), &startup, &process_))
+    ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                               nullptr, folder.c_str(), &startup, &process_))
         << GetLastError();
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     while ((dialog_ = FindProcessDialog(process_.dwProcessId, L"Orlin Camera Setup")) == nullptr) {
@@ -172,7 +175,9 @@ class SetupDialog : public ::testing::Test {
     SendMessageW(list, CB_GETLBTEXT, WPARAM(index), LPARAM(text));
     return text;
   }
-  bool Checked(int id) const { return SendDlgItemMessageW(dialog_, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  bool Checked(int id) const {
+    return SendDlgItemMessageW(dialog_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
 
   // Presses a button; answers every message box the press shows with OK and
   // returns their texts, once the press has been handled.
@@ -253,8 +258,9 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
   BYTE fourCC[8] = {};
   DWORD size = sizeof fourCC;
   DWORD type = 0;
-  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"FourCC", RRF_RT_ANY, &type, fourCC, &size),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"FourCC", RRF_RT_ANY, &type, fourCC, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD(REG_BINARY));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(fourCC), size), "YV12");
   EXPECT_EQ(ReadDword(L"Width"), 320u);
@@ -265,7 +271,8 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
   EXPECT_EQ(ReadDword(L"SwapUV"), 0u);
   wchar_t server[MAX_PATH] = {};
   DWORD serverSize = sizeof server;
-  EXPECT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, kServerKey, nullptr, RRF_RT_REG_SZ, nullptr, server, &serverSize),
+  EXPECT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, kServerKey, nullptr, RRF_RT_REG_SZ, nullptr, server,
+                         &serverSize),
             ERROR_SUCCESS);
   EXPECT_NE(std::wstring(server).find(L"Orlin.dll"), std::wstring::npos);
 

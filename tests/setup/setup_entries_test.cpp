@@ -12,13 +12,16 @@ namespace {
 
 using filter::MakeFourCC;
 
-WideText W(const char* text) { return Widen(text); }
+WideText W(const char* text) {
+  return Widen(text);
+}
 
 TEST(SetupEntries, ListEntryIsChosenByTheDigitsItBeginsWith) {
   const struct {
     std::uint32_t stored;
     int selected;
-  } cases[] = {{1, 0}, {12, 3}, {32, 6}, {2, 5}, {3, 6}, {5, -1}, {0, -1}, {120, -1}, {0xFFFFFFFFu, -1}};
+  } cases[] = {{1, 0},  {12, 3}, {32, 6},   {2, 5},           {3, 6},
+               {5, -1}, {0, -1}, {120, -1}, {0xFFFFFFFFu, -1}};
   for (const auto& c : cases) EXPECT_EQ(SelectBitsPerPixel(c.stored), c.selected) << c.stored;
 }
 
@@ -40,6 +43,10 @@ TEST(SetupEntries, StoredSettingsShowAsTheDialogShowsThem) {
   EXPECT_FALSE(entries.compression);
   EXPECT_TRUE(entries.pixelCorrection);
   EXPECT_TRUE(entries.swapUV);
+  // A stored number longer than the field shows whole, and is refused.
+  const SetupEntries wide = EntriesFor({0, 100000, 144, 12, 1, 0, 0});
+  EXPECT_EQ(wide.width, W("100000"));
+  EXPECT_FALSE(SettingsValid(CollectSettings(wide)));
 }
 
 TEST(SetupEntries, FieldsAreReadAsTheirDigitsOrZero) {
@@ -54,7 +61,8 @@ TEST(SetupEntries, FieldsAreReadAsTheirDigitsOrZero) {
 
 TEST(SetupEntries, FourCCIsTheLowBytesOfUpToFourCharactersWithZerosAfter) {
   SetupEntries entries{W("YV12"), W("176"), W("144"), 3, true, false, true};
-  EXPECT_EQ(CollectSettings(entries), (VideoFormatSettings{MakeFourCC('Y', 'V', '1', '2'), 176, 144, 12, 1, 0, 1}));
+  EXPECT_EQ(CollectSettings(entries),
+            (VideoFormatSettings{MakeFourCC('Y', 'V', '1', '2'), 176, 144, 12, 1, 0, 1}));
   entries.fourCC = W("YV");
   EXPECT_EQ(CollectSettings(entries).FourCC, MakeFourCC('Y', 'V', 0, 0));
   entries.fourCC = W("");
@@ -118,13 +126,14 @@ TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
   const auto raw = [](std::uint32_t w, std::uint32_t h, std::uint32_t bits) {
     return VideoFormatSettings{filter::kFourCC_YV12, w, h, bits, 0, 0, 0};
   };
-  EXPECT_TRUE(StreamWarning(raw(640, 480, 12)).empty());   // 8 chunks
-  EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());   // 15 chunks of 65467 bytes
-  EXPECT_TRUE(StreamWarning(raw(574, 913, 1)).empty());    // one datagram of 65507 bytes
-  EXPECT_TRUE(StreamWarning(raw(1, 8, 1)).empty());        // one byte
+  EXPECT_TRUE(StreamWarning(raw(640, 480, 12)).empty());  // 8 chunks
+  EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());  // 15 chunks of 65467 bytes
+  EXPECT_TRUE(StreamWarning(raw(574, 913, 1)).empty());   // one datagram of 65507 bytes
+  EXPECT_TRUE(StreamWarning(raw(1, 8, 1)).empty());       // one byte
 
   const WideText sixteen = StreamWarning(raw(1024, 960, 8));  // 983040 bytes
-  EXPECT_NE(sixteen.find(W("983040 bytes, which needs 16 chunks")), WideText::npos) << Narrow(sixteen);
+  EXPECT_NE(sixteen.find(W("983040 bytes, which needs 16 chunks")), WideText::npos)
+      << Narrow(sixteen);
   const WideText big = StreamWarning(raw(1024, 1024, 32));
   EXPECT_NE(big.find(W("65 chunks")), WideText::npos) << Narrow(big);
   const WideText datagram = StreamWarning(raw(636, 103, 8));  // 65508 bytes

@@ -9,7 +9,9 @@
 namespace orlin::setup::tui {
 namespace {
 
-WideText W(const char* text) { return Widen(text); }
+WideText W(const char* text) {
+  return Widen(text);
+}
 
 class SetupScreenTest : public ::testing::Test {
  protected:

@@ -20,8 +20,12 @@ int calls = 0;
 HRESULT result = S_OK;
 }  // namespace
 
-TEST_EXPORT void SetRegisterResult(HRESULT hr) { result = hr; }
-TEST_EXPORT int RegisterCalls() { return calls; }
+TEST_EXPORT void SetRegisterResult(HRESULT hr) {
+  result = hr;
+}
+TEST_EXPORT int RegisterCalls() {
+  return calls;
+}
 
 #ifndef ORLIN_WITHOUT_ENTRY_POINT
 TEST_EXPORT HRESULT STDMETHODCALLTYPE DllRegisterServer() {
