@@ -160,6 +160,25 @@ TEST_F(CaptureGraph, CompressedFramesArriveDecodedWithTheChromaPlanesSwapped) {
   EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
 }
 
+TEST_F(CaptureGraph, PreviewRenderedBesideTheCaptureStreamLeavesTheCaptureFramesFlowing) {
+  AddFilters(kRaw);
+  RenderCaptureStream();
+  // No preview pin of its own: the builder renders the tee's preview output.
+  Ref<IBaseFilter> preview;
+  ASSERT_EQ(CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                             preview.PutVoid()),
+            S_OK);
+  ASSERT_EQ(graph->AddFilter(preview.Get(), L"Preview"), S_OK);
+  EXPECT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr,
+                                              preview.Get())));
+  Phone phone = RawPhone();
+  phone.Start();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(15));
+  EXPECT_EQ(Stop(), S_OK);
+  EXPECT_LT(lastCallMs, 1000);
+}
+
 // ---- The pin straight to Wine's filters ----
 
 TEST_F(CaptureGraph, DirectConnectionStreamsThroughRunPauseStopInApplicationOrders) {
@@ -180,12 +199,15 @@ TEST_F(CaptureGraph, DirectConnectionStreamsThroughRunPauseStopInApplicationOrde
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(log.Count(), afterStop);
 
-  // Capture-style start: pause (cue), then run; then stop from paused.
+  // Capture-style start: pause (cue), then run; then stop from paused, with the
+  // renderer holding a sample and the camera's worker waiting to deliver.
   EXPECT_TRUE(SUCCEEDED(Pause()));
   EXPECT_TRUE(SUCCEEDED(Run()));
   EXPECT_TRUE(MoreFrames(5));
   EXPECT_TRUE(SUCCEEDED(Pause()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(Stop(), S_OK);
+  EXPECT_LT(lastCallMs, 1000);
   // Stop twice, and Run again after that.
   EXPECT_EQ(Stop(), S_OK);
   ASSERT_TRUE(SUCCEEDED(Run()));
