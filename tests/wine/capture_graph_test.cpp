@@ -252,6 +252,22 @@ TEST_F(CaptureGraph, ReconnectionAfterAFrameRateChangeStreamsAtTheNewInterval) {
     ASSERT_EQ(s.timeResult, S_OK);
     EXPECT_EQ(s.end - s.start, 666666);
   }
+
+  // The graph's own reconnection, as applications call it after SetFormat.
+  ASSERT_EQ(config->GetFormat(&type), S_OK);
+  reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat)->AvgTimePerFrame = 1000000;
+  EXPECT_EQ(config->SetFormat(type), S_OK);
+  CoTaskMemFree(type->pbFormat);
+  CoTaskMemFree(type);
+  EXPECT_EQ(graph->Reconnect(out.Get()), S_OK);
+  ASSERT_EQ(grabber->GetConnectedMediaType(&connected), S_OK);
+  EXPECT_EQ(reinterpret_cast<VIDEOINFOHEADER*>(connected.pbFormat)->AvgTimePerFrame, 1000000);
+  CoTaskMemFree(connected.pbFormat);
+  log.Clear();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  EXPECT_TRUE(MoreFrames(3));
+  EXPECT_EQ(Stop(), S_OK);
+  for (const Seen& s : log.Samples()) EXPECT_EQ(s.end - s.start, 1000000);
 }
 
 TEST_F(CaptureGraph, PinConnectsStraightToTheNullRenderer) {
