@@ -19,8 +19,8 @@ foreach(name capture_graph clocked_graph)
   set_tests_properties(wine_${name}_tests PROPERTIES
     ENVIRONMENT "${orlin_capture_prefix}" RESOURCE_LOCK "udp4444;wineprefix-capture-graph")
 endforeach()
-# Frame rates and time-outs are measured: alone on the machine.
-set_tests_properties(wine_clocked_graph_tests PROPERTIES RUN_SERIAL TRUE)
+# Frame rates, losses and time-outs are measured: alone on the machine.
+set_tests_properties(wine_capture_graph_tests wine_clocked_graph_tests PROPERTIES RUN_SERIAL TRUE)
 
 # regsvr32 and regsvr32 /u, with a check of the device list after each.
 add_executable(wine_camera_listed wine/camera_listed_test.cpp)
