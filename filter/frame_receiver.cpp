@@ -100,6 +100,7 @@ HRESULT FrameReceiver::Open() {
   }
   SetIntOption(socket_.Get(), SO_RCVBUF, ReceiveBufferBytes());
   SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
+  timeoutInForce_ = kReceiveTimeoutMs;
   if (compression_) codec::InitDecoderTables();
   return S_OK;
 }
@@ -137,7 +138,7 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed
   // it brings nothing, and a flood of them would otherwise keep the fill (and
   // a Stop waiting for it) going for as long as the flood lasts.
   while (k > 0) {
-    const int received = ReceiveDatagram(socket_.Get(), p, int(k));
+    const int received = ReceiveBeforeDeadline(p, int(k));
     if (received == SOCKET_ERROR || received == 0) return -1;
     landed = landed || received > 0;
     k -= std::uint32_t(received);
@@ -146,10 +147,25 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed
   return 0;
 }
 
+int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
+  using namespace std::chrono;
+  const auto left = duration_cast<milliseconds>(fillDeadline_ - steady_clock::now()).count();
+  if (left <= 0) return SOCKET_ERROR;
+  // The whole time-out while most of it is left (the socket keeps it between
+  // fills); the rest of it once a fill has run long.
+  const DWORD wait = left > kReceiveTimeoutMs - 100 ? kReceiveTimeoutMs : DWORD(left);
+  if (wait != timeoutInForce_) {
+    SetReceiveTimeout(socket_.Get(), wait);
+    timeoutInForce_ = wait;
+  }
+  return ReceiveDatagram(socket_.Get(), p, k);
+}
+
 bool FrameReceiver::FillFrame(std::uint8_t* destination) {
   if (destination == nullptr) return false;
   std::lock_guard<std::mutex> lock(streamLock_);
   if (!socket_.Valid() || chunkCount_ == 0) return false;
+  fillDeadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
   return compression_ ? FillCompressed(destination) : FillChunks(destination);
 }
 
@@ -184,11 +200,11 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   auto hasHeader = [buffer](int received) {
     return received >= 4 && buffer[0] == 0x77 && buffer[1] == 0x88;
   };
-  int received = ReceiveDatagram(socket_.Get(), buffer, compressedBufferSize_);
+  int received = ReceiveBeforeDeadline(buffer, compressedBufferSize_);
   if (received == SOCKET_ERROR) return false;
   for (int tries = 0; !hasHeader(received); ++tries) {
     if (tries > kMaxHeaderRetries) return false;
-    received = ReceiveDatagram(socket_.Get(), buffer, compressedBufferSize_);
+    received = ReceiveBeforeDeadline(buffer, compressedBufferSize_);
     if (received == SOCKET_ERROR) return false;
   }
   std::int32_t length = buffer[2] | (buffer[3] << 8);

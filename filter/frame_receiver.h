@@ -5,6 +5,7 @@
 // every sample, Close when it stops.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -86,6 +87,9 @@ class FrameReceiver {
   // 0 once k bytes are in; -1 on a failed receive. `landed` is set when any
   // byte was written.
   int ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed);
+  // One datagram, waiting no later than the fill's deadline; SOCKET_ERROR
+  // once it has passed.
+  int ReceiveBeforeDeadline(std::uint8_t* p, int k);
   bool FillChunks(std::uint8_t* destination);
   bool FillCompressed(std::uint8_t* destination);
 
@@ -98,6 +102,11 @@ class FrameReceiver {
   std::uint32_t chunkCount_ = 0;
   std::uint32_t chunkSize_ = 0;
   bool compression_;
+  // A fill ends one receive time-out after it began: datagrams that trickle
+  // in, each within the time-out, must not keep it (and a Stop waiting for
+  // it) going on and on.
+  std::chrono::steady_clock::time_point fillDeadline_;
+  DWORD timeoutInForce_ = 0;  // SO_RCVTIMEO as last set
 };
 
 }  // namespace orlin::filter
