@@ -39,7 +39,9 @@ class SenderRestart : public filter::test::FilterFixture {
       Bytes bytes = frame(++number);
       phone.Send(bytes);
       if (j == 1) {
-        std::this_thread::sleep_for(100ms);
+        // Whatever it ends, a sample goes out; then the next fill starts.
+        deliveries.WaitAt(mark, 1000ms);
+        std::this_thread::sleep_for(5ms);
         continue;
       }
       const auto got = deliveries.WaitAt(mark, 4000ms);

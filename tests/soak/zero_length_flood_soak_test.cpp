@@ -1,7 +1,8 @@
-// A flood of zero-length datagrams, which anyone on the network can send to
-// port 4444. Such a datagram brings nothing towards a chunk; were it taken as
-// an empty piece of one, the fill would wait for as long as the flood lasts,
-// and Stop with it, hanging the application that hosts the filter.
+// Datagrams that keep a fill waiting, which anyone on the network can send to
+// port 4444: a flood of empty ones (an empty datagram brings nothing towards
+// a chunk; were it taken as an empty piece of one, the fill would wait for as
+// long as the flood lasts) and a slow trickle of tiny ones. Stop waits for the
+// fill in progress, so either would hang the application hosting the filter.
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -89,6 +90,38 @@ INSTANTIATE_TEST_SUITE_P(
                       FloodCase{"raw_three_chunks", {filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}},
                       FloodCase{"compressed", {filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}}),
     [](const ::testing::TestParamInfo<FloodCase>& param) { return std::string(param.param.name); });
+
+// One byte every second, each well within the receive time-out: were every
+// receive given its own time-out, such a trickle would keep one fill (and a
+// Stop) waiting for minutes. A fill ends one time-out after it began.
+TEST_P(ZeroLengthFlood, ATrickleOfBytesEndsTheFillWithinOneTimeOut) {
+  filter::ReceiverFormat format = filter::ReceiverFormatOf(GetParam().pc);
+  format.port = 0;
+  filter::FrameReceiver receiver(format);
+  ASSERT_EQ(receiver.Open(), S_OK);
+  std::vector<std::uint8_t> sample(std::size_t(format.sampleSize), 0x5A);
+  std::atomic<bool> trickling{true};
+  std::thread trickle([&] {
+    const int s = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(receiver.BoundPort());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < 80 && trickling.load(); ++i) {
+      if (i % 10 == 0) sendto(s, "x", 1, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+      std::this_thread::sleep_for(100ms);
+    }
+    close(s);
+  });
+  const auto start = Clock::now();
+  receiver.FillFrame(sample.data());
+  const double took = MillisecondsSince(start);
+  trickling = false;
+  trickle.join();
+  EXPECT_GT(took, 2500.0);
+  EXPECT_LT(took, 3500.0) << "the fill went on while bytes trickled in";
+  receiver.Close();
+}
 
 class ZeroLengthFloodOnFilter : public filter::test::FilterFixture {};
 
