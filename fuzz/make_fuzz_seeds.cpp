@@ -13,6 +13,7 @@
 #include "filter/four_cc.h"
 #include "filter/orlin_stream_format.h"
 #include "filter/video_format_settings.h"
+#include "fuzz/camera_settings.h"
 
 namespace {
 
@@ -157,16 +158,9 @@ int main(int argc, char** argv) {
 
   // The pin's own media type under each of the media-type target's settings,
   // at 30 and at 15 frames a second.
-  using orlin::filter::VideoFormatSettings;
-  const VideoFormatSettings variants[] = {
-      orlin::filter::kFilterDefaults,
-      {orlin::filter::kFourCC_IYUV, 320, 240, 12, 1, 1, 1},
-      {0, 640, 480, 24, 0, 1, 0},
-      {orlin::filter::kFourCC_YUY2, 65535, 65535, 32, 1, 0, 0},
-  };
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < orlin::fuzz::kCameraCount; ++i) {
     for (const REFERENCE_TIME interval : {orlin::filter::kMinFrameInterval, REFERENCE_TIME(666666)}) {
-      VIDEOINFOHEADER format = orlin::filter::VideoInfoOf(variants[i]);
+      VIDEOINFOHEADER format = orlin::filter::VideoInfoOf(orlin::fuzz::kCameraSettings[i]);
       format.AvgTimePerFrame = interval;
       Bytes seed{std::uint8_t(i), 0, 1, 0};
       Put32(seed, format.bmiHeader.biSizeImage);

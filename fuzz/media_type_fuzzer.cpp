@@ -1,8 +1,7 @@
 // The camera pin's format negotiation with arbitrary media types and format
 // blocks: QueryAccept (CheckMediaType), ReceiveConnection, Connect to a
-// downstream pin, and IAMStreamConfig::SetFormat. Four filters are made at
-// start, each from other stored settings (a YUV format with compression, an RGB
-// one, one whose frame does not fit in 32 bits); the input picks one.
+// downstream pin, and IAMStreamConfig::SetFormat. A filter is made at start
+// from each of the stored settings in camera_settings.h; the input picks one.
 //
 // Input: filter choice, the source of each GUID (the pin's own, GUID_NULL, 16
 // bytes of input, or a well-known GUID of another kind), the sample fields, whether the
@@ -19,6 +18,7 @@
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream.h"
 #include "filter/orlin_stream_format.h"
+#include "fuzz/camera_settings.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/filter/orlin_test_sink.h"
 
@@ -33,15 +33,8 @@ struct Camera {
   CMediaType own;  // the pin's one media type
 };
 
-constexpr int kCameras = 4;
+constexpr int kCameras = orlin::fuzz::kCameraCount;
 Camera* g_cameras = nullptr;
-
-const VideoFormatSettings kVariants[kCameras] = {
-    kFilterDefaults,
-    {kFourCC_IYUV, 320, 240, 12, 1, 1, 1},
-    {0, 640, 480, 24, 0, 1, 0},
-    {kFourCC_YUY2, 65535, 65535, 32, 1, 0, 0},
-};
 
 bool MakeCamera(const VideoFormatSettings& settings, Camera& camera) {
   if (WriteVideoFormatSettings(settings) != ERROR_SUCCESS) return false;
@@ -95,7 +88,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) std::abort();
   g_cameras = new Camera[kCameras];
   for (int i = 0; i < kCameras; ++i) {
-    if (!MakeCamera(kVariants[i], g_cameras[i])) std::abort();
+    if (!MakeCamera(orlin::fuzz::kCameraSettings[i], g_cameras[i])) std::abort();
   }
   std::remove(hive.c_str());
   return 0;
