@@ -24,15 +24,34 @@ Phone RawPhone() {
                [](int i) { return Gradient(kRaw.SampleSize(), i); });
 }
 
-// A smooth YV12 picture that the codec codes well within the phone's buffer.
+// A smooth YV12 picture that the codec codes well within the phone's buffer,
+// with V and U planes that differ, so that swapping them shows.
 Bytes SmoothPicture(int width, int height, int phase) {
-  Bytes picture(std::size_t(width) * height * 3 / 2, std::uint8_t(100 + phase % 50));
+  Bytes picture(std::size_t(width) * height * 3 / 2);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       picture[std::size_t(y) * width + std::size_t(x)] = std::uint8_t(30 + x / 2 + y / 3 + phase % 60);
     }
   }
+  const std::size_t luma = std::size_t(width) * height;
+  for (int y = 0; y < height / 2; ++y) {
+    for (int x = 0; x < width / 2; ++x) {
+      const std::size_t at = std::size_t(y) * std::size_t(width / 2) + std::size_t(x);
+      picture[luma + at] = std::uint8_t(80 + x / 4 + phase % 40);               // V
+      picture[luma + luma / 4 + at] = std::uint8_t(180 - y / 4 - phase % 40);  // U
+    }
+  }
   return picture;
+}
+
+// The two chroma planes of a 4:2:0 frame exchanged.
+Bytes SwapChroma(const Bytes& frame, int width, int height) {
+  const std::size_t luma = std::size_t(width) * height;
+  const std::size_t quarter = luma / 4;
+  Bytes swapped(frame);
+  std::memcpy(&swapped[luma], &frame[luma + quarter], quarter);
+  std::memcpy(&swapped[luma + quarter], &frame[luma], quarter);
+  return swapped;
 }
 
 // What the camera makes of a YV12 picture the phone compressed: decoded in the
@@ -43,12 +62,7 @@ Bytes DecodedAndSwapped(const Bytes& picture, int width, int height) {
   EXPECT_EQ(codec::CompressFrame(picture.data(), width, height, 0, payload.data(), &length), 0);
   Bytes decoded(picture.size());
   EXPECT_EQ(codec::DecompressFrame(payload.data(), length, 0, decoded.data(), width, height), 0);
-  const std::size_t luma = std::size_t(width) * height;
-  const std::size_t quarter = luma / 4;
-  Bytes swapped(decoded);
-  std::memcpy(&swapped[luma], &decoded[luma + quarter], quarter);
-  std::memcpy(&swapped[luma + quarter], &decoded[luma], quarter);
-  return swapped;
+  return SwapChroma(decoded, width, height);
 }
 
 // ---- RenderStream, as capture applications build their graph ----
@@ -147,17 +161,27 @@ TEST_F(CaptureGraph, CompressedFramesArriveDecodedWithTheChromaPlanesSwapped) {
   phone.Start();
   ASSERT_TRUE(SUCCEEDED(Run()));
   EXPECT_TRUE(MoreFrames(30));
-  EXPECT_EQ(Stop(), S_OK);
+  // The phone falls silent: after a receive time-out the camera sends a buffer
+  // again without a new frame in it. It must still be a frame as shown before,
+  // not one whose planes were swapped back a second time.
   phone.Stop();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last frame lands
+  const std::size_t beforeSilence = log.Count();
+  EXPECT_TRUE(MoreFrames(1, std::chrono::seconds(5)));
+  EXPECT_EQ(Stop(), S_OK);
 
   std::vector<Bytes> expected;
   for (const Bytes& sent : phone.SentFrames()) expected.push_back(DecodedAndSwapped(sent, 176, 144));
-  // Not the same bytes in the phone's plane order: the swap is what matches.
-  ASSERT_NE(expected.front(), phone.SentFrames().front());
+  // The planes differ: a frame left in the phone's order (Y, V, U) cannot match.
+  ASSERT_NE(expected.front(), SwapChroma(expected.front(), 176, 144));
   const std::vector<Seen> seen = log.Samples();
   const Matches matches = MatchFrames(seen, expected);
   EXPECT_GE(matches.distinct, 25u);
   EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
+  ASSERT_GT(seen.size(), beforeSilence);
+  EXPECT_EQ(MatchFrames({seen.begin() + std::ptrdiff_t(beforeSilence), seen.end()}, expected).samples,
+            seen.size() - beforeSilence)
+      << "a sample sent without a new frame shows wrong colours";
 }
 
 TEST_F(CaptureGraph, PreviewRenderedBesideTheCaptureStreamLeavesTheCaptureFramesFlowing) {
