@@ -65,15 +65,12 @@ bool SetupActions::Save(const SetupEntries& entries) const {
     Show(Widen(kInvalidValues), kErrorBox);
     return false;
   }
-  platform::RegistryKey key;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, environment_.settingsKey, 0, nullptr, 0, KEY_SET_VALUE,
-                      nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
+  // A value that was not stored fails the save as a key that could not be
+  // made does: the filter would otherwise run on a format nobody entered.
+  if (filter::WriteVideoFormatSettings(settings, environment_.settingsKey) != ERROR_SUCCESS) {
     ShowStringMessage(IDS_SAVE_FAILED);
     return false;
   }
-  key.Reset();
-  // The single values' results are not looked at: the key took writes.
-  filter::WriteVideoFormatSettings(settings, environment_.settingsKey);
   const WideText warning = StreamWarning(settings);
   if (!warning.empty()) Show(warning, kWarningBox);
   return true;

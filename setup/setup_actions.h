@@ -38,7 +38,7 @@ class SetupActions {
   SetupEntries Start() const;
 
   // Collect and save: checks the entries and writes them. False after telling
-  // the user why (invalid values, or the key could not be written). A format
+  // the user why (invalid values, or the key or a value could not be written). A format
   // that was saved but cannot stream is warned about; that still counts as saved.
   bool Save(const SetupEntries& entries) const;
 
