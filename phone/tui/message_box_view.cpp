@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "orlin/text_lines.h"
 #include "phone/shell/shell_text.h"
 #include "phone/tui/curses_screen.h"
 
@@ -14,21 +15,6 @@ std::string Text(LPCWSTR text) {
   WideText wide;
   for (; text != nullptr && *text != 0; ++text) wide += *text;
   return shell::Narrow(wide);
-}
-
-// Splits `text` into lines of at most `width` characters, at spaces where it can.
-std::vector<std::string> Wrap(const std::string& text, int width) {
-  std::vector<std::string> lines;
-  std::string rest = text;
-  const auto limit = static_cast<std::size_t>(std::max(width, 1));
-  while (rest.size() > limit) {
-    std::size_t cut = rest.rfind(' ', limit);
-    if (cut == std::string::npos || cut == 0) cut = limit;
-    lines.push_back(rest.substr(0, cut));
-    rest = rest.substr(cut == limit ? cut : cut + 1);
-  }
-  lines.push_back(rest);
-  return lines;
 }
 
 }  // namespace
@@ -56,7 +42,7 @@ void MessageBoxView::ShowPending() {
 
 int MessageBoxView::Show(const std::string& caption, const std::string& text) {
   const int width = std::min(std::max(static_cast<int>(text.size()) + 4, 24), std::max(COLS - 2, 10));
-  const std::vector<std::string> lines = Wrap(text, width - 4);
+  const std::vector<std::string> lines = WrapText(text, width - 4);
   const int height = static_cast<int>(lines.size()) + 4;
   WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0), std::max((COLS - width) / 2, 0));
   if (box == nullptr) return IDOK;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "orlin/text_lines.h"
 #include "setup/setup_texts.h"
 
 namespace orlin::setup::tui {
@@ -22,29 +23,6 @@ extern "C" void OnStopSignal(int) {
 constexpr int kWidth = 78;
 constexpr int kHeight = 24;
 
-// Splits text into lines of at most `width` characters: at its line feeds,
-// then at spaces where it can.
-std::vector<std::string> Wrap(const std::string& text, int width) {
-  std::vector<std::string> lines;
-  const auto limit = static_cast<std::size_t>(std::max(width, 1));
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find('\n', start);
-    std::string rest =
-        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    while (rest.size() > limit) {
-      const std::size_t space = rest.rfind(' ', limit);
-      // A word longer than the line is cut where the line ends.
-      const bool atSpace = space != std::string::npos && space > 0;
-      const std::size_t cut = atSpace ? space : limit;
-      lines.push_back(rest.substr(0, cut));
-      rest = rest.substr(atSpace ? cut + 1 : cut);
-    }
-    lines.push_back(rest);
-    if (end == std::string::npos) return lines;
-    start = end + 1;
-  }
-}
 
 void Box(int top, int left, int height, int width, const std::string& title = {}) {
   mvaddch(top, left, '+');
@@ -61,7 +39,7 @@ void Box(int top, int left, int height, int width, const std::string& title = {}
 }
 
 void Paragraph(int top, int left, int width, const char* text) {
-  const std::vector<std::string> lines = Wrap(text, width);
+  const std::vector<std::string> lines = WrapText(text, width);
   for (std::size_t i = 0; i < lines.size(); ++i) mvaddstr(top + int(i), left, lines[i].c_str());
 }
 
@@ -212,7 +190,7 @@ MessageBoxView::MessageBoxView()
         const std::string title = Narrow(caption != nullptr ? WideText(caption) : WideText());
         const int width =
             std::min(std::max(static_cast<int>(body.size()) + 4, 24), std::min(COLS - 2, 64));
-        const std::vector<std::string> lines = Wrap(body, width - 4);
+        const std::vector<std::string> lines = WrapText(body, width - 4);
         const int height = static_cast<int>(lines.size()) + 4;
         WINDOW* box = newwin(height, width, std::max((LINES - height) / 2, 0),
                              std::max((COLS - width) / 2, 0));
