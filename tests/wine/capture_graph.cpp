@@ -2,7 +2,14 @@
 
 #include <set>
 
+#include "phone/sender_constants.h"
+
 namespace orlin::wine_test {
+
+Phone RawPhone() {
+  return Phone(phone::kFourCCYUY2, int(kRaw.width), int(kRaw.height), kRaw.SampleSize(), false,
+               [](int i) { return Gradient(kRaw.SampleSize(), i); });
+}
 
 void CaptureGraph::SetUp() {
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));

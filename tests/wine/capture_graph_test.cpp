@@ -14,15 +14,8 @@ namespace orlin::wine_test {
 namespace {
 
 using filter::kFourCC_IYUV;
-using filter::kFourCC_YUY2;
 
-constexpr PcFormat kRaw{kFourCC_YUY2, 320, 240, 16, 0, 0};        // three chunks a frame
 constexpr PcFormat kCompressed{kFourCC_IYUV, 176, 144, 12, 1, 1};  // IYUV, SwapUV
-
-Phone RawPhone() {
-  return Phone(phone::kFourCCYUY2, 320, 240, kRaw.SampleSize(), false,
-               [](int i) { return Gradient(kRaw.SampleSize(), i); });
-}
 
 // A smooth YV12 picture that the codec codes well within the phone's buffer,
 // with V and U planes that differ, so that swapping them shows.

@@ -6,21 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "filter/four_cc.h"
-#include "phone/sender_constants.h"
 #include "tests/wine/capture_graph.h"
 
 namespace orlin::wine_test {
 namespace {
 
-constexpr PcFormat kRaw{filter::kFourCC_YUY2, 320, 240, 16, 0, 0};
 constexpr REFERENCE_TIME kFrameInterval = 333333;
 constexpr double kReceiveTimeoutMs = 3000;
-
-Phone RawPhone() {
-  return Phone(phone::kFourCCYUY2, 320, 240, kRaw.SampleSize(), false,
-               [](int i) { return Gradient(kRaw.SampleSize(), i); });
-}
 
 using ClockedGraph = CaptureGraph;
 
