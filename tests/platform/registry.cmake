@@ -5,8 +5,5 @@ if(NOT WIN32)
   list(APPEND orlin_registry_test_sources platform/registry_hive_file_test.cpp)
 endif()
 orlin_add_test(registry_tests SOURCES ${orlin_registry_test_sources} LIBS orlin_platform)
-if(NOT WIN32)
-  # Never the user's own settings file.
-  set_tests_properties(registry_tests PROPERTIES
-    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/registry_tests.reg")
-endif()
+# Never the user's own settings file.
+orlin_uses_pc_registry(registry_tests)
