@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -35,6 +36,9 @@ struct LossyCase {
   filter::VideoFormatSettings pc;
   int level;  // -1: raw frames
 };
+// Failures name the case rather than dump its bytes.
+void PrintTo(const LossyCase& c, std::ostream* os) { *os << c.name; }
+
 
 class LossyLink : public filter::test::FilterFixture, public ::testing::WithParamInterface<LossyCase> {
  protected:

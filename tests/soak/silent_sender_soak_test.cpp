@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -29,6 +30,9 @@ struct SilentCase {
   filter::VideoFormatSettings pc;
   bool compressed;
 };
+// Failures name the case rather than dump its bytes.
+void PrintTo(const SilentCase& c, std::ostream* os) { *os << c.name; }
+
 
 class SilentSender : public filter::test::FilterFixture, public ::testing::WithParamInterface<SilentCase> {};
 

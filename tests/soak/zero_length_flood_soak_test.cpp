@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,6 +66,9 @@ struct FloodCase {
   const char* name;
   filter::VideoFormatSettings pc;
 };
+// Failures name the case rather than dump its bytes.
+void PrintTo(const FloodCase& c, std::ostream* os) { *os << c.name; }
+
 
 class ZeroLengthFlood : public ::testing::TestWithParam<FloodCase> {};
 
