@@ -19,6 +19,7 @@ std::string g_hiveFile;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_hiveFile = "/tmp/orlin-registry-fuzz-" + std::to_string(::getpid()) + ".reg";
   ::setenv("ORLIN_PC_REGISTRY", g_hiveFile.c_str(), 1);
+  std::atexit([] { std::remove(g_hiveFile.c_str()); });
   return 0;
 }
 
