@@ -10,9 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
-#include "orlin/dshow.h"
-#include "orlin/recording_event_sink.h"
+#include "view/camera_host.h"
 
 namespace orlin::bench {
 
@@ -30,18 +28,17 @@ class PcHost {
   // Raw frames of more than one chunk (`chunks` of `chunkBytes`) count only
   // when every chunk is of the same frame.
   PcHost(int width, std::size_t chunks, std::size_t chunkBytes);
-  ~PcHost();
   PcHost(const PcHost&) = delete;
   PcHost& operator=(const PcHost&) = delete;
 
-  bool Ready() const { return ready_; }
-  HRESULT Run();
-  HRESULT Stop();
+  bool Ready() const { return host_.Status() == S_OK; }
+  HRESULT Run() { return host_.Run(); }
+  HRESULT Stop() { return host_.Stop(); }
   std::vector<Delivery> Deliveries() const;
   std::size_t Count() const;
   // Waits until `count` samples were delivered; false on time-out.
   bool WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const;
-  std::size_t Events() const;
+  std::size_t Events() const { return host_.Events(); }
 
  private:
   HRESULT OnSample(const BYTE* data, LONG size);
@@ -49,16 +46,10 @@ class PcHost {
   int width_;
   std::size_t chunks_;
   std::size_t chunkBytes_;
-  bool ready_ = false;
-  ComPtr<IBaseFilter> filter_;
-  ComPtr<IPin> output_;
-  ComPtr<IPin> input_;
-  ComPtr<IReferenceClock> clock_;
-  RecordingEventSink* events_ = nullptr;
-  IFilterGraph* graph_ = nullptr;
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_;
   std::vector<Delivery> deliveries_;
+  view::CameraHost host_;  // last: it stops the stream before the rest goes
 };
 
 }  // namespace orlin::bench

@@ -10,9 +10,7 @@
 #include <functional>
 #include <mutex>
 
-#include "filter/framework/com_ptr.h"
-#include "orlin/dshow.h"
-#include "orlin/recording_event_sink.h"
+#include "view/camera_host.h"
 
 namespace orlin::soak {
 
@@ -31,7 +29,7 @@ class HostedCamera {
   HostedCamera(const HostedCamera&) = delete;
   HostedCamera& operator=(const HostedCamera&) = delete;
 
-  bool Connected() const { return connected_; }
+  bool Connected() const { return host_.Status() == S_OK; }
   HRESULT Run();
   HRESULT Stop();
   // How long the last Stop took.
@@ -41,23 +39,17 @@ class HostedCamera {
   // Waits until more than `count` samples were delivered; false on time-out.
   bool WaitForMoreThan(std::uint64_t count, std::chrono::milliseconds timeout) const;
   // Events the filter sent its graph (a failed fill would send EC_ERRORABORT).
-  std::size_t Events() const;
+  std::size_t Events() const { return host_.Events(); }
 
  private:
   HRESULT OnSample(const BYTE* data, LONG size);
 
   Check check_;
-  ComPtr<IBaseFilter> filter_;
-  ComPtr<IPin> output_;
-  ComPtr<IPin> input_;
-  ComPtr<IReferenceClock> clock_;
-  RecordingEventSink* events_ = nullptr;
-  IFilterGraph* graph_ = nullptr;
-  bool connected_ = false;
   Milliseconds lastStop_{0};
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_changed_;
   std::uint64_t delivered_ = 0;
+  view::CameraHost host_;  // last: it stops the stream before the rest goes
 };
 
 }  // namespace orlin::soak
