@@ -75,6 +75,10 @@ class BitReader {
     return value;
   }
 
+  // Makes bit `position` the next one.
+  void Seek(std::uint64_t position) { pos_ = position; }
+  std::uint64_t Position() const { return pos_; }
+
   // Bits of the payload not yet consumed (0 once past its end).
   std::uint64_t BitsLeft() const { return pos_ < end_bit_ ? end_bit_ - pos_ : 0; }
 

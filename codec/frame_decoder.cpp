@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "codec/bit_reader.h"
+#include "codec/bit_window.h"
 #include "codec/block_context.h"
 #include "codec/block_codes.h"
 #include "codec/block_order.h"
@@ -26,19 +27,33 @@
 namespace orlin::codec {
 namespace {
 
-// The most a block's syntax can take, damaged or not: coeff_token (16 bits),
-// three signs, sixteen levels of at most 28 bits, total_zeros (9) and fifteen
-// run_before codes of at most 11 bits: 641 bits.
-inline constexpr std::size_t kLongestBlockBytes = 81;
-// A block that starts this far from the end of the payload reads it with
-// unchecked 8-byte look-aheads.
-inline constexpr std::size_t kFarFromEnd = kLongestBlockBytes + 8;
+// BitReader as ParseBlock reads it: every look-ahead checked against the end
+// of the payload.
+class CheckedBits {
+ public:
+  explicit CheckedBits(BitReader& reader) : reader_(reader) {}
+  void Refill() {}
+  std::uint32_t Peek32() const { return reader_.Peek32(); }
+  void Skip(int n) { reader_.Skip(n); }
+  std::uint32_t Read(int n) { return reader_.Read(n); }
+  // A level_prefix of `zeros` zero bits ends with a 1 inside the payload.
+  bool PrefixInside(int zeros) const { return std::uint64_t(zeros) < reader_.BitsLeft(); }
+
+ private:
+  BitReader& reader_;
+};
+
+// ParseBlock reads from a BitWindow far from the end of the payload and from
+// CheckedBits near it. A window refilled at the start of a block holds 56 bits
+// or more: enough for coeff_token (16 bits), three signs and one level (28),
+// or for total_zeros (9) and every run_before of a block that parses (at most
+// 30 bits together). It is refilled before each further level.
 
 // One level of magnitude up to 2063 (escape included) at suffixLength 0, from
 // a window that begins with it; false when its prefix is longer than any code
 // or (near the end) runs past the payload.
-template <bool kFar>
-inline bool ReadFirstLevel(const BitReader& reader, std::uint32_t window, int& level, int& length) {
+template <class Bits>
+inline bool ReadFirstLevel(const Bits& bits, std::uint32_t window, int& level, int& length) {
   const int prefix = std::countl_zero(window);
   const int escape = -int(prefix == 15);
   const int shortEscape = -int(prefix == 14);
@@ -50,58 +65,57 @@ inline bool ReadFirstLevel(const BitReader& reader, std::uint32_t window, int& l
   const int negative = -(levelCode & 1);
   level = (magnitude ^ negative) - negative;
   length = prefix + 1 + suffixBits;
-  return prefix <= 15 && (kFar || std::uint64_t(prefix) < reader.BitsLeft());
+  return prefix <= 15 && bits.PrefixInside(prefix);
 }
 
 // The rest of a block with one nonzero level, over half the blocks of a camera
 // picture: the level (or a trailing one's sign) and total_zeros, which is
 // its scan position. Straight-line code: no loop whose length depends on the
 // picture.
-template <bool kFar>
-inline bool ParseSingleLevel(BitReader& reader, const DecoderTables& tables, int trailingOnes,
+template <class Bits>
+inline bool ParseSingleLevel(Bits& bits, const DecoderTables& tables, int trailingOnes,
                              std::int16_t coefficients[16]) {
-  const std::uint32_t window = reader.Peek32<kFar>();
+  const std::uint32_t window = bits.Peek32();
   int level, length;
-  const bool levelOk = ReadFirstLevel<kFar>(reader, window, level, length);
+  const bool levelOk = ReadFirstLevel(bits, window, level, length);
   if (trailingOnes) {
     level = window >> 31 ? -1 : 1;
     length = 1;
   } else if (!levelOk) {
     return false;
   }
-  reader.Skip(length);
-  const DecodedCode zeros = tables.totalZeros[0].Find(reader.Peek32<kFar>());
+  bits.Skip(length);
+  const DecodedCode zeros = tables.totalZeros[0].Find(bits.Peek32());
   if (zeros.length == 0) return false;
-  reader.Skip(zeros.length);
+  bits.Skip(zeros.length);
   const int position = zeros.symbol;  // at most 15
   coefficients[kScan.columnMajor[position]] = Wrap16(level * kScan.dequant[position]);
   return true;
 }
 
 // Reads one block's syntax into dequantised coefficients (column-major).
-// `reader` is the caller's local copy, which the compiler keeps in registers.
-// kFar: the block began FarFromEnd(kFarFromEnd).
-template <bool kFar>
-inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int table, std::int16_t coefficients[16],
+// `bits` was refilled at the start of the block.
+template <class Bits>
+inline bool ParseBlock(Bits& bits, const DecoderTables& tables, int table, std::int16_t coefficients[16],
                        int& totalCoeff) {
   int trailingOnes;
   if (table == kCoeffTokenTables) {
-    const std::uint32_t token = reader.Read<kFar>(kFixedCoeffTokenBits);
+    const std::uint32_t token = bits.Read(kFixedCoeffTokenBits);
     totalCoeff = token == kFixedCoeffTokenZero ? 0 : int(token / 4) + 1;
     trailingOnes = token == kFixedCoeffTokenZero ? 0 : int(token % 4);
     // Only damaged data names more trailing ones than coefficients.
     if (trailingOnes > totalCoeff) return false;
   } else {
-    const DecodedCode token = tables.coeffToken[table].Find(reader.Peek32<kFar>());
+    const DecodedCode token = tables.coeffToken[table].Find(bits.Peek32());
     if (token.length == 0) return false;
-    reader.Skip(token.length);
+    bits.Skip(token.length);
     totalCoeff = token.symbol / 4;
     trailingOnes = token.symbol % 4;
   }
   std::memset(coefficients, 0, 16 * sizeof(std::int16_t));
   if (totalCoeff == 0) return true;
 
-  if (totalCoeff == 1) return ParseSingleLevel<kFar>(reader, tables, trailingOnes, coefficients);
+  if (totalCoeff == 1) return ParseSingleLevel(bits, tables, trailingOnes, coefficients);
 
   // levels[0] is the lowest-frequency nonzero level. The trailing ones' signs
   // are read (highest frequency first) and stored without asking how many
@@ -111,24 +125,25 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int table
   int* const levels = slots + 3;
   // Written out (the compiler keeps a loop here) and with arithmetic rather
   // than ?:, which may become a branch.
-  const std::uint64_t signs = std::uint64_t{reader.Read<kFar>(trailingOnes)} << 3;
+  const std::uint64_t signs = std::uint64_t{bits.Read(trailingOnes)} << 3;
   levels[totalCoeff - 1] = 1 - 2 * int((signs >> (trailingOnes + 2)) & 1u);
   levels[totalCoeff - 2] = 1 - 2 * int((signs >> (trailingOnes + 1)) & 1u);
   levels[totalCoeff - 3] = 1 - 2 * int((signs >> trailingOnes) & 1u);
 
   int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
   for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
+    bits.Refill();
     // level_prefix: zeros up to a 1 that must lie inside the payload. The
     // prefix, its 1 and the longest suffix fit in one 32-bit window.
-    const std::uint32_t window = reader.Peek32<kFar>();
+    const std::uint32_t window = bits.Peek32();
     const int prefix = std::countl_zero(window);
-    if (prefix > 15 || (!kFar && std::uint64_t(prefix) >= reader.BitsLeft())) return false;
+    if (prefix > 15 || !bits.PrefixInside(prefix)) return false;
     // One lookup rather than branches: which case a level falls in is as
     // unpredictable as the picture.
     const LevelPrefix code = tables.levelPrefix[suffixLength][prefix];
     const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
     const int suffix = int(std::uint64_t{afterPrefix} >> (32 - code.suffixBits));
-    reader.Skip(prefix + 1 + code.suffixBits);
+    bits.Skip(prefix + 1 + code.suffixBits);
     const int levelCode = code.levelCodeBase + suffix;
     const int magnitude = (levelCode >> 1) + 1;
     const int negative = -(levelCode & 1);
@@ -136,11 +151,12 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int table
     suffixLength += magnitude > kSuffixThreshold[suffixLength] ? 1 : 0;
   }
 
+  bits.Refill();
   int zerosLeft = 0;
   if (totalCoeff < 16) {
-    const DecodedCode zeros = tables.totalZeros[totalCoeff - 1].Find(reader.Peek32<kFar>());
+    const DecodedCode zeros = tables.totalZeros[totalCoeff - 1].Find(bits.Peek32());
     if (zeros.length == 0) return false;
-    reader.Skip(zeros.length);
+    bits.Skip(zeros.length);
     zerosLeft = zeros.symbol;
   }
   // The levels are placed from the highest one down: its scan position is
@@ -152,8 +168,8 @@ inline bool ParseBlock(BitReader& reader, const DecoderTables& tables, int table
   while (i > 0) {
     // Once no zeros are left, the lookup for zerosLeft 0 reads nothing and
     // gives run 0: no branch on whether a code follows.
-    const DecodedCode code = tables.runBeforeByZeros[zerosLeft]->Find(reader.Peek32<kFar>());
-    reader.Skip(code.length);
+    const DecodedCode code = tables.runBeforeByZeros[zerosLeft]->Find(bits.Peek32());
+    bits.Skip(code.length);
     const int run = code.symbol;
     zerosLeft -= run;
     if (zerosLeft < 0) return false;  // a run too long, or bits that are no code (kNoRunCode)
@@ -173,7 +189,7 @@ inline void FillBlock(std::uint8_t* at, int stride, std::uint8_t sample) {
 class FrameDecoder {
  public:
   FrameDecoder(const std::uint8_t* payload, std::size_t length)
-      : reader_(payload, length), tables_(GetDecoderTables()) {}
+      : payload_(payload), end_(payload + length), reader_(payload, length), tables_(GetDecoderTables()) {}
 
   int DecodeVariable(std::uint8_t* destination, int width, int height) {
     for (int p = 0; p < kPlaneCount; ++p) {
@@ -187,6 +203,11 @@ class FrameDecoder {
   bool DecodePlane(std::uint8_t* samples, const PlaneGeometry& plane) {
     const int columns = plane.BlockColumns();
     BitReader reader = reader_;
+    // Far from the end of the payload the blocks are read through a window
+    // held in registers; the rest of the payload through the checked reader.
+    bool far = reader.FarFromEnd(BitWindow::kBlockReach);
+    BitWindow window;
+    if (far) window.Seek(payload_, reader.Position());
     bool ok = true;
     for (int by = 0; by < plane.BlockRows() && ok; ++by) {
       std::uint8_t* row = samples + std::size_t(by) * 4 * std::size_t(plane.width);
@@ -197,20 +218,25 @@ class FrameDecoder {
         const int above = by == 0 ? kNoNeighbour : count_row_[parsed];
         int totalCoeff = 0;
         const int table = kTokenTableOfNc[PredictCount(left, above)];
+        if (far && !window.FarFromEnd(end_)) {
+          far = false;
+          reader.Seek(window.Position(payload_));
+        }
         bool parsedOk;
-        if (reader.FarFromEnd(kFarFromEnd)) {
-          const std::uint64_t window = reader.Peek64Unchecked();
-          if (tables_.dcOnly.Matches(window, table)) {
+        if (far) {
+          window.Refill();
+          const std::uint64_t bits = window.Peek64();
+          if (tables_.dcOnly.Matches(bits, table)) {
             const DcOnlyBlocks::Pattern& pattern = tables_.dcOnly.PatternOf(table);
-            FillBlock(row + 4 * parsed, plane.width,
-                      tables_.dcOnly.Sample(std::uint32_t(window >> pattern.suffixShift)));
-            reader.Skip(pattern.length);
+            FillBlock(row + 4 * parsed, plane.width, tables_.dcOnly.Sample(std::uint32_t(bits >> pattern.suffixShift)));
+            window.Skip(pattern.length);
             left = count_row_[parsed] = 1;
             continue;
           }
-          parsedOk = ParseBlock<true>(reader, tables_, table, coefficients_[pending], totalCoeff);
+          parsedOk = ParseBlock(window, tables_, table, coefficients_[pending], totalCoeff);
         } else {
-          parsedOk = ParseBlock<false>(reader, tables_, table, coefficients_[pending], totalCoeff);
+          CheckedBits checked(reader);
+          parsedOk = ParseBlock(checked, tables_, table, coefficients_[pending], totalCoeff);
         }
         if (!parsedOk) {
           ok = false;
@@ -222,10 +248,13 @@ class FrameDecoder {
       }
       ReconstructBlocksAt(coefficients_, columns_, pending, row, plane.width);
     }
+    if (far) reader.Seek(window.Position(payload_));
     reader_ = reader;
     return ok;
   }
 
+  const std::uint8_t* payload_;
+  const std::uint8_t* end_;
   BitReader reader_;
   const DecoderTables& tables_;
   std::uint8_t count_row_[kMaxBlockColumns];
