@@ -18,6 +18,7 @@
 #include "codec/block_order.h"
 #include "codec/block_transforms.h"
 #include "codec/cavlc_tables.h"
+#include "codec/code_path.h"
 #include "codec/codec.h"
 #include "codec/dc_only_blocks.h"
 #include "codec/decoder_tables.h"
@@ -73,7 +74,7 @@ inline bool ReadFirstLevel(const Bits& bits, std::uint32_t window, int& level, i
 // its scan position. Straight-line code: no loop whose length depends on the
 // picture.
 template <class Bits>
-inline bool ParseSingleLevel(Bits& bits, const DecoderTables& tables, int trailingOnes,
+ORLIN_ALWAYS_INLINE bool ParseSingleLevel(Bits& bits, const DecoderTables& tables, int trailingOnes,
                              std::int16_t coefficients[16]) {
   const std::uint32_t window = bits.Peek32();
   int level, length;
@@ -96,7 +97,7 @@ inline bool ParseSingleLevel(Bits& bits, const DecoderTables& tables, int traili
 // Reads one block's syntax into dequantised coefficients (column-major).
 // `bits` was refilled at the start of the block.
 template <class Bits>
-inline bool ParseBlock(Bits& bits, const DecoderTables& tables, int table, std::int16_t coefficients[16],
+ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int table, std::int16_t coefficients[16],
                        int& totalCoeff) {
   int trailingOnes;
   if (table == kCoeffTokenTables) {
@@ -192,15 +193,30 @@ class FrameDecoder {
       : payload_(payload), end_(payload + length), reader_(payload, length), tables_(GetDecoderTables()) {}
 
   int DecodeVariable(std::uint8_t* destination, int width, int height) {
+    const CodePath path = ActiveCodePath();
     for (int p = 0; p < kPlaneCount; ++p) {
       const PlaneGeometry plane = Plane(p, width, height);
-      if (!DecodePlane(destination + plane.offset, plane)) return kPlaneFailed0 - p;
+      if (!DecodePlane(destination + plane.offset, plane, path)) return kPlaneFailed0 - p;
     }
     return kCodecOk;
   }
 
  private:
-  bool DecodePlane(std::uint8_t* samples, const PlaneGeometry& plane) {
+  bool DecodePlane(std::uint8_t* samples, const PlaneGeometry& plane, CodePath path) {
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+    if (path == CodePath::kBitManipulation) return DecodePlaneBitManipulation(samples, plane);
+#endif
+    (void)path;
+    return DecodePlaneBody(samples, plane);
+  }
+
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+  ORLIN_TARGET_BIT_MANIPULATION bool DecodePlaneBitManipulation(std::uint8_t* samples, const PlaneGeometry& plane) {
+    return DecodePlaneBody(samples, plane);
+  }
+#endif
+
+  ORLIN_ALWAYS_INLINE bool DecodePlaneBody(std::uint8_t* samples, const PlaneGeometry& plane) {
     const int columns = plane.BlockColumns();
     BitReader reader = reader_;
     // Far from the end of the payload the blocks are read through a window

@@ -14,6 +14,7 @@
 #include "codec/block_order.h"
 #include "codec/block_transforms.h"
 #include "codec/cavlc_tables.h"
+#include "codec/code_path.h"
 #include "codec/codec.h"
 #include "codec/level_codes.h"
 #include "codec/picture.h"
@@ -26,7 +27,7 @@ inline int HighestBit(unsigned mask) { return 31 - std::countl_zero(mask); }
 // Codes one quantised block whose nonzero levels are `nonzero` (scan order,
 // already limited to the kept positions) with coeff_token table `table`
 // (kTokenTableOfNc). Returns its TotalCoeff.
-inline int CodeBlock(BitWriter& writer, const BlockCodes& codes, const QuantisedBlock& block, unsigned nonzero,
+ORLIN_ALWAYS_INLINE int CodeBlock(BitWriter& writer, const BlockCodes& codes, const QuantisedBlock& block, unsigned nonzero,
                      int table) {
   if (nonzero <= 1) {
     // No level or only the DC level: one code, looked up whole.
@@ -85,9 +86,10 @@ class FrameEncoder {
   // Variable-length mode, levels 0 to 2. Returns the plane's result code.
   int EncodeVariable(const std::uint8_t* source, int width, int height, int level) {
     const unsigned kept = (1u << kKeptCoefficients[level]) - 1;
+    const CodePath path = ActiveCodePath();
     for (int p = 0; p < kPlaneCount; ++p) {
       const PlaneGeometry plane = Plane(p, width, height);
-      if (!EncodePlane(source + plane.offset, plane, kept)) return kPlaneFailed0 - p;
+      if (!EncodePlane(source + plane.offset, plane, kept, path)) return kPlaneFailed0 - p;
     }
     return kCodecOk;
   }
@@ -113,7 +115,22 @@ class FrameEncoder {
   }
 
  private:
-  bool EncodePlane(const std::uint8_t* samples, const PlaneGeometry& plane, unsigned kept) {
+  bool EncodePlane(const std::uint8_t* samples, const PlaneGeometry& plane, unsigned kept, CodePath path) {
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+    if (path == CodePath::kBitManipulation) return EncodePlaneBitManipulation(samples, plane, kept);
+#endif
+    (void)path;
+    return EncodePlaneBody(samples, plane, kept);
+  }
+
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+  ORLIN_TARGET_BIT_MANIPULATION bool EncodePlaneBitManipulation(const std::uint8_t* samples,
+                                                                const PlaneGeometry& plane, unsigned kept) {
+    return EncodePlaneBody(samples, plane, kept);
+  }
+#endif
+
+  ORLIN_ALWAYS_INLINE bool EncodePlaneBody(const std::uint8_t* samples, const PlaneGeometry& plane, unsigned kept) {
     const int columns = plane.BlockColumns();
     BitWriter writer = writer_;  // in registers for the whole plane
     bool ok = true;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "codec/codec.h"
+#include "tests/codec/code_path_fixture.h"
 #include "tests/codec/reference_codec.h"
 #include "tests/codec/test_pictures.h"
 #include "tests/support/test_data.h"
@@ -15,6 +16,9 @@ namespace orlin::codec {
 namespace {
 
 using test::Bytes;
+
+// Both copies of the inner loops against the reference.
+class ReferenceCodec : public test::OnEachCodePath {};
 
 void ExpectSameEncoding(const Bytes& picture, int width, int height, int level, std::int32_t capacity) {
   const auto ours = test::EncodeWith(CompressFrame, picture, width, height, level, capacity);
@@ -40,7 +44,7 @@ Bytes WithTail(Bytes payload) {
   return payload;
 }
 
-TEST(ReferenceCodec, CameraFramesEncodeAndDecodeIdentically) {
+TEST_P(ReferenceCodec, CameraFramesEncodeAndDecodeIdentically) {
   const int sizes[][2] = {{176, 144}, {320, 240}, {640, 480}};
   for (const char* name : orlin::test::kTestPictures) {
     for (const auto& size : sizes) {
@@ -57,7 +61,7 @@ TEST(ReferenceCodec, CameraFramesEncodeAndDecodeIdentically) {
   }
 }
 
-TEST(ReferenceCodec, RandomPicturesOfOddSizesMatch) {
+TEST_P(ReferenceCodec, RandomPicturesOfOddSizesMatch) {
   std::mt19937 rng(7);
   for (int round = 0; round < 60; ++round) {
     const int width = int(rng() % 70), height = int(rng() % 50);
@@ -71,7 +75,7 @@ TEST(ReferenceCodec, RandomPicturesOfOddSizesMatch) {
   }
 }
 
-TEST(ReferenceCodec, EveryCapacityCutMatches) {
+TEST_P(ReferenceCodec, EveryCapacityCutMatches) {
   const Bytes picture = test::NoisePicture(32, 16, 3);
   for (int level = 0; level <= 3; ++level) {
     for (std::int32_t capacity = -1; capacity < 1400; capacity += (capacity < 200 ? 1 : 7)) {
@@ -107,7 +111,7 @@ class BitString {
 // value wraps at 16 bits), between blocks with one trailing one and blocks with
 // no level: every block of the decoder's shortcut and the blocks beside it
 // must come out as the plain decoder builds them.
-TEST(ReferenceCodec, EveryEscapedDcLevelDecodesIdentically) {
+TEST_P(ReferenceCodec, EveryEscapedDcLevelDecodesIdentically) {
   constexpr int kWidth = 2048, kHeight = 32;  // 512 x 8 luma blocks, 256 x 4 per chroma plane
   constexpr int kBlocks = 512 * 8 + 2 * 256 * 4;
   BitString bits;
@@ -137,7 +141,7 @@ TEST(ReferenceCodec, EveryEscapedDcLevelDecodesIdentically) {
   }
 }
 
-TEST(ReferenceCodec, DamagedPayloadsDecodeIdentically) {
+TEST_P(ReferenceCodec, DamagedPayloadsDecodeIdentically) {
   std::mt19937 rng(11);
   const Bytes frame = orlin::test::ReadTestFrame("cups", 176, 144);
   const auto encoded = test::EncodeWith(CompressFrame, frame, 176, 144, 0, 1 << 20);
@@ -158,7 +162,7 @@ TEST(ReferenceCodec, DamagedPayloadsDecodeIdentically) {
   }
 }
 
-TEST(ReferenceCodec, ReductionLevelsKeepTheirScanPositions) {
+TEST_P(ReferenceCodec, ReductionLevelsKeepTheirScanPositions) {
   const Bytes frame = orlin::test::ReadTestFrame("cups", 320, 240);
   const int highestAllowed[] = {15, 9, 5};
   for (int level = 0; level <= 2; ++level) {
@@ -173,6 +177,8 @@ TEST(ReferenceCodec, ReductionLevelsKeepTheirScanPositions) {
     EXPECT_GE(stats.highestNonzeroScan, highestAllowed[level] - 1) << "a real frame uses the positions it may";
   }
 }
+
+ORLIN_INSTANTIATE_ON_EACH_CODE_PATH(ReferenceCodec);
 
 }  // namespace
 }  // namespace orlin::codec

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "codec/codec.h"
+#include "tests/codec/code_path_fixture.h"
 #include "tests/codec/test_pictures.h"
 #include "tests/support/test_data.h"
 
@@ -15,7 +16,11 @@ namespace {
 
 using test::Bytes;
 
-TEST(EncoderMargin, Capacity81CodesNothingAnd82CodesOneBlock) {
+// Margins and damaged data on both copies of the inner loops.
+class EncoderMargin : public test::OnEachCodePath {};
+class DecoderRobustness : public test::OnEachCodePath {};
+
+TEST_P(EncoderMargin, Capacity81CodesNothingAnd82CodesOneBlock) {
   for (int level = 0; level <= 2; ++level) {
     const auto refused = test::EncodeWith(CompressFrame, test::NoisePicture(8, 8, 1), 8, 8, level, 81);
     EXPECT_EQ(refused.result, kPlaneFailed0);
@@ -26,7 +31,7 @@ TEST(EncoderMargin, Capacity81CodesNothingAnd82CodesOneBlock) {
   EXPECT_FALSE(coded.payload.empty());
 }
 
-TEST(EncoderMargin, ZeroCapacityWritesNoByte) {
+TEST_P(EncoderMargin, ZeroCapacityWritesNoByte) {
   const Bytes picture = test::NoisePicture(8, 8, 2);
   std::uint8_t guard = 0x77;
   std::int32_t length = 0;
@@ -35,7 +40,7 @@ TEST(EncoderMargin, ZeroCapacityWritesNoByte) {
   EXPECT_EQ(guard, 0x77);
 }
 
-TEST(EncoderMargin, TruncatedFrameIsAPrefixOfWholeBlocksInThePlaneReached) {
+TEST_P(EncoderMargin, TruncatedFrameIsAPrefixOfWholeBlocksInThePlaneReached) {
   const Bytes frame = orlin::test::ReadTestFrame("cups", 640, 480);
   const auto whole = test::EncodeWith(CompressFrame, frame, 640, 480, 0, 1 << 22);
   ASSERT_EQ(whole.result, kCodecOk);
@@ -52,7 +57,7 @@ TEST(EncoderMargin, TruncatedFrameIsAPrefixOfWholeBlocksInThePlaneReached) {
   }
 }
 
-TEST(EncoderMargin, FixedSizeModeNeverWritesPastASmallCapacity) {
+TEST_P(EncoderMargin, FixedSizeModeNeverWritesPastASmallCapacity) {
   const Bytes picture = test::NoisePicture(16, 16, 3);
   const std::int32_t needed = std::int32_t(FixedSizePayloadBytes(16, 16));
   const auto refused = test::EncodeWith(CompressFrame, picture, 16, 16, 3, needed - 1);
@@ -103,7 +108,7 @@ int DecodeExact(const Bytes& payloadWithTail, int fixed, int width, int height) 
   return DecompressFrame(payload.get(), std::int32_t(payloadWithTail.size()) - 2, fixed, picture.get(), width, height);
 }
 
-TEST(DecoderRobustness, TruncatedPayloadsStayInsideTheirBuffers) {
+TEST_P(DecoderRobustness, TruncatedPayloadsStayInsideTheirBuffers) {
   const Bytes frame = orlin::test::ReadTestFrame("astronaut", 176, 144);
   const auto encoded = test::EncodeWith(CompressFrame, frame, 176, 144, 0, 1 << 20);
   for (std::size_t cut = 0; cut < encoded.payload.size(); cut += 1 + cut / 8) {
@@ -114,7 +119,7 @@ TEST(DecoderRobustness, TruncatedPayloadsStayInsideTheirBuffers) {
   }
 }
 
-TEST(DecoderRobustness, RandomAndAdversarialPayloadsStayInsideTheirBuffers) {
+TEST_P(DecoderRobustness, RandomAndAdversarialPayloadsStayInsideTheirBuffers) {
   std::mt19937 rng(99);
   for (int round = 0; round < 400; ++round) {
     const int width = int(rng() % 100), height = int(rng() % 100);
@@ -130,7 +135,7 @@ TEST(DecoderRobustness, RandomAndAdversarialPayloadsStayInsideTheirBuffers) {
   }
 }
 
-TEST(DecoderRobustness, DecodingWritesOnlyThePicture) {
+TEST_P(DecoderRobustness, DecodingWritesOnlyThePicture) {
   std::mt19937 rng(5);
   for (int round = 0; round < 50; ++round) {
     const int width = 4 + int(rng() % 60), height = 4 + int(rng() % 60);
@@ -149,7 +154,7 @@ TEST(DecoderRobustness, DecodingWritesOnlyThePicture) {
 // An 8x4 picture whose first luma block has eight levels of 2 (TotalCoeff 8),
 // so the second block reads the 6-bit coeff_token; 000010 claims one
 // coefficient with two trailing ones, which only damaged data can say.
-TEST(DecoderRobustness, SixBitTokenWithMoreTrailingOnesThanCoefficientsFailsTheBlock) {
+TEST_P(DecoderRobustness, SixBitTokenWithMoreTrailingOnesThanCoefficientsFailsTheBlock) {
   std::string bits = "0000000001000";  // coeff_token nC 0: TotalCoeff 8, TrailingOnes 0
   bits += "001";                       // level 2 at suffixLength 0
   for (int i = 0; i < 7; ++i) bits += "010";  // level 2 at suffixLength 1
@@ -173,13 +178,16 @@ TEST(DecoderRobustness, SixBitTokenWithMoreTrailingOnesThanCoefficientsFailsTheB
   }
 }
 
-TEST(DecoderRobustness, EmptyVariableLengthPayloadFailsCleanly) {
+TEST_P(DecoderRobustness, EmptyVariableLengthPayloadFailsCleanly) {
   const Bytes tail = {0x00, 0x00};
   Bytes picture(PictureBytes(8, 8), 0x42);
   EXPECT_EQ(DecompressFrame(tail.data(), 0, 0, picture.data(), 8, 8), kPlaneFailed0);
   EXPECT_EQ(DecompressFrame(tail.data(), -5, 0, picture.data(), 8, 8), kPlaneFailed0);
   EXPECT_EQ(picture, Bytes(picture.size(), 0x42));
 }
+
+ORLIN_INSTANTIATE_ON_EACH_CODE_PATH(EncoderMargin);
+ORLIN_INSTANTIATE_ON_EACH_CODE_PATH(DecoderRobustness);
 
 }  // namespace
 }  // namespace orlin::codec
