@@ -22,6 +22,19 @@ struct QuantisedBlock {
 void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlock* out);
 void QuantiseBlocksPlain(const std::uint8_t* row, int stride, int count, QuantisedBlock* out);
 
+// The copies QuantiseBlocks chooses from where the build has them: two blocks
+// per SSE2 register, and four per AVX2 register where the processor and the
+// operating system offer AVX2 (not in Windows builds, whose compiler cannot
+// keep 32-byte values it spills to the stack aligned).
+#ifdef __SSE2__
+void QuantiseBlocksSse2(const std::uint8_t* row, int stride, int count, QuantisedBlock* out);
+#endif
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__SSE2__) && !defined(_WIN32)
+#define ORLIN_CODEC_AVX2 1
+void QuantiseBlocksAvx2(const std::uint8_t* row, int stride, int count, QuantisedBlock* out);
+bool ProcessorHasAvx2();
+#endif
+
 // Inverse transform and clipping of `count` blocks of column-major
 // coefficients, stored side by side from `row`.
 void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride);

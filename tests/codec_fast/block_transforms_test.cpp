@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "codec/block_transforms.h"
@@ -41,9 +42,30 @@ class BlockTransforms : public ::testing::Test {
     }
   }
 
+  // QuantiseBlocks and every copy it may choose.
+  static std::vector<void (*)(const std::uint8_t*, int, int, QuantisedBlock*)> FastQuantisers() {
+    std::vector<void (*)(const std::uint8_t*, int, int, QuantisedBlock*)> copies = {QuantiseBlocks};
+#ifdef __SSE2__
+    copies.push_back(QuantiseBlocksSse2);
+#endif
+#ifdef ORLIN_CODEC_AVX2
+    if (ProcessorHasAvx2()) copies.push_back(QuantiseBlocksAvx2);
+#endif
+    return copies;
+  }
+
   void ExpectSameQuantisation(const std::vector<std::uint8_t>& samples, int count) {
+    const auto quantisers = FastQuantisers();
+    for (std::size_t i = 0; i < quantisers.size(); ++i) {
+      SCOPED_TRACE("copy " + std::to_string(i) + " of QuantiseBlocks");
+      ExpectSameQuantisationBy(quantisers[i], samples, count);
+    }
+  }
+
+  void ExpectSameQuantisationBy(void (*quantise)(const std::uint8_t*, int, int, QuantisedBlock*),
+                                const std::vector<std::uint8_t>& samples, int count) {
     QuantisedBlock fast[9], plain[9];
-    QuantiseBlocks(samples.data(), kStride, count, fast);
+    quantise(samples.data(), kStride, count, fast);
     QuantiseBlocksPlain(samples.data(), kStride, count, plain);
     for (int b = 0; b < count; ++b) {
       for (int i = 0; i < 16; ++i) ASSERT_EQ(fast[b].levels[i], plain[b].levels[i]) << "block " << b << " index " << i;
