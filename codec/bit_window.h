@@ -48,8 +48,11 @@ class BitWindow {
   // Consumes n bits (n <= count_, at most 63).
   void Skip(int n) {
     bits_ <<= n;
-    count_ -= n;
+    count_ -= static_cast<unsigned>(n);
   }
+
+  // Zero bits before the next 1 (63 when the window holds none).
+  int LeadingZeros() const { return __builtin_clzll(bits_ | 1u); }
 
   // The next n bits (0 to 32) as an unsigned number, consumed.
   std::uint32_t Read(int n) {
@@ -63,7 +66,7 @@ class BitWindow {
 
   // Bit offset of the next bit from `payload`.
   std::uint64_t Position(const std::uint8_t* payload) const {
-    return static_cast<std::uint64_t>(next_ - payload) * 8 - static_cast<std::uint64_t>(count_);
+    return static_cast<std::uint64_t>(next_ - payload) * 8 - count_;
   }
 
   // True while a block beginning now reads nothing at or past `end`.
@@ -72,7 +75,7 @@ class BitWindow {
  private:
   const std::uint8_t* next_ = nullptr;  // the byte after the last one loaded whole
   std::uint64_t bits_ = 0;
-  int count_ = 0;  // valid bits at the top of bits_
+  std::uint64_t count_ = 0;  // valid bits at the top of bits_ (0 to 63)
 };
 
 }  // namespace orlin::codec

@@ -61,6 +61,10 @@ DecoderTables::DecoderTables() {
       } else if (prefix == 14 && suffixLength == 0) {
         entry.suffixBits = 4;  // levelCode 14 to 29
       }
+      entry.length = std::uint8_t(prefix + 1 + entry.suffixBits);
+      // A magnitude above the threshold, (levelCode >> 1) + 1 > T, is a
+      // levelCode of 2T or more.
+      entry.growFrom = std::uint16_t(2 * kSuffixThreshold[suffixLength]);
     }
   }
   for (int table = 0; table < kCoeffTokenTables; ++table) {

@@ -63,12 +63,15 @@ class ZeroRunLookup {
 };
 
 // What a level's code holds after its level_prefix, by suffixLength: how many
-// suffix bits follow and the levelCode that the prefix alone stands for (the
-// suffix is added to it). Escapes included, so reading a level takes no
-// branch on which case it falls in.
-struct LevelPrefix {
+// suffix bits follow, the length of the whole code, the levelCode that the
+// prefix alone stands for (the suffix is added to it) and the levelCode from
+// which the next level's suffixLength grows by one. Escapes included, so
+// reading a level takes no branch on which case it falls in.
+struct alignas(8) LevelPrefix {
   std::uint16_t levelCodeBase;
+  std::uint16_t growFrom;
   std::uint8_t suffixBits;
+  std::uint8_t length;
 };
 
 struct DecoderTables {

@@ -37,6 +37,7 @@ class CheckedBits {
   std::uint32_t Peek32() const { return reader_.Peek32(); }
   void Skip(int n) { reader_.Skip(n); }
   std::uint32_t Read(int n) { return reader_.Read(n); }
+  int LeadingZeros() const { return std::countl_zero(reader_.Peek32()); }
   // A level_prefix of `zeros` zero bits ends with a 1 inside the payload.
   bool PrefixInside(int zeros) const { return std::uint64_t(zeros) < reader_.BitsLeft(); }
 
@@ -119,37 +120,37 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
   if (totalCoeff == 1) return ParseSingleLevel(bits, tables, trailingOnes, coefficients);
 
   // levels[0] is the lowest-frequency nonzero level. The trailing ones' signs
-  // are read (highest frequency first) and stored without asking how many
-  // there are: slots that turn out not to hold a trailing one lie either
-  // below levels[0] or among the levels read next, which overwrite them.
+  // (highest frequency first) are taken from the next three bits and stored
+  // without asking how many there are: slots that turn out not to hold a
+  // trailing one lie either below levels[0] or among the levels read next,
+  // which overwrite them.
   int slots[16 + 3];
   int* const levels = slots + 3;
-  // Written out (the compiler keeps a loop here) and with arithmetic rather
-  // than ?:, which may become a branch.
-  const std::uint64_t signs = std::uint64_t{bits.Read(trailingOnes)} << 3;
-  levels[totalCoeff - 1] = 1 - 2 * int((signs >> (trailingOnes + 2)) & 1u);
-  levels[totalCoeff - 2] = 1 - 2 * int((signs >> (trailingOnes + 1)) & 1u);
-  levels[totalCoeff - 3] = 1 - 2 * int((signs >> trailingOnes) & 1u);
+  const std::uint32_t signs = bits.Peek32() >> 29;
+  levels[totalCoeff - 1] = 1 - int(signs >> 1 & 2u);
+  levels[totalCoeff - 2] = 1 - int(signs & 2u);
+  levels[totalCoeff - 3] = 1 - int(signs << 1 & 2u);
+  bits.Skip(trailingOnes);
 
-  int suffixLength = (totalCoeff > 10 && trailingOnes < 3) ? 1 : 0;
+  // The level_prefix lookups of the current suffixLength.
+  const LevelPrefix* prefixes = tables.levelPrefix[(totalCoeff > 10 && trailingOnes < 3) ? 1 : 0];
   for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
     bits.Refill();
     // level_prefix: zeros up to a 1 that must lie inside the payload. The
     // prefix, its 1 and the longest suffix fit in one 32-bit window.
-    const std::uint32_t window = bits.Peek32();
-    const int prefix = std::countl_zero(window);
+    const int prefix = bits.LeadingZeros();
     if (prefix > 15 || !bits.PrefixInside(prefix)) return false;
     // One lookup rather than branches: which case a level falls in is as
     // unpredictable as the picture.
-    const LevelPrefix code = tables.levelPrefix[suffixLength][prefix];
-    const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{window} << (prefix + 1));
+    const LevelPrefix code = prefixes[prefix];
+    const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{bits.Peek32()} << (prefix + 1));
     const int suffix = int(std::uint64_t{afterPrefix} >> (32 - code.suffixBits));
-    bits.Skip(prefix + 1 + code.suffixBits);
+    bits.Skip(code.length);
     const int levelCode = code.levelCodeBase + suffix;
     const int magnitude = (levelCode >> 1) + 1;
     const int negative = -(levelCode & 1);
     levels[i] = (magnitude ^ negative) - negative;
-    suffixLength += magnitude > kSuffixThreshold[suffixLength] ? 1 : 0;
+    prefixes += levelCode >= code.growFrom ? 16 : 0;
   }
 
   bits.Refill();
@@ -181,10 +182,23 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
   return true;
 }
 
+// A block in the last stretch of the payload, read with every look-ahead
+// checked. Out of line: rare, and kept out of the register allocation of the
+// loop that reads every other block.
+[[gnu::noinline]] bool ParseBlockNearEnd(BitReader& reader, const DecoderTables& tables, int table,
+                                         std::int16_t coefficients[16], int& totalCoeff) {
+  CheckedBits checked(reader);
+  return ParseBlock(checked, tables, table, coefficients, totalCoeff);
+}
+
 // Stores a block whose 16 samples are all `sample`.
 inline void FillBlock(std::uint8_t* at, int stride, std::uint8_t sample) {
   const std::uint32_t row = sample * 0x01010101u;
-  for (int y = 0; y < 4; ++y) std::memcpy(at + y * stride, &row, 4);
+  // Written out: the compiler keeps a loop here.
+  std::memcpy(at, &row, 4);
+  std::memcpy(at + stride, &row, 4);
+  std::memcpy(at + 2 * stride, &row, 4);
+  std::memcpy(at + 3 * stride, &row, 4);
 }
 
 class FrameDecoder {
@@ -251,8 +265,7 @@ class FrameDecoder {
           }
           parsedOk = ParseBlock(window, tables_, table, coefficients_[pending], totalCoeff);
         } else {
-          CheckedBits checked(reader);
-          parsedOk = ParseBlock(checked, tables_, table, coefficients_[pending], totalCoeff);
+          parsedOk = ParseBlockNearEnd(reader, tables_, table, coefficients_[pending], totalCoeff);
         }
         if (!parsedOk) {
           ok = false;
