@@ -49,7 +49,7 @@ class CheckedBits {
 // CheckedBits near it. A window refilled at the start of a block holds 56 bits
 // or more: enough for coeff_token (16 bits), three signs and one level (28),
 // or for total_zeros (9) and every run_before of a block that parses (at most
-// 30 bits together). It is refilled before each further level.
+// 30 bits together). Refilled, it holds two more levels.
 
 // One level of magnitude up to 2063 (escape included) at suffixLength 0, from
 // a window that begins with it; false when its prefix is longer than any code
@@ -134,8 +134,9 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
 
   // The level_prefix lookups of the current suffixLength.
   const LevelPrefix* prefixes = tables.levelPrefix[(totalCoeff > 10 && trailingOnes < 3) ? 1 : 0];
-  for (int i = totalCoeff - trailingOnes - 1; i >= 0; --i) {
-    bits.Refill();
+  // Reads levels[i]; false for a level_prefix longer than any code or (near
+  // the end) running past the payload.
+  const auto readLevel = [&](int i) {
     // level_prefix: zeros up to a 1 that must lie inside the payload. The
     // prefix, its 1 and the longest suffix fit in one 32-bit window.
     const int prefix = bits.LeadingZeros();
@@ -151,6 +152,19 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
     const int negative = -(levelCode & 1);
     levels[i] = (magnitude ^ negative) - negative;
     prefixes += levelCode >= code.growFrom ? 16 : 0;
+    return true;
+  };
+  // The refill at the start of the block leaves room for coeff_token, the
+  // signs and one level; each later refill for two levels.
+  int i = totalCoeff - trailingOnes - 1;
+  if (i >= 0) {
+    if (!readLevel(i--)) return false;
+    while (i >= 0) {
+      bits.Refill();
+      if (!readLevel(i--)) return false;
+      if (i < 0) break;
+      if (!readLevel(i--)) return false;
+    }
   }
 
   bits.Refill();
@@ -165,7 +179,7 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
   // fixed by the counts, each run_before then steps to the next one.
   int position = totalCoeff - 1 + zerosLeft;
   if (position > 15) return false;  // the tables never allow it; keep the write in bounds
-  int i = totalCoeff - 1;
+  i = totalCoeff - 1;
   coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
   while (i > 0) {
     // Once no zeros are left, the lookup for zerosLeft 0 reads nothing and
