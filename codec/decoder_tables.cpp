@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "codec/block_codes.h"
+
 namespace orlin::codec {
 
 void DirectLookup::Build(const Vlc* codes, int count, std::uint8_t noCodeSymbol) {
@@ -83,6 +85,23 @@ DecoderTables::DecoderTables() {
   noRun.Build(nullptr, 0);
   runBeforeByZeros[0] = &noRun;
   for (int zeros = 1; zeros < 16; ++zeros) runBeforeByZeros[zeros] = &runBefore[(zeros < 7 ? zeros : 7) - 1];
+
+  // Every arrangement of levels has one total_zeros and run_before code, the
+  // encoder's; the codes of one TotalCoeff are prefix-free.
+  const BlockCodes& codes = GetBlockCodes();
+  for (auto& table : tails) {
+    for (auto& entry : table) entry = 0;
+  }
+  for (unsigned positions = 1; positions < (1u << 16); ++positions) {
+    const int count = std::popcount(positions);
+    const LevelLayout& layout = codes.layouts[positions];
+    const int length = layout.zerosAndRunsLength;
+    if (count < 2 || count > 15 || length > kTailBits) continue;
+    const std::uint32_t first = layout.zerosAndRuns << (kTailBits - length);
+    for (std::uint32_t rest = 0; rest < (1u << (kTailBits - length)); ++rest) {
+      tails[count - 2][first | rest] = positions | std::uint32_t(length) << 16;
+    }
+  }
 }
 
 const DecoderTables& GetDecoderTables() {

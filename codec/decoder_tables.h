@@ -90,6 +90,13 @@ struct DecoderTables {
   // a lookup that finds only "no code" (length 0), read as run 0.
   DirectLookup noRun;
   const DirectLookup* runBeforeByZeros[16];
+  // total_zeros and all the run_before codes of a block with 2 to 15 levels
+  // read at once, by TotalCoeff - 2 and the next kTailBits bits: the scan
+  // positions of its levels (a mask) in the low 16 bits, the length of the
+  // codes above them; 0 where the codes are longer (read one by one then) or
+  // the bits begin none. Most blocks of a camera picture end this way.
+  static constexpr int kTailBits = 10;
+  std::uint32_t tails[14][1 << kTailBits];
   DcOnlyBlocks dcOnly;
 
   DecoderTables(const DecoderTables&) = delete;  // runBeforeByZeros points into it

@@ -168,6 +168,21 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
   }
 
   bits.Refill();
+  if (totalCoeff < 16) {
+    const std::uint32_t tail =
+        tables.tails[totalCoeff - 2][bits.Peek32() >> (32 - DecoderTables::kTailBits)];
+    if (tail != 0) {
+      bits.Skip(int(tail >> 16));
+      // The levels in order of scan position, from levels[0] up.
+      unsigned positions = tail & 0xFFFFu;
+      for (i = 0; i < totalCoeff; ++i) {
+        const int position = std::countr_zero(positions);
+        positions &= positions - 1;
+        coefficients[kScan.columnMajor[position]] = Wrap16(levels[i] * kScan.dequant[position]);
+      }
+      return true;
+    }
+  }
   int zerosLeft = 0;
   if (totalCoeff < 16) {
     const DecodedCode zeros = tables.totalZeros[totalCoeff - 1].Find(bits.Peek32());

@@ -2,6 +2,7 @@
 // exactly the code that each bit pattern begins with.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "codec/cavlc_tables.h"
@@ -79,6 +80,48 @@ TEST(DecoderLookups, FindTheCodeEveryBitPatternBeginsWith) {
       ASSERT_EQ(found.length == 0 ? -1 : int(found.symbol), BruteForce(kRunBefore[row], 15, pattern));
     }
   }
+}
+
+// total_zeros and the run_before codes of a block with `count` levels read one
+// at a time from the start of `window` with the code tables themselves: the
+// scan positions of the levels and the bits the codes take (-1: not codes).
+std::pair<unsigned, int> ReadTailOneByOne(int count, std::uint32_t window) {
+  int used = 0;
+  const auto next16 = [&] { return std::uint32_t((std::uint64_t{window} << used) >> 16) & 0xFFFFu; };
+  const int zeros = BruteForce(kTotalZeros[count - 1], 16, next16());
+  if (zeros < 0) return {0, -1};
+  used += kTotalZeros[count - 1][zeros].length;
+  int position = count - 1 + zeros, zerosLeft = zeros;
+  if (position > 15) return {0, -1};
+  unsigned positions = 1u << position;
+  for (int i = count - 1; i > 0; --i) {
+    int run = 0;
+    if (zerosLeft > 0) {
+      const Vlc* row = kRunBefore[(zerosLeft < 7 ? zerosLeft : 7) - 1];
+      run = BruteForce(row, 15, next16());
+      if (run < 0 || run > zerosLeft) return {0, -1};
+      used += row[run].length;
+    }
+    zerosLeft -= run;
+    position -= run + 1;
+    positions |= 1u << position;
+  }
+  return {positions, used};
+}
+
+TEST(DecoderLookups, EachTailIsTheCodesReadOneByOne) {
+  const DecoderTables& tables = GetDecoderTables();
+  constexpr int kBits = DecoderTables::kTailBits;
+  int found = 0;
+  for (int count = 2; count <= 15; ++count) {
+    for (std::uint32_t index = 0; index < (1u << kBits); ++index) {
+      const auto [positions, used] = ReadTailOneByOne(count, index << (32 - kBits));
+      const std::uint32_t expected = used >= 0 && used <= kBits ? positions | std::uint32_t(used) << 16 : 0;
+      ASSERT_EQ(tables.tails[count - 2][index], expected) << count << " levels, bits " << index;
+      found += expected != 0;
+    }
+  }
+  EXPECT_GT(found, 14 * (1 << kBits) / 2) << "most bit patterns begin a short tail";
 }
 
 }  // namespace
