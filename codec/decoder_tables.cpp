@@ -52,18 +52,20 @@ void ZeroRunLookup::Build(const Vlc* codes, const std::uint8_t* symbols, int cou
 DecoderTables::DecoderTables() {
   for (int suffixLength = 0; suffixLength < 7; ++suffixLength) {
     for (int prefix = 0; prefix < 16; ++prefix) {
-      LevelPrefix& entry = levelPrefix[suffixLength][prefix];
-      entry.levelCodeBase = std::uint16_t(prefix << suffixLength);
-      entry.suffixBits = std::uint8_t(suffixLength);
+      int levelCodeBase = prefix << suffixLength;
+      int suffixBits = suffixLength;
       if (prefix == 15) {
         // The escape: 12 suffix bits; at suffixLength 0 it follows the 15
         // codes of prefix 14.
-        entry.suffixBits = 12;
-        if (suffixLength == 0) entry.levelCodeBase = 30;
+        suffixBits = 12;
+        if (suffixLength == 0) levelCodeBase = 30;
       } else if (prefix == 14 && suffixLength == 0) {
-        entry.suffixBits = 4;  // levelCode 14 to 29
+        suffixBits = 4;  // levelCode 14 to 29
       }
-      entry.length = std::uint8_t(prefix + 1 + entry.suffixBits);
+      LevelPrefix& entry = levelPrefix[suffixLength][prefix];
+      entry.length = std::uint8_t(prefix + 1 + suffixBits);
+      // Read as a number, the code is the prefix's 1 followed by the suffix.
+      entry.levelCodeOffset = std::int16_t(levelCodeBase - (1 << suffixBits));
       // A magnitude above the threshold, (levelCode >> 1) + 1 > T, is a
       // levelCode of 2T or more.
       entry.growFrom = std::uint16_t(2 * kSuffixThreshold[suffixLength]);
@@ -79,6 +81,15 @@ DecoderTables::DecoderTables() {
       }
     }
     coeffToken[table].Build(codes, symbols, 17 * 4);
+    for (auto& entry : shortToken[table]) entry = DecodedCode{0, 0};
+    for (int i = 0; i < 17 * 4; ++i) {
+      const int length = codes[i].length;
+      if (length == 0 || length > kShortTokenBits) continue;
+      const int free = kShortTokenBits - length;
+      for (int rest = 0; rest < (1 << free); ++rest) {
+        shortToken[table][(codes[i].value << free) | rest] = DecodedCode{std::uint8_t(length), symbols[i]};
+      }
+    }
   }
   for (int i = 0; i < 15; ++i) totalZeros[i].Build(kTotalZeros[i], 16);
   for (int i = 0; i < 7; ++i) runBefore[i].Build(kRunBefore[i], 15, kNoRunCode);

@@ -62,15 +62,15 @@ class ZeroRunLookup {
   std::vector<DecodedCode> entries_;
 };
 
-// What a level's code holds after its level_prefix, by suffixLength: how many
-// suffix bits follow, the length of the whole code, the levelCode that the
-// prefix alone stands for (the suffix is added to it) and the levelCode from
-// which the next level's suffixLength grows by one. Escapes included, so
-// reading a level takes no branch on which case it falls in.
+// A level's code by its level_prefix and suffixLength: the length of the whole
+// code (prefix, its 1, the suffix), what turns the code read as a number into
+// the levelCode, and the levelCode from which the next level's suffixLength
+// grows by one. Escapes included, so reading a level takes no branch on which
+// case it falls in.
 struct alignas(8) LevelPrefix {
-  std::uint16_t levelCodeBase;
+  // The whole code read as a number, plus this, is the levelCode.
+  std::int16_t levelCodeOffset;
   std::uint16_t growFrom;
-  std::uint8_t suffixBits;
   std::uint8_t length;
 };
 
@@ -80,6 +80,11 @@ struct DecoderTables {
   LevelPrefix levelPrefix[7][16];
   // coeff_token for nC 0-1, 2-3 and 4-7; symbol = 4 * TotalCoeff + TrailingOnes.
   ZeroRunLookup coeffToken[kCoeffTokenTables];
+  // The same for the codes of at most kShortTokenBits bits, by the next
+  // kShortTokenBits bits: one read for nearly every block. Length 0 where the
+  // code is longer (or none), to be found in coeffToken.
+  static constexpr int kShortTokenBits = 9;
+  DecodedCode shortToken[kCoeffTokenTables][1 << kShortTokenBits];
   // total_zeros by TotalCoeff - 1; run_before by min(zerosLeft, 7) - 1. Bits
   // that begin no run_before code read as run kNoRunCode, more zeros than any
   // block has left, so the check that the run fits catches them too.

@@ -108,8 +108,11 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
     // Only damaged data names more trailing ones than coefficients.
     if (trailingOnes > totalCoeff) return false;
   } else {
-    const DecodedCode token = tables.coeffToken[table].Find(bits.Peek32());
-    if (token.length == 0) return false;
+    DecodedCode token = tables.shortToken[table][bits.Peek32() >> (32 - DecoderTables::kShortTokenBits)];
+    if (token.length == 0) {
+      token = tables.coeffToken[table].Find(bits.Peek32());
+      if (token.length == 0) return false;
+    }
     bits.Skip(token.length);
     totalCoeff = token.symbol / 4;
     trailingOnes = token.symbol % 4;
@@ -144,10 +147,8 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
     // One lookup rather than branches: which case a level falls in is as
     // unpredictable as the picture.
     const LevelPrefix code = prefixes[prefix];
-    const auto afterPrefix = static_cast<std::uint32_t>(std::uint64_t{bits.Peek32()} << (prefix + 1));
-    const int suffix = int(std::uint64_t{afterPrefix} >> (32 - code.suffixBits));
+    const int levelCode = int(bits.Peek32() >> (32 - code.length)) + code.levelCodeOffset;
     bits.Skip(code.length);
-    const int levelCode = code.levelCodeBase + suffix;
     const int magnitude = (levelCode >> 1) + 1;
     const int negative = -(levelCode & 1);
     levels[i] = (magnitude ^ negative) - negative;

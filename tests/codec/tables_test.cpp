@@ -70,6 +70,13 @@ TEST(DecoderLookups, FindTheCodeEveryBitPatternBeginsWith) {
       const int expected = BruteForce(&kCoeffToken[t][0][0], 17 * 4, pattern);
       const DecodedCode found = tables.coeffToken[t].Find(ReaderOver(bytes, pattern));
       ASSERT_EQ(found.length == 0 ? -1 : int(found.symbol), expected) << "table " << t << " pattern " << pattern;
+      // The short lookup finds the same code, or nothing when it is longer.
+      const DecodedCode quick = tables.shortToken[t][pattern >> (16 - DecoderTables::kShortTokenBits)];
+      const bool isShort = expected >= 0 && (&kCoeffToken[t][0][0])[expected].length <= DecoderTables::kShortTokenBits;
+      ASSERT_EQ(quick.length == 0 ? -1 : int(quick.symbol), isShort ? expected : -1) << "table " << t << " pattern " << pattern;
+      if (isShort) {
+        ASSERT_EQ(quick.length, found.length);
+      }
     }
     for (int tc = 0; tc < 15; ++tc) {
       const DecodedCode found = tables.totalZeros[tc].Find(ReaderOver(bytes, pattern));
