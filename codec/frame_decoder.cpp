@@ -70,6 +70,12 @@ inline bool ReadFirstLevel(const Bits& bits, std::uint32_t window, int& level, i
   return prefix <= 15 && bits.PrefixInside(prefix);
 }
 
+// The three levels that three sign bits make of trailing ones, lowest
+// frequency first: the first bit read (the highest of the three) is the sign
+// of the highest-frequency one.
+inline constexpr int kTrailingOnes[8][3] = {{1, 1, 1},  {-1, 1, 1},  {1, -1, 1},  {-1, -1, 1},
+                                            {1, 1, -1}, {-1, 1, -1}, {1, -1, -1}, {-1, -1, -1}};
+
 // The rest of a block with one nonzero level, over half the blocks of a camera
 // picture: the level (or a trailing one's sign) and total_zeros, which is
 // its scan position. Straight-line code: no loop whose length depends on the
@@ -129,10 +135,7 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
   // which overwrite them.
   int slots[16 + 3];
   int* const levels = slots + 3;
-  const std::uint32_t signs = bits.Peek32() >> 29;
-  levels[totalCoeff - 1] = 1 - int(signs >> 1 & 2u);
-  levels[totalCoeff - 2] = 1 - int(signs & 2u);
-  levels[totalCoeff - 3] = 1 - int(signs << 1 & 2u);
+  std::memcpy(&levels[totalCoeff - 3], kTrailingOnes[bits.Peek32() >> 29], sizeof(kTrailingOnes[0]));
   bits.Skip(trailingOnes);
 
   // The level_prefix lookups of the current suffixLength.
