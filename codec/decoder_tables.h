@@ -100,7 +100,7 @@ struct DecoderTables {
   // positions of its levels (a mask) in the low 16 bits, the length of the
   // codes above them; 0 where the codes are longer (read one by one then) or
   // the bits begin none. Most blocks of a camera picture end this way.
-  static constexpr int kTailBits = 10;
+  static constexpr int kTailBits = 12;
   std::uint32_t tails[14][1 << kTailBits];
   DcOnlyBlocks dcOnly;
 
