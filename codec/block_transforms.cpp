@@ -272,11 +272,56 @@ ORLIN_TARGET_AVX2 inline void QuantiseQuad(const std::uint8_t* row, int stride, 
 
 }  // namespace
 
+// The eight coefficients at `at` of two blocks, one in each 128-bit half.
+ORLIN_TARGET_AVX2 inline __m256i LoadHalves(const std::int16_t* low, const std::int16_t* high) {
+  return _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(high)),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(low)));
+}
+
+// InversePair on four blocks: blocks 0 and 1 in the low halves, 2 and 3 in
+// the high halves, each half laid out as InversePair lays out a pair.
+ORLIN_TARGET_AVX2 inline void InverseQuad(const std::int16_t (*c)[16], __m256i& rows01, __m256i& rows23) {
+  const __m256i leftLo = LoadHalves(c[0], c[2]), leftHi = LoadHalves(c[0] + 8, c[2] + 8);
+  const __m256i rightLo = LoadHalves(c[1], c[3]), rightHi = LoadHalves(c[1] + 8, c[3] + 8);
+  const __m256i c0 = _mm256_unpacklo_epi64(leftLo, rightLo), c1 = _mm256_unpackhi_epi64(leftLo, rightLo);
+  const __m256i c2 = _mm256_unpacklo_epi64(leftHi, rightHi), c3 = _mm256_unpackhi_epi64(leftHi, rightHi);
+  __m256i e = _mm256_add_epi16(c0, c2), f = _mm256_sub_epi16(c0, c2);
+  __m256i g = _mm256_sub_epi16(_mm256_srai_epi16(c1, 1), c3), k = _mm256_add_epi16(c1, _mm256_srai_epi16(c3, 1));
+  __m256i t0 = _mm256_add_epi16(e, k), t1 = _mm256_add_epi16(f, g);
+  __m256i t2 = _mm256_sub_epi16(f, g), t3 = _mm256_sub_epi16(e, k);
+  Transpose4x4Quads(t0, t1, t2, t3);
+  e = _mm256_add_epi16(t0, t2), f = _mm256_sub_epi16(t0, t2);
+  g = _mm256_sub_epi16(_mm256_srai_epi16(t1, 1), t3), k = _mm256_add_epi16(t1, _mm256_srai_epi16(t3, 1));
+  const __m256i round = _mm256_set1_epi16(32);
+  const __m256i r0 = _mm256_srai_epi16(_mm256_add_epi16(_mm256_add_epi16(e, k), round), 6);
+  const __m256i r1 = _mm256_srai_epi16(_mm256_add_epi16(_mm256_add_epi16(f, g), round), 6);
+  const __m256i r2 = _mm256_srai_epi16(_mm256_add_epi16(_mm256_sub_epi16(f, g), round), 6);
+  const __m256i r3 = _mm256_srai_epi16(_mm256_add_epi16(_mm256_sub_epi16(e, k), round), 6);
+  rows01 = _mm256_packus_epi16(r0, r1);
+  rows23 = _mm256_packus_epi16(r2, r3);
+}
+
 ORLIN_TARGET_AVX2 void QuantiseBlocksAvx2(const std::uint8_t* row, int stride, int count, QuantisedBlock* out) {
   int b = 0;
   for (; b + 4 <= count; b += 4) QuantiseQuad(row + 4 * b, stride, out + b);
   // Up to three last blocks: reading four could pass the end of the plane.
   QuantiseBlocksSse2(row + 4 * b, stride, count - b, out + b);
+}
+
+ORLIN_TARGET_AVX2 void ReconstructBlocksAtAvx2(const std::int16_t (*coefficients)[16], const std::uint16_t* columns,
+                                                int count, std::uint8_t* row, int stride) {
+  int b = 0;
+  for (; b + 4 <= count; b += 4) {
+    __m256i rows01, rows23;
+    InverseQuad(coefficients + b, rows01, rows23);
+    const __m128i low01 = _mm256_castsi256_si128(rows01), low23 = _mm256_castsi256_si128(rows23);
+    const __m128i high01 = _mm256_extracti128_si256(rows01, 1), high23 = _mm256_extracti128_si256(rows23, 1);
+    StoreBlock(row + 4 * columns[b], stride, low01, low23);
+    StoreBlock(row + 4 * columns[b + 1], stride, _mm_srli_si128(low01, 4), _mm_srli_si128(low23, 4));
+    StoreBlock(row + 4 * columns[b + 2], stride, high01, high23);
+    StoreBlock(row + 4 * columns[b + 3], stride, _mm_srli_si128(high01, 4), _mm_srli_si128(high23, 4));
+  }
+  ReconstructBlocksAtSse2(coefficients + b, columns + b, count - b, row, stride);
 }
 
 bool ProcessorHasAvx2() {
@@ -293,14 +338,22 @@ void QuantiseBlocks(const std::uint8_t* row, int stride, int count, QuantisedBlo
   QuantiseBlocksSse2(row, stride, count, out);
 }
 
+void ReconstructBlocksAt(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                         std::uint8_t* row, int stride) {
+#ifdef ORLIN_CODEC_AVX2
+  if (ProcessorHasAvx2()) return ReconstructBlocksAtAvx2(coefficients, columns, count, row, stride);
+#endif
+  ReconstructBlocksAtSse2(coefficients, columns, count, row, stride);
+}
+
 void ReconstructBlocks(const std::int16_t (*coefficients)[16], int count, std::uint8_t* row, int stride) {
   int b = 0;
   for (; b + 2 <= count; b += 2) ReconstructPair(coefficients[b], coefficients[b + 1], row + 4 * b, stride, true);
   if (b < count) ReconstructPair(coefficients[b], coefficients[b], row + 4 * b, stride, false);
 }
 
-void ReconstructBlocksAt(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
-                         std::uint8_t* row, int stride) {
+void ReconstructBlocksAtSse2(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                             std::uint8_t* row, int stride) {
   int b = 0;
   for (; b + 2 <= count; b += 2) {
     __m128i rows01, rows23;

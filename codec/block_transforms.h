@@ -47,5 +47,14 @@ void ReconstructBlocksAt(const std::int16_t (*coefficients)[16], const std::uint
                          std::uint8_t* row, int stride);
 void ReconstructBlocksAtPlain(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
                               std::uint8_t* row, int stride);
+// The copies ReconstructBlocksAt chooses from, as for QuantiseBlocks.
+#ifdef __SSE2__
+void ReconstructBlocksAtSse2(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                             std::uint8_t* row, int stride);
+#endif
+#ifdef ORLIN_CODEC_AVX2
+void ReconstructBlocksAtAvx2(const std::int16_t (*coefficients)[16], const std::uint16_t* columns, int count,
+                             std::uint8_t* row, int stride);
+#endif
 
 }  // namespace orlin::codec

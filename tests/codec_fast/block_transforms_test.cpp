@@ -135,10 +135,22 @@ TEST_F(BlockTransforms, ReconstructionAtChosenColumnsLeavesTheGapsUntouched) {
     for (int column = 0; column < 9; ++column) {
       if (random_() % 3) columns[count++] = std::uint16_t(column);
     }
-    std::vector<std::uint8_t> fast(4 * kStride, kUntouched), plain(4 * kStride, kUntouched);
-    ReconstructBlocksAt(coefficients, columns, count, fast.data(), kStride);
+    std::vector<std::uint8_t> plain(4 * kStride, kUntouched);
     for (int b = 0; b < count; ++b) ReconstructBlocksPlain(coefficients + b, 1, plain.data() + 4 * columns[b], kStride);
-    ASSERT_EQ(fast, plain) << count << " blocks, round " << round;
+    // ReconstructBlocksAt and every copy it may choose.
+    std::vector<void (*)(const std::int16_t (*)[16], const std::uint16_t*, int, std::uint8_t*, int)> copies = {
+        ReconstructBlocksAt};
+#ifdef __SSE2__
+    copies.push_back(ReconstructBlocksAtSse2);
+#endif
+#ifdef ORLIN_CODEC_AVX2
+    if (ProcessorHasAvx2()) copies.push_back(ReconstructBlocksAtAvx2);
+#endif
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+      std::vector<std::uint8_t> fast(4 * kStride, kUntouched);
+      copies[i](coefficients, columns, count, fast.data(), kStride);
+      ASSERT_EQ(fast, plain) << count << " blocks, round " << round << ", copy " << i;
+    }
   }
 }
 
