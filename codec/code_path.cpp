@@ -17,7 +17,7 @@ std::atomic<int> g_activePath{-1};
 bool ProcessorHasBitManipulation() {
 #ifdef ORLIN_CODEC_BIT_MANIPULATION
   unsigned a = 0, b = 0, c = 0, d = 0;
-  if (!__get_cpuid(1, &a, &b, &c, &d) || (c & bit_POPCNT) == 0) return false;
+  if (!__get_cpuid(1, &a, &b, &c, &d) || (c & bit_POPCNT) == 0 || (c & bit_SSSE3) == 0) return false;
   if (!__get_cpuid_count(7, 0, &a, &b, &c, &d) || (b & bit_BMI) == 0 || (b & bit_BMI2) == 0) return false;
   return __get_cpuid(0x80000001, &a, &b, &c, &d) && (c & bit_LZCNT) != 0;
 #else

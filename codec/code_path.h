@@ -17,13 +17,14 @@ enum class CodePath { kBaseline, kBitManipulation };
 
 #if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
 #define ORLIN_CODEC_BIT_MANIPULATION 1
-#define ORLIN_TARGET_BIT_MANIPULATION __attribute__((target("bmi,bmi2,lzcnt,popcnt")))
+#define ORLIN_TARGET_BIT_MANIPULATION __attribute__((target("bmi,bmi2,lzcnt,popcnt,ssse3")))
 #define ORLIN_ALWAYS_INLINE [[gnu::always_inline]] inline
 #else
 #define ORLIN_ALWAYS_INLINE inline
 #endif
 
-// True when the processor has BMI1, BMI2, LZCNT and POPCNT.
+// True when the processor has BMI1, BMI2, LZCNT and POPCNT (and SSSE3, as every
+// such processor does; the copy uses its byte shuffle too).
 bool ProcessorHasBitManipulation();
 
 // The copy that CompressFrame and DecompressFrame run: the fastest one the

@@ -11,6 +11,10 @@
 #include <bit>
 #include <cstring>
 
+#ifdef __SSE2__
+#include <immintrin.h>
+#endif
+
 #include "codec/bit_reader.h"
 #include "codec/bit_window.h"
 #include "codec/block_context.h"
@@ -73,8 +77,70 @@ inline bool ReadFirstLevel(const Bits& bits, std::uint32_t window, int& level, i
 // The three levels that three sign bits make of trailing ones, lowest
 // frequency first: the first bit read (the highest of the three) is the sign
 // of the highest-frequency one.
-inline constexpr int kTrailingOnes[8][3] = {{1, 1, 1},  {-1, 1, 1},  {1, -1, 1},  {-1, -1, 1},
+inline constexpr std::int16_t kTrailingOnes[8][3] = {{1, 1, 1},  {-1, 1, 1},  {1, -1, 1},  {-1, -1, 1},
                                             {1, 1, -1}, {-1, 1, -1}, {1, -1, -1}, {-1, -1, -1}};
+
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+
+// Byte shuffles (SSSE3) that put a block's levels in place at once.
+struct PlacementShuffles {
+  // For 8 scan positions and a mask of those holding levels: lane j takes the
+  // next level for a set bit j, zero otherwise.
+  std::uint8_t expand[256][16];
+  // From two registers of coefficients in scan order (positions 0-7, 8-15)
+  // to two in column-major order: toColumnMajor[out][from].
+  std::uint8_t toColumnMajor[2][2][16];
+};
+
+consteval PlacementShuffles MakePlacementShuffles() {
+  PlacementShuffles t{};
+  for (int mask = 0; mask < 256; ++mask) {
+    int next = 0;
+    for (int lane = 0; lane < 8; ++lane) {
+      const bool set = (mask >> lane) & 1;
+      t.expand[mask][2 * lane] = set ? std::uint8_t(2 * next) : 0x80;
+      t.expand[mask][2 * lane + 1] = set ? std::uint8_t(2 * next + 1) : 0x80;
+      next += set;
+    }
+  }
+  for (int position = 0; position < 16; ++position) {
+    const int index = kScan.columnMajor[position];
+    for (int from = 0; from < 2; ++from) {
+      const bool here = position / 8 == from;
+      t.toColumnMajor[index / 8][from][2 * (index % 8)] = here ? std::uint8_t(2 * (position % 8)) : 0x80;
+      t.toColumnMajor[index / 8][from][2 * (index % 8) + 1] = here ? std::uint8_t(2 * (position % 8) + 1) : 0x80;
+    }
+  }
+  return t;
+}
+
+inline constexpr PlacementShuffles kPlacement = MakePlacementShuffles();
+
+ORLIN_TARGET_BIT_MANIPULATION inline __m128i Load16(const void* at) {
+  return _mm_loadu_si128(static_cast<const __m128i*>(at));
+}
+
+// Stores all 16 coefficients of a block: the levels (levels[0] at the lowest
+// of `positions`, a mask by scan position) dequantised, zeros elsewhere. The
+// placing loop it replaces ran once per level, and its end was as hard to
+// predict as the number of levels.
+ORLIN_TARGET_BIT_MANIPULATION inline void PlaceLevels(const std::int16_t* levels, unsigned positions,
+                                                      std::int16_t coefficients[16]) {
+  const unsigned low = positions & 0xFFu, high = positions >> 8;
+  const __m128i first = _mm_shuffle_epi8(Load16(levels), Load16(kPlacement.expand[low]));
+  const __m128i second =
+      _mm_shuffle_epi8(Load16(levels + std::popcount(low)), Load16(kPlacement.expand[high]));
+  // The low 16 bits of each product: the wrap of Wrap16.
+  const __m128i firstScaled = _mm_mullo_epi16(first, Load16(kScan.dequant));
+  const __m128i secondScaled = _mm_mullo_epi16(second, Load16(kScan.dequant + 8));
+  for (int out = 0; out < 2; ++out) {
+    const __m128i column = _mm_or_si128(_mm_shuffle_epi8(firstScaled, Load16(kPlacement.toColumnMajor[out][0])),
+                                        _mm_shuffle_epi8(secondScaled, Load16(kPlacement.toColumnMajor[out][1])));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(coefficients + 8 * out), column);
+  }
+}
+
+#endif  // ORLIN_CODEC_BIT_MANIPULATION
 
 // The rest of a block with one nonzero level, over half the blocks of a camera
 // picture: the level (or a trailing one's sign) and total_zeros, which is
@@ -102,8 +168,9 @@ ORLIN_ALWAYS_INLINE bool ParseSingleLevel(Bits& bits, const DecoderTables& table
 }
 
 // Reads one block's syntax into dequantised coefficients (column-major).
-// `bits` was refilled at the start of the block.
-template <class Bits>
+// `bits` was refilled at the start of the block. kShuffle: in the copy for
+// processors with the bit-manipulation instructions (PlaceLevels).
+template <bool kShuffle, class Bits>
 ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int table, std::int16_t coefficients[16],
                        int& totalCoeff) {
   int trailingOnes;
@@ -133,8 +200,8 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
   // without asking how many there are: slots that turn out not to hold a
   // trailing one lie either below levels[0] or among the levels read next,
   // which overwrite them.
-  int slots[16 + 3];
-  int* const levels = slots + 3;
+  std::int16_t slots[16 + 3] = {};
+  std::int16_t* const levels = slots + 3;
   std::memcpy(&levels[totalCoeff - 3], kTrailingOnes[bits.Peek32() >> 29], sizeof(kTrailingOnes[0]));
   bits.Skip(trailingOnes);
 
@@ -154,7 +221,7 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
     bits.Skip(code.length);
     const int magnitude = (levelCode >> 1) + 1;
     const int negative = -(levelCode & 1);
-    levels[i] = (magnitude ^ negative) - negative;
+    levels[i] = static_cast<std::int16_t>((magnitude ^ negative) - negative);
     prefixes += levelCode >= code.growFrom ? 16 : 0;
     return true;
   };
@@ -177,6 +244,12 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
         tables.tails[totalCoeff - 2][bits.Peek32() >> (32 - DecoderTables::kTailBits)];
     if (tail != 0) {
       bits.Skip(int(tail >> 16));
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+      if constexpr (kShuffle) {
+        PlaceLevels(levels, tail & 0xFFFFu, coefficients);
+        return true;
+      }
+#endif
       // The levels in order of scan position, from levels[0] up.
       unsigned positions = tail & 0xFFFFu;
       for (i = 0; i < totalCoeff; ++i) {
@@ -221,7 +294,7 @@ ORLIN_ALWAYS_INLINE bool ParseBlock(Bits& bits, const DecoderTables& tables, int
 [[gnu::noinline]] bool ParseBlockNearEnd(BitReader& reader, const DecoderTables& tables, int table,
                                          std::int16_t coefficients[16], int& totalCoeff) {
   CheckedBits checked(reader);
-  return ParseBlock(checked, tables, table, coefficients, totalCoeff);
+  return ParseBlock<false>(checked, tables, table, coefficients, totalCoeff);
 }
 
 // Stores a block whose 16 samples are all `sample`.
@@ -254,15 +327,16 @@ class FrameDecoder {
     if (path == CodePath::kBitManipulation) return DecodePlaneBitManipulation(samples, plane);
 #endif
     (void)path;
-    return DecodePlaneBody(samples, plane);
+    return DecodePlaneBody<false>(samples, plane);
   }
 
 #ifdef ORLIN_CODEC_BIT_MANIPULATION
   ORLIN_TARGET_BIT_MANIPULATION bool DecodePlaneBitManipulation(std::uint8_t* samples, const PlaneGeometry& plane) {
-    return DecodePlaneBody(samples, plane);
+    return DecodePlaneBody<true>(samples, plane);
   }
 #endif
 
+  template <bool kShuffle>
   ORLIN_ALWAYS_INLINE bool DecodePlaneBody(std::uint8_t* samples, const PlaneGeometry& plane) {
     const int columns = plane.BlockColumns();
     BitReader reader = reader_;
@@ -296,7 +370,7 @@ class FrameDecoder {
             left = count_row_[parsed] = 1;
             continue;
           }
-          parsedOk = ParseBlock(window, tables_, table, coefficients_[pending], totalCoeff);
+          parsedOk = ParseBlock<kShuffle>(window, tables_, table, coefficients_[pending], totalCoeff);
         } else {
           parsedOk = ParseBlockNearEnd(reader, tables_, table, coefficients_[pending], totalCoeff);
         }
