@@ -1,12 +1,16 @@
 // DecompressFrame on arbitrary payloads and picture sizes. The payload sits in
 // a heap block of exactly the bytes the decoder may read, so any read past them
 // is an address error; the samples of the destination outside whole 4x4 blocks
-// are set to a marker first and must keep it.
+// are set to a marker first and must keep it. Where the processor runs both
+// copies of the decoder's inner loops, both decode each payload into fresh
+// pictures, which must come out the same, with the same result.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "codec/code_path.h"
 #include "codec/codec.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/guarded_window.h"
@@ -84,6 +88,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ForOutsideBlocksOfPicture(destination, width, height, [](std::uint8_t& s) {
       if (s != kMarker) std::abort();
     });
+  }
+
+  // Both copies of the decoder's inner loops give the same result and picture,
+  // damaged data included.
+  if (fits && !fixedSize && orlin::codec::ProcessorHasBitManipulation()) {
+    static std::vector<std::uint8_t> plain, quick;
+    const auto decodeWith = [&](orlin::codec::CodePath path, std::vector<std::uint8_t>& picture) {
+      orlin::codec::ForceCodePath(path);
+      picture.assign(orlin::codec::PictureBytes(width, height), kMarker);
+      return orlin::codec::DecompressFrame(payload, std::int32_t(length), 0, picture.data(), width, height);
+    };
+    const int plainResult = decodeWith(orlin::codec::CodePath::kBaseline, plain);
+    const int quickResult = decodeWith(orlin::codec::CodePath::kBitManipulation, quick);
+    if (plainResult != quickResult || plain != quick) std::abort();
   }
   return 0;
 }
