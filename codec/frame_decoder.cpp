@@ -11,10 +11,6 @@
 #include <bit>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <immintrin.h>
-#endif
-
 #include "codec/bit_reader.h"
 #include "codec/bit_window.h"
 #include "codec/block_context.h"
@@ -28,6 +24,12 @@
 #include "codec/decoder_tables.h"
 #include "codec/picture.h"
 #include "codec/transform.h"
+
+#ifdef ORLIN_CODEC_BIT_MANIPULATION
+// The copy for processors with the bit-manipulation instructions uses SSSE3,
+// whatever the build's baseline (32-bit Windows builds have no SSE2 by default).
+#include <immintrin.h>
+#endif
 
 namespace orlin::codec {
 namespace {
