@@ -30,6 +30,17 @@ std::size_t Entries(const char* directory) {
   return count;
 }
 
+// The threads of the process, the fewest seen over 200 ms: a thread just
+// joined can still be listed for a moment while the kernel finishes it.
+std::size_t SettledThreads() {
+  std::size_t fewest = Entries("/proc/self/task");
+  for (int i = 0; i < 20; ++i) {
+    std::this_thread::sleep_for(10ms);
+    fewest = std::min(fewest, Entries("/proc/self/task"));
+  }
+  return fewest;
+}
+
 class RunStop : public filter::test::FilterFixture {};
 
 TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
@@ -46,7 +57,7 @@ TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
     ASSERT_EQ(camera.Run(), S_OK);
     ASSERT_EQ(camera.Stop(), S_OK);
     const std::size_t descriptors = Entries("/proc/self/fd");
-    const std::size_t threads = Entries("/proc/self/task");
+    const std::size_t threads = SettledThreads();
     std::atomic<bool> feeding{true};
     std::thread feeder([&] {
       PhoneLink phone(phone::kFourCCYV12, 176, 144, filter::SampleSizeOf(pc), true, 0);
@@ -75,7 +86,8 @@ TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
     feeder.join();  // with the phone's socket
 
     EXPECT_EQ(Entries("/proc/self/fd"), descriptors) << "sockets left open";
-    EXPECT_EQ(Entries("/proc/self/task"), threads) << "worker threads left running";
+    // Fewer is no leak: the sanitizer's own thread may have ended meanwhile.
+    EXPECT_LE(SettledThreads(), threads) << "worker threads left running";
     EXPECT_EQ(runsWithSamples, 100);
     EXPECT_LT(slowestStop, 3500.0);
     EXPECT_GT(deliveries.Whole(), 0u);
