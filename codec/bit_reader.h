@@ -3,8 +3,8 @@
 // bits there come from the two bytes after the payload, which the caller keeps
 // readable, and are zero beyond them. It never touches any byte further on.
 //
-// Those checks cost a branch and a slow load on every look-ahead; a caller that
-// knows it is far from the end (FarFromEnd) uses the unchecked look-ahead.
+// Those checks cost a branch and a slow load on every look-ahead; far from the
+// end (FarFromEnd) the decoder reads through a BitWindow instead.
 #pragma once
 
 #include <cstddef>
@@ -25,18 +25,11 @@ class BitReader {
         end_bit_(static_cast<std::uint64_t>(length) * 8),
         readable_(length + kReadableTail) {}
 
-  // True while the next `bytes` bytes lie inside the payload: every look-ahead
-  // until that many bytes are consumed may then go unchecked.
+  // True while the next `bytes` bytes lie inside the payload.
   bool FarFromEnd(std::size_t bytes) const { return (pos_ >> 3) + bytes <= end_bit_ >> 3; }
 
-  // The next 32 bits, most significant first, without consuming them. With
-  // kUnchecked, only while FarFromEnd(consumed bytes + 8) held.
-  template <bool kUnchecked = false>
+  // The next 32 bits, most significant first, without consuming them.
   std::uint32_t Peek32() const {
-    if constexpr (kUnchecked) {
-      const std::uint64_t window = LoadBigEndian64(data_ + (pos_ >> 3));
-      return static_cast<std::uint32_t>((window << (pos_ & 7)) >> 32);
-    }
     const std::size_t byte = static_cast<std::size_t>(pos_ >> 3);
     const unsigned shift = static_cast<unsigned>(pos_ & 7);
     std::uint64_t window;
@@ -53,24 +46,15 @@ class BitReader {
     return static_cast<std::uint32_t>((window << shift) >> 32);
   }
 
-  // The next 57 bits or more, left-aligned in a 64-bit word (the bits after
-  // them are those that follow in the payload or zeros); only while
-  // FarFromEnd(consumed bytes + 8) held.
-  std::uint64_t Peek64Unchecked() const { return LoadBigEndian64(data_ + (pos_ >> 3)) << (pos_ & 7); }
-
   // The next n bits (0 to 25) as an unsigned number.
-  template <bool kUnchecked = false>
-  std::uint32_t Peek(int n) const {
-    return static_cast<std::uint32_t>(std::uint64_t{Peek32<kUnchecked>()} >> (32 - n));
-  }
+  std::uint32_t Peek(int n) const { return static_cast<std::uint32_t>(std::uint64_t{Peek32()} >> (32 - n)); }
 
   // Consumes n bits. Running past the payload is not an error here: the next
   // parse step that needs real data fails instead.
   void Skip(int n) { pos_ += static_cast<std::uint64_t>(n); }
 
-  template <bool kUnchecked = false>
   std::uint32_t Read(int n) {
-    const std::uint32_t value = Peek<kUnchecked>(n);
+    const std::uint32_t value = Peek(n);
     Skip(n);
     return value;
   }

@@ -3,7 +3,7 @@
 // is never written.
 //
 // A row of blocks is parsed into dequantised coefficients first and then
-// rebuilt in one batch (two blocks per SSE2 register). Blocks with only an
+// rebuilt in one batch (two blocks per SSE2 register, four per AVX2 one). Blocks with only an
 // escaped DC level, over half of a camera picture, are recognised whole and
 // filled at once instead (dc_only_blocks.h). When a block fails to parse, the
 // blocks before it in its row are still rebuilt, so the picture ends exactly
