@@ -3,20 +3,10 @@
 #include <curses.h>
 
 #include <algorithm>
-#include <atomic>
-#include <clocale>
-#include <csignal>
 
 namespace orlin::phone::tui {
-namespace {
 
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void OnStopSignal(int) { stopSignal = 1; }
-
-}  // namespace
-
-bool StopRequested() { return stopSignal != 0; }
+bool StopRequested() { return terminal::StopRequested(); }
 
 int KeyF1() { return KEY_F(1); }
 int KeyF2() { return KEY_F(2); }
@@ -29,22 +19,7 @@ bool IsTab(int key) { return key == '\t'; }
 bool IsBackTab(int key) { return key == KEY_BTAB; }
 bool IsResize(int key) { return key == KEY_RESIZE; }
 
-CursesScreen::CursesScreen() {
-  std::signal(SIGINT, OnStopSignal);
-  std::signal(SIGTERM, OnStopSignal);
-  std::signal(SIGHUP, OnStopSignal);
-  std::setlocale(LC_ALL, "");
-  // Esc is a key of its own here; do not wait long for a sequence after it.
-  set_escdelay(25);
-  initscr();
-  cbreak();
-  noecho();
-  nonl();
-  keypad(stdscr, TRUE);
-  curs_set(0);
-}
-
-CursesScreen::~CursesScreen() { endwin(); }
+CursesScreen::CursesScreen() { curs_set(0); }
 
 int Rows() { return LINES; }
 int Columns() { return COLS; }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "terminal/curses_session.h"
+
 namespace orlin::phone::tui {
 
 // Key codes the screens read (curses' own, gathered here).
@@ -18,15 +20,15 @@ bool IsTab(int key);
 bool IsBackTab(int key);
 bool IsResize(int key);
 
-// Starts curses for the life of the object and restores the terminal after.
-// SIGINT, SIGTERM and SIGHUP then ask the screens to close as Close does, so
-// the capture stops and the terminal is restored rather than left raw.
+// The curses session with the cursor hidden (the screens show it only in a
+// text field). A stop signal asks the screens to close as Close does, so the
+// capture stops before the terminal is restored.
 class CursesScreen {
  public:
   CursesScreen();
-  ~CursesScreen();
-  CursesScreen(const CursesScreen&) = delete;
-  CursesScreen& operator=(const CursesScreen&) = delete;
+
+ private:
+  terminal::CursesSession session_;
 };
 
 // True once a stop signal arrived; the screens' key loops check it.

@@ -3,21 +3,15 @@
 #include <curses.h>
 
 #include <algorithm>
-#include <clocale>
-#include <csignal>
 #include <string>
 #include <vector>
 
 #include "orlin/text_lines.h"
 #include "setup/setup_texts.h"
+#include "terminal/curses_session.h"
 
 namespace orlin::setup::tui {
 namespace {
-
-volatile std::sig_atomic_t stopSignal = 0;
-extern "C" void OnStopSignal(int) {
-  stopSignal = 1;
-}
 
 // The dialog's frame, in columns and rows.
 constexpr int kWidth = 78;
@@ -93,23 +87,6 @@ void Button(int row, int column, const char* label, bool focused, bool isDefault
 
 }  // namespace
 
-CursesSession::CursesSession() {
-  std::signal(SIGINT, OnStopSignal);
-  std::signal(SIGTERM, OnStopSignal);
-  std::signal(SIGHUP, OnStopSignal);
-  std::setlocale(LC_ALL, "");
-  set_escdelay(25);
-  initscr();
-  cbreak();
-  noecho();
-  nonl();
-  keypad(stdscr, TRUE);
-}
-
-CursesSession::~CursesSession() {
-  endwin();
-}
-
 void DrawSetupScreen(const SetupScreen& screen) {
   const SetupEntries& entries = screen.Entries();
   const Control focus = screen.Focus();
@@ -162,7 +139,7 @@ int ReadScreenKey() {
   for (;;) {
     timeout(500);
     const int key = getch();
-    if (stopSignal != 0) return -1;
+    if (terminal::StopRequested()) return -1;
     switch (key) {
       case ERR:
         continue;
@@ -209,8 +186,8 @@ MessageBoxView::MessageBoxView()
         wtimeout(box, 500);
         for (;;) {
           const int key = wgetch(box);
-          if (stopSignal != 0 || key == '\n' || key == '\r' || key == KEY_ENTER || key == ' ' ||
-              key == 27)
+          if (terminal::StopRequested() || key == '\n' || key == '\r' || key == KEY_ENTER ||
+              key == ' ' || key == 27)
             break;
         }
         delwin(box);

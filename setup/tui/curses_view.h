@@ -7,15 +7,6 @@
 
 namespace orlin::setup::tui {
 
-// Starts curses for the life of the object and restores the terminal after.
-class CursesSession {
- public:
-  CursesSession();
-  ~CursesSession();
-  CursesSession(const CursesSession&) = delete;
-  CursesSession& operator=(const CursesSession&) = delete;
-};
-
 // Draws the screen with the focus on its control.
 void DrawSetupScreen(const SetupScreen& screen);
 

@@ -9,6 +9,7 @@
 #include "orlin/registry.h"
 #include "setup/setup_actions.h"
 #include "setup/tui/curses_view.h"
+#include "terminal/curses_session.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
   environment.libraryFileName = Widen("liborlin.so");
   const SetupActions actions(std::move(environment));
 
-  tui::CursesSession session;
+  orlin::terminal::CursesSession session;
   const tui::MessageBoxView messages;
   tui::SetupScreen screen(actions.Start());
   for (;;) {

@@ -21,6 +21,7 @@
 #include "phone/frame_sender.h"
 #include "phone/sender_constants.h"
 #include "tests/phone/support/camera_script.h"
+#include "tests/support/wait.h"
 
 namespace orlin::filter {
 namespace {
@@ -84,6 +85,7 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
   }
 
   std::atomic<bool> stop{false};
+  std::atomic<std::uint32_t> lastFilled{0};
   std::set<std::uint32_t> whole;
   std::thread worker([&] {
     Bytes sample(static_cast<std::size_t>(sampleBytes));
@@ -100,6 +102,7 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
              std::memcmp(sample.data() + k * q + 4, wire.data() + k * q + 4, q - 4) == 0;
       }
       if (ok) whole.insert(number);
+      lastFilled = number;
     }
   });
 
@@ -115,10 +118,11 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
     std::this_thread::sleep_until(start + kFrameInterval * (i - 1));
     send(i);
   }
-  // Time for the last frame's fill, then one more frame (outside the counted
-  // range) to end the fill the worker is waiting in; were that one lost, the
-  // receive time-out ends it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // The last frame's fill ends (a lost one ends at the receive time-out, and
+  // the wait then gives up), then one more frame (outside the counted range)
+  // ends the fill the worker is waiting in; were that one lost, the receive
+  // time-out ends it.
+  orlin::test::WaitUntil([&] { return lastFilled.load() == kFrames; }, std::chrono::seconds(5));
   stop = true;
   send(kFrames + 1);
   worker.join();

@@ -1,10 +1,10 @@
 #include "tests/filter/orlin_test_sink.h"
 
 #include <chrono>
-#include <thread>
 
 #include "filter/com_server/server.h"
 #include "filter/framework/base_object.h"
+#include "tests/support/wait.h"
 
 namespace orlin::filter::test {
 
@@ -21,12 +21,7 @@ std::size_t RecordingSink::Count() {
 }
 
 bool RecordingSink::WaitFor(std::size_t count, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (Count() < count) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return orlin::test::WaitUntil([&] { return Count() >= count; }, std::chrono::seconds(seconds));
 }
 
 void RecordingSink::ReleaseHeld() {

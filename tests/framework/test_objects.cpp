@@ -1,6 +1,5 @@
 #include "tests/framework/test_objects.h"
 
-#include <thread>
 
 #include "filter/framework/base_object.h"
 
@@ -24,15 +23,6 @@ void MakeVideoType(AM_MEDIA_TYPE* type, const GUID& subtype, LONG width, LONG he
   info->bmiHeader.biCompression = subtype.Data1;
   info->bmiHeader.biSizeImage = static_cast<DWORD>(width * height * 12 / 8);
   type->lSampleSize = info->bmiHeader.biSizeImage;
-}
-
-bool WaitUntil(const std::function<bool()>& predicate) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (!predicate()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
 }
 
 // ---- TestStream ----

@@ -17,6 +17,7 @@
 #include "filter/framework/source.h"
 #include "filter/framework/source_stream.h"
 #include "orlin/dshow.h"
+#include "tests/support/wait.h"
 
 namespace framework_test {
 
@@ -28,8 +29,7 @@ inline constexpr GUID kAudioType = {0x73647561, 0x0000, 0x0010,
 // A video type of width x height with a VIDEOINFOHEADER block.
 void MakeVideoType(AM_MEDIA_TYPE* type, const GUID& subtype, LONG width = 16, LONG height = 8);
 
-// Waits until predicate holds or two seconds pass.
-bool WaitUntil(const std::function<bool()>& predicate);
+using orlin::test::WaitUntil;
 
 // The source pin: one YV12 type, a scripted FillBuffer.
 class TestStream : public CSourceStream {

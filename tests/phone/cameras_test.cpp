@@ -24,6 +24,7 @@
 #include "phone/frame_sender.h"
 #include "phone/property_bag.h"
 #include "phone/sender_constants.h"
+#include "tests/support/wait.h"
 
 namespace orlin::test {
 namespace {
@@ -292,15 +293,23 @@ TEST_F(CaptureFilterTest, RunDeliversAboutThirtyFramesASecondUntilStopped) {
   ASSERT_EQ(Load(ORLIN_TEXT("test")), S_OK);
   EXPECT_EQ(filter_->Run(0), VFW_E_NOT_CONNECTED);
   ASSERT_EQ(Pin()->Connect(sender_.InputPin(), nullptr), S_OK);
+  const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(filter_->Run(0), S_OK);
   EXPECT_EQ(Pin()->Disconnect(), VFW_E_NOT_STOPPED);
   EXPECT_EQ(Load(ORLIN_TEXT("test")), VFW_E_NOT_STOPPED);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(WaitUntil([&] { return Delivered() >= 15; }));
   ASSERT_EQ(filter_->Stop(), S_OK);
   const long frames = Delivered();
-  EXPECT_GE(frames, 10);  // 15 expected; a loaded machine may be slower
-  EXPECT_LE(frames, 17);  // but never faster than the camera's rate
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // Never faster than the camera's rate: one frame at the start and one every
+  // 1/30 s after, with at most one more caught up after a stall. A slow
+  // machine only delivers fewer.
+  const auto ran = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started);
+  EXPECT_LE(frames, 2 + ran.count() * 30 / 1000) << "in " << ran.count() << " ms";
+  // Stop has ended the streaming thread: no frame follows it.
+  FILTER_STATE state = State_Running;
+  EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+  EXPECT_EQ(state, State_Stopped);
   EXPECT_EQ(Delivered(), frames);
   EXPECT_EQ(Pin()->Disconnect(), S_OK);
   EXPECT_EQ(Pin()->Disconnect(), S_FALSE);

@@ -2,14 +2,13 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 #include "phone/cameras/camera_catalogue.h"
 #include "phone/cameras/capture_filter.h"
 #include "phone/cameras/capture_filter_class.h"
+#include "tests/support/wait.h"
 
 namespace orlin::test {
 namespace {
@@ -81,12 +80,13 @@ long CaptureFixture::FramesDelivered() const {
 
 bool CaptureFixture::WaitForFrames(long frames) {
   const long target = FramesDelivered() + frames;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (FramesDelivered() < target) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
+  return WaitUntil([&] { return FramesDelivered() >= target; });
+}
+
+bool CaptureFixture::CameraStreaming() const {
+  IBaseFilter* camera = capture_.Camera();
+  FILTER_STATE state = State_Stopped;
+  return camera != nullptr && camera->GetState(0, &state) == S_OK && state == State_Running;
 }
 
 }  // namespace orlin::test

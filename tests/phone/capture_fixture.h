@@ -29,6 +29,9 @@ class CaptureFixture : public ::testing::Test {
   long FramesDelivered() const;
   // Waits until the camera has delivered `frames` more frames; false on time-out.
   bool WaitForFrames(long frames);
+  // Whether the capture filter runs its streaming thread: only a running
+  // filter delivers frames, and a Stop or Pause has ended that thread.
+  bool CameraStreaming() const;
 
   std::string hivePath_;
   std::mutex messageLock_;

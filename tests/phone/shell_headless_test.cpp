@@ -9,6 +9,7 @@
 
 #include "tests/phone/shell_program.h"
 #include "tests/phone/support/datagram_receiver.h"
+#include "tests/support/wait.h"
 
 namespace orlin::test {
 namespace {
@@ -26,6 +27,13 @@ Summary ParseSummary(const std::string& output) {
                    std::sscanf(output.c_str() + at, "sent %llu frames, %llu bytes", &summary.frames,
                                &summary.bytes) == 2;
   return summary;
+}
+
+// It says so once it holds the one-instance lock, its capture runs and the
+// stop signals wait for it.
+bool SaysItStreams(const PhoneProcess& phone) {
+  return WaitUntil(
+      [&] { return phone.Errors().find("orlin-phone: streaming") != std::string::npos; });
 }
 
 TEST(PhoneHeadless, StreamsUntilSigtermThenCountsWhatItSent) {
@@ -53,7 +61,7 @@ TEST(PhoneHeadless, StreamsUntilSigtermThenCountsWhatItSent) {
 TEST(PhoneHeadless, SigintStopsItAsCleanly) {
   PhoneScratch scratch;
   PhoneProcess phone(scratch, {"--headless"}, "phone");
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(SaysItStreams(phone)) << phone.Errors();
   phone.Signal(SIGINT);
   EXPECT_EQ(phone.Wait(), 0) << phone.Errors();
   EXPECT_TRUE(ParseSummary(phone.Output()).parsed) << phone.Output();
@@ -62,7 +70,7 @@ TEST(PhoneHeadless, SigintStopsItAsCleanly) {
 TEST(PhoneHeadless, SecondStartSaysOneIsRunningAndEnds) {
   PhoneScratch scratch;
   PhoneProcess first(scratch, {"--headless"}, "first");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(SaysItStreams(first)) << first.Errors();
   PhoneProcess second(scratch, {"--headless"}, "second");
   EXPECT_EQ(second.Wait(), 1);
   EXPECT_NE(second.Errors().find("already running"), std::string::npos) << second.Errors();

@@ -3,15 +3,19 @@
 // to the pool at their last Release, and an allocator that outlives its holder
 // while samples are out.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "orlin/dshow.h"
+#include "tests/support/wait.h"
 
 namespace {
 
@@ -57,6 +61,41 @@ class MemoryAllocatorTest : public ::testing::Test {
   }
 
   IMemAllocator* allocator_ = nullptr;
+};
+
+// True while thread `tid` of this process sleeps in the kernel (state S in
+// its stat line, after the parenthesised name).
+bool Sleeping(pid_t tid) {
+  std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t name_end = line.rfind(')');
+  return name_end != std::string::npos && name_end + 2 < line.size() && line[name_end + 2] == 'S';
+}
+
+// A GetBuffer on a thread of its own. Once the thread has said it is calling
+// and sleeps, it waits inside GetBuffer: nothing else it does can block.
+struct BlockedGetBuffer {
+  explicit BlockedGetBuffer(IMemAllocator* allocator)
+      : thread([this, allocator] {
+          tid = ::gettid();
+          calling = true;
+          hr = allocator->GetBuffer(&sample, nullptr, nullptr, 0);
+          done = true;
+        }) {}
+  ~BlockedGetBuffer() {
+    if (thread.joinable()) thread.join();
+  }
+  bool Waiting() {
+    return orlin::test::WaitUntil([&] { return done || (calling && Sleeping(tid)); }) && !done;
+  }
+
+  std::atomic<pid_t> tid{0};
+  std::atomic<bool> calling{false};
+  std::atomic<bool> done{false};
+  HRESULT hr = E_FAIL;
+  IMediaSample* sample = nullptr;
+  std::thread thread;
 };
 
 TEST_F(MemoryAllocatorTest, SetPropertiesRoundsBufferAndPrefixUpToTheAlignment) {
@@ -155,40 +194,26 @@ TEST_F(MemoryAllocatorTest, BlockedGetBufferWakesWhenASampleIsReleased) {
   Configure(1, 16);
   ASSERT_EQ(allocator_->Commit(), S_OK);
   IMediaSample* held = Take();
-  std::atomic<bool> done{false};
-  HRESULT hr = E_FAIL;
-  IMediaSample* woken = nullptr;
-  std::thread waiter([&] {
-    hr = allocator_->GetBuffer(&woken, nullptr, nullptr, 0);
-    done = true;
-  });
-  std::this_thread::sleep_for(50ms);
-  EXPECT_FALSE(done);
+  BlockedGetBuffer waiter(allocator_);
+  EXPECT_TRUE(waiter.Waiting());  // on failure carry on: what follows wakes it
   held->Release();
-  waiter.join();
-  ASSERT_EQ(hr, S_OK);
-  EXPECT_EQ(woken, held);  // the one buffer, lent again
-  woken->Release();
+  waiter.thread.join();
+  ASSERT_EQ(waiter.hr, S_OK);
+  EXPECT_EQ(waiter.sample, held);  // the one buffer, lent again
+  waiter.sample->Release();
 }
 
 TEST_F(MemoryAllocatorTest, BlockedGetBufferFailsOnDecommitEvenIfCommittedAgain) {
   Configure(1, 16);
   ASSERT_EQ(allocator_->Commit(), S_OK);
   IMediaSample* held = Take();
-  std::atomic<bool> done{false};
-  HRESULT hr = S_OK;
-  IMediaSample* none = nullptr;
-  std::thread waiter([&] {
-    hr = allocator_->GetBuffer(&none, nullptr, nullptr, 0);
-    done = true;
-  });
-  std::this_thread::sleep_for(50ms);
-  EXPECT_FALSE(done);
+  BlockedGetBuffer waiter(allocator_);
+  EXPECT_TRUE(waiter.Waiting());  // on failure carry on: what follows wakes it
   ASSERT_EQ(allocator_->Decommit(), S_OK);
   ASSERT_EQ(allocator_->Commit(), S_OK);  // reuses the buffer still lent
-  waiter.join();
-  EXPECT_EQ(hr, VFW_E_NOT_COMMITTED);
-  EXPECT_EQ(none, nullptr);
+  waiter.thread.join();
+  EXPECT_EQ(waiter.hr, VFW_E_NOT_COMMITTED);
+  EXPECT_EQ(waiter.sample, nullptr);
   held->Release();
   EXPECT_EQ(TryTake(), S_OK);
 }
@@ -230,7 +255,8 @@ TEST_F(MemoryAllocatorTest, SamplesPassBetweenThreadsWhileCommitsComeAndGo) {
   std::thread first(produce);
   std::thread second(produce);
   for (int i = 0; i < 20; ++i) {
-    std::this_thread::sleep_for(2ms);
+    const int before = delivered;
+    EXPECT_TRUE(orlin::test::WaitUntil([&] { return delivered > before; })) << "commit " << i;
     EXPECT_EQ(allocator_->Decommit(), S_OK);
     std::this_thread::sleep_for(1ms);
     EXPECT_EQ(allocator_->Commit(), S_OK);
@@ -239,7 +265,7 @@ TEST_F(MemoryAllocatorTest, SamplesPassBetweenThreadsWhileCommitsComeAndGo) {
   EXPECT_EQ(allocator_->Decommit(), S_OK);  // wakes a producer waiting for a buffer
   first.join();
   second.join();
-  EXPECT_GT(delivered, 0);
+  EXPECT_GE(delivered, 20);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "tests/soak/hosted_camera.h"
 #include "tests/soak/phone_link.h"
 #include "tests/soak/soak_frames.h"
+#include "tests/support/wait.h"
 
 namespace orlin::soak {
 namespace {
@@ -58,7 +59,8 @@ TEST_P(SilentSender, SamplesComeEveryTimeOutAndStopReturnsWithinOne) {
   }  // the phone goes away
   const std::size_t streamed = deliveries.Size();
   const auto silentFrom = Deliveries::Clock::now();
-  std::this_thread::sleep_for(7500ms);
+  // Two receive time-outs, each ending with a sample that repeats the last frame.
+  orlin::test::WaitUntil([&] { return deliveries.Size() >= streamed + 2; });
 
   const auto times = deliveries.Times();
   ASSERT_GE(times.size(), streamed + 2) << "samples stopped coming when the sender went silent";

@@ -17,6 +17,7 @@
 #include "tests/soak/hosted_camera.h"
 #include "tests/soak/phone_link.h"
 #include "tests/soak/soak_frames.h"
+#include "tests/support/wait.h"
 
 namespace orlin::soak {
 namespace {
@@ -25,11 +26,10 @@ using namespace std::chrono_literals;
 
 class TwoFilters : public filter::test::FilterFixture {};
 
-// Whole frames that `deliveries` gains within `time`.
-std::size_t WholeWithin(const Deliveries& deliveries, std::chrono::milliseconds time) {
+// Whether `deliveries` gains more than `more` whole frames while the phone sends.
+bool GainsWhole(const Deliveries& deliveries, std::size_t more) {
   const std::size_t before = deliveries.Whole();
-  std::this_thread::sleep_for(time);
-  return deliveries.Whole() - before;
+  return orlin::test::WaitUntil([&] { return deliveries.Whole() > before + more; });
 }
 
 TEST_F(TwoFilters, ShareThePortAndTheOneLeftRunningTakesTheStream) {
@@ -55,8 +55,7 @@ TEST_F(TwoFilters, ShareThePortAndTheOneLeftRunningTakesTheStream) {
   });
 
   // Both bound: the network stack picks one of them for each datagram.
-  std::this_thread::sleep_for(500ms);
-  EXPECT_GT(a.Whole() + b.Whole(), 0u);
+  EXPECT_TRUE(orlin::test::WaitUntil([&] { return a.Whole() + b.Whole() > 0; }));
 
   // The second restarts while the first decodes.
   for (int cycle = 0; cycle < 30; ++cycle) {
@@ -69,11 +68,11 @@ TEST_F(TwoFilters, ShareThePortAndTheOneLeftRunningTakesTheStream) {
   // Either one alone takes the stream.
   ASSERT_EQ(first.Stop(), S_OK);
   EXPECT_LT(first.LastStop().count(), 3500.0);
-  EXPECT_GT(WholeWithin(b, 500ms), 10u) << "the second filter did not take the stream";
+  EXPECT_TRUE(GainsWhole(b, 10)) << "the second filter did not take the stream";
   ASSERT_EQ(first.Run(), S_OK);
   ASSERT_EQ(second.Stop(), S_OK);
   EXPECT_LT(second.LastStop().count(), 3500.0);
-  EXPECT_GT(WholeWithin(a, 500ms), 10u) << "the first filter did not take the stream";
+  EXPECT_TRUE(GainsWhole(a, 10)) << "the first filter did not take the stream";
 
   feeding = false;
   feeder.join();

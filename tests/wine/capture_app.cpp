@@ -1,6 +1,7 @@
 // The phone's headers first: they bring Winsock in before windows.h does.
 #include "phone/frame_sender.h"
 #include "tests/phone/support/camera_script.h"
+#include "tests/support/wait.h"
 
 #include "tests/wine/capture_app.h"
 
@@ -131,12 +132,7 @@ void GrabberLog::Clear() {
 }
 
 bool GrabberLog::WaitFor(std::size_t count, std::chrono::milliseconds timeout) const {
-  const auto deadline = Clock::now() + timeout;
-  while (Count() < count) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
+  return orlin::test::WaitUntil([&] { return Count() >= count; }, timeout);
 }
 
 HRESULT GrabberLog::QueryInterface(REFIID riid, void** ppv) {

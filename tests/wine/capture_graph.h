@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "filter/four_cc.h"
+#include "tests/support/wait.h"
 #include "tests/wine/capture_app.h"
 
 namespace orlin::wine_test {
@@ -16,6 +17,13 @@ namespace orlin::wine_test {
 inline constexpr PcFormat kRaw{filter::kFourCC_YUY2, 320, 240, 16, 0, 0};
 // A phone whose camera delivers kRaw frames, each a different Gradient.
 Phone RawPhone();
+
+// Waits while the phone sends `frames` more: a span of the stream counted in
+// the phone's frames, however long they take here.
+inline bool SendsMore(const Phone& phone, int frames) {
+  const int target = phone.FramesSent() + frames;
+  return orlin::test::WaitUntil([&] { return phone.FramesSent() >= target; });
+}
 
 class CaptureGraph : public ::testing::Test {
  protected:
@@ -40,7 +48,8 @@ class CaptureGraph : public ::testing::Test {
   double lastCallMs = 0;
 
   // Waits for `more` samples beyond those seen so far.
-  bool MoreFrames(std::size_t more, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  bool MoreFrames(std::size_t more,
+                  std::chrono::milliseconds timeout = orlin::test::kGenerousDeadline) {
     return log.WaitFor(log.Count() + more, timeout);
   }
   // The graph's reference clock, or none.
