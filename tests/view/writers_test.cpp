@@ -1,7 +1,9 @@
 // The writers: Y4M headers and plane order, PNG that decodes back to the
 // frame, the V4L2 packing, and the session's new-versus-repeated counts.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -57,6 +59,28 @@ TEST(Y4mWriter, HeaderNamesSizeRateAndSamplingAndPlanesFollowInYuvOrder) {
   orlin::view::Y4mWriter unwritable("/nonexistent/dir/out.y4m", 0);
   EXPECT_FALSE(unwritable.Write(Frame(Sampling::k420, 2, 2, 0, 0, 0)));
   EXPECT_NE(unwritable.Error().find("/nonexistent/dir/out.y4m"), std::string::npos);
+}
+
+TEST(Y4mWriter, AFrameWrittenToAPipeIsReadableBeforeTheNextIsWritten) {
+  // A player reading the pipe must get each frame as it is delivered, not
+  // when the next one pushes it out of a buffer.
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  ASSERT_EQ(fcntl(ends[0], F_SETFL, O_NONBLOCK), 0);
+  orlin::view::Y4mWriter writer("/dev/fd/" + std::to_string(ends[1]), 400000);
+  std::string arrived;
+  char buffer[256];
+  for (const char fill : {'a', 'b'}) {
+    ASSERT_TRUE(writer.Write(Frame(Sampling::k420, 2, 2, fill, fill, fill))) << writer.Error();
+    ssize_t got = 0;
+    while ((got = read(ends[0], buffer, sizeof buffer)) > 0) arrived.append(buffer, static_cast<std::size_t>(got));
+    ASSERT_GE(arrived.size(), 12u) << "frame '" << fill << "' held back";
+    EXPECT_EQ(arrived.substr(arrived.size() - 12), std::string("FRAME\n") + std::string(6, fill));
+  }
+  EXPECT_EQ(arrived, "YUV4MPEG2 W2 H2 F25:1 Ip A1:1 C420\nFRAME\naaaaaaFRAME\nbbbbbb");
+  EXPECT_TRUE(writer.Finish());
+  close(ends[0]);
+  close(ends[1]);
 }
 
 TEST(PngWriter, TheLastFrameDecodesBackToItsColours) {
