@@ -17,7 +17,8 @@ std::vector<BYTE> I420FromYv12(const std::vector<BYTE>& yv12, int width, int hei
   const std::size_t luma = std::size_t(width) * std::size_t(height), chroma = luma / 4;
   std::vector<BYTE> out(yv12.begin(), yv12.begin() + std::ptrdiff_t(luma));
   out.insert(out.end(), yv12.begin() + std::ptrdiff_t(luma + chroma), yv12.end());
-  out.insert(out.end(), yv12.begin() + std::ptrdiff_t(luma), yv12.begin() + std::ptrdiff_t(luma + chroma));
+  out.insert(out.end(), yv12.begin() + std::ptrdiff_t(luma),
+             yv12.begin() + std::ptrdiff_t(luma + chroma));
   return out;
 }
 
@@ -39,8 +40,8 @@ StampedSender::StampedSender(const std::string& data_dir, int width, int height,
   type.pbFormat = reinterpret_cast<BYTE*>(&info);
   info.bmiHeader.biWidth = width;
   info.bmiHeader.biHeight = height;
-  if (sender_.InputPin()->ReceiveConnection(nullptr, &type) != S_OK || sender_.OpenNetwork() != S_OK ||
-      sender_.Compression() != (raw_ ? 0 : 1)) {
+  if (sender_.InputPin()->ReceiveConnection(nullptr, &type) != S_OK ||
+      sender_.OpenNetwork() != S_OK || sender_.Compression() != (raw_ ? 0 : 1)) {
     return;
   }
   chunks_ = raw_ ? std::size_t(sender_.ChunkCount()) : 1;
@@ -63,16 +64,18 @@ bool StampedSender::LoadFrames(const std::string& data_dir) {
     if (camera == nullptr || !camera->Start(0)) return false;
     for (int i = 0; i < 30; ++i) {
       std::vector<BYTE> frame(bytes);
-      if (camera->ReadFrame(frame.data(), bytes) != phone::cameras::FrameResult::kFrame) return false;
+      if (camera->ReadFrame(frame.data(), bytes) != phone::cameras::FrameResult::kFrame)
+        return false;
       frames_.push_back(std::move(frame));
     }
     source_ = "pan_forest (30 frames)";
   } else {
     for (const char* picture : {"astronaut", "coffee", "cups"}) {
-      std::ifstream file(data_dir + "/" + picture + "_" + std::to_string(width_) + "x" + std::to_string(height_) +
-                             ".yv12",
+      std::ifstream file(data_dir + "/" + picture + "_" + std::to_string(width_) + "x" +
+                             std::to_string(height_) + ".yv12",
                          std::ios::binary);
-      std::vector<BYTE> frame{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+      std::vector<BYTE> frame{std::istreambuf_iterator<char>(file),
+                              std::istreambuf_iterator<char>()};
       if (frame.size() != bytes) return false;
       frames_.push_back(std::move(frame));
     }
@@ -88,8 +91,8 @@ double StampedSender::BytesPerFrame() const {
   return sender_.FramesSent() == 0 ? 0 : double(sender_.BytesSent()) / double(sender_.FramesSent());
 }
 
-std::chrono::steady_clock::time_point StampedSender::Send(std::uint32_t number,
-                                                          std::chrono::steady_clock::duration* took) {
+std::chrono::steady_clock::time_point StampedSender::Send(
+    std::uint32_t number, std::chrono::steady_clock::duration* took) {
   std::vector<BYTE>& frame = frames_[number % frames_.size()];
   StampFrameNumber(frame.data(), width_, number);
   if (raw_) StampChunks(frame.data(), chunks_, chunk_bytes_, number);

@@ -34,7 +34,8 @@ class StampedSender {
   // Sends the next frame with `number` stamped in. Returns the time it was
   // handed to the sender; `took` is how long the sender kept it (coding and
   // every sendto).
-  std::chrono::steady_clock::time_point Send(std::uint32_t number, std::chrono::steady_clock::duration* took);
+  std::chrono::steady_clock::time_point Send(std::uint32_t number,
+                                             std::chrono::steady_clock::duration* took);
 
  private:
   bool LoadFrames(const std::string& data_dir);

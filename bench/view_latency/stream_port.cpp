@@ -15,9 +15,11 @@ namespace {
 std::set<std::string> SocketsOf(pid_t pid) {
   std::set<std::string> sockets;
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
     const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-    if (!error && target.rfind("socket:[", 0) == 0) sockets.insert(target.substr(8, target.size() - 9));
+    if (!error && target.rfind("socket:[", 0) == 0)
+      sockets.insert(target.substr(8, target.size() - 9));
   }
   return sockets;
 }
@@ -34,8 +36,10 @@ std::size_t OthersOnTheStreamPort(pid_t owner) {
     while (std::getline(file, line)) {
       std::istringstream fields(line);
       std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
-      fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
-      if (local.size() > 5 && local.compare(local.size() - 5, 5, ":115C") == 0 && owners.count(inode) == 0) {
+      fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+          timeout >> inode;
+      if (local.size() > 5 && local.compare(local.size() - 5, 5, ":115C") == 0 &&
+          owners.count(inode) == 0) {
         ++others;
       }
     }

@@ -38,7 +38,8 @@ using orlin::bench::Clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
 constexpr const char* kUsage =
-    "usage: view_latency_bench [--frames N] [--level L] [--size WxH] [--mode raw|compressed] [--view PATH]\n"
+    "usage: view_latency_bench [--frames N] [--level L] [--size WxH] [--mode raw|compressed] "
+    "[--view PATH]\n"
     "Sends camera test frames with the phone's sender to 127.0.0.1:4444 at 30 frames/s and\n"
     "reads them back from the standard output (a pipe) of `orlin-view --y4m -`, for 176x144\n"
     "and 320x240 compressed and raw and 640x480 raw. Prints, per case, the time from a frame\n"
@@ -81,7 +82,8 @@ int Spawn(const std::vector<std::string>& args, const std::string& log) {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -162,7 +164,8 @@ bool Measure(const Case& c, int level, int frames, const std::string& view, cons
   output.WaitFor(number, std::chrono::seconds(1));
   const int status = output.Stop();
   if (status != 0) {
-    std::fprintf(stderr, "view_latency_bench: orlin-view exited with status %d; its log:\n", status);
+    std::fprintf(stderr, "view_latency_bench: orlin-view exited with status %d; its log:\n",
+                 status);
     PrintFile(log);
   }
 
@@ -174,7 +177,8 @@ bool Measure(const Case& c, int level, int frames, const std::string& view, cons
   std::vector<double> latencies;
   for (int i = 0; i < frames; ++i) {
     const auto found = read.find(first + std::uint32_t(i));
-    if (found != read.end()) latencies.push_back(Ms(found->second - handed[std::size_t(i)]).count());
+    if (found != read.end())
+      latencies.push_back(Ms(found->second - handed[std::size_t(i)]).count());
   }
   out.timed = std::size_t(frames);
   out.lost = out.timed - latencies.size();
@@ -209,19 +213,23 @@ int main(int argc, char** argv) {
       frames = std::atoi(argv[++i]);
     } else if (arg == "--level" && has_value) {
       level = std::atoi(argv[++i]);
-    } else if (arg == "--size" && has_value && std::sscanf(argv[++i], "%dx%d", &only_width, &only_height) == 2) {
+    } else if (arg == "--size" && has_value &&
+               std::sscanf(argv[++i], "%dx%d", &only_width, &only_height) == 2) {
     } else if (arg == "--mode" && has_value) {
       const std::string mode = argv[++i];
       only_raw = mode == "raw" ? 1 : mode == "compressed" ? 0 : -2;
     } else if (arg == "--view" && has_value) {
       view = argv[++i];
     } else {
-      std::fprintf(stderr, "view_latency_bench: unknown or incomplete argument '%s'\n%s", arg.c_str(), kUsage);
+      std::fprintf(stderr, "view_latency_bench: unknown or incomplete argument '%s'\n%s",
+                   arg.c_str(), kUsage);
       return 2;
     }
   }
   if (frames <= 0 || level < 0 || level > 3 || only_raw == -2) {
-    std::fprintf(stderr, "view_latency_bench: --frames must be positive, --level 0-3, --mode raw or compressed\n");
+    std::fprintf(
+        stderr,
+        "view_latency_bench: --frames must be positive, --level 0-3, --mode raw or compressed\n");
     return 2;
   }
 
@@ -241,9 +249,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("| size | mode | frames | p50 ms | p99 ms | max ms | lost | not whole | sender p50 ms | bytes/frame |\n"
-              "|---|---|---|---|---|---|---|---|---|---|\n");
-  const Case cases[] = {{176, 144, false}, {176, 144, true}, {320, 240, false}, {320, 240, true}, {640, 480, true}};
+  std::printf(
+      "| size | mode | frames | p50 ms | p99 ms | max ms | lost | not whole | sender p50 ms | "
+      "bytes/frame |\n"
+      "|---|---|---|---|---|---|---|---|---|---|\n");
+  const Case cases[] = {
+      {176, 144, false}, {176, 144, true}, {320, 240, false}, {320, 240, true}, {640, 480, true}};
   int failures = 0;
   for (const Case& c : cases) {
     if (only_width != 0 && (c.width != only_width || c.height != only_height)) continue;
@@ -251,12 +262,14 @@ int main(int argc, char** argv) {
     const std::string mode = c.raw ? "raw I420" : "IYUV level " + std::to_string(level);
     Figures f;
     if (!Measure(c, level, frames, view, dir + "/view.log", f)) {
-      std::fprintf(stderr, "view_latency_bench: %dx%d %s could not be measured\n", c.width, c.height, mode.c_str());
+      std::fprintf(stderr, "view_latency_bench: %dx%d %s could not be measured\n", c.width,
+                   c.height, mode.c_str());
       ++failures;
       continue;
     }
-    std::printf("| %dx%d | %s | %zu | %.2f | %.2f | %.2f | %zu | %zu | %.2f | %.0f |%s\n", c.width, c.height,
-                mode.c_str(), f.timed, f.p50, f.p99, f.max, f.lost, f.not_whole, f.sender_p50, f.bytes_per_frame,
+    std::printf("| %dx%d | %s | %zu | %.2f | %.2f | %.2f | %zu | %zu | %.2f | %.0f |%s\n", c.width,
+                c.height, mode.c_str(), f.timed, f.p50, f.p99, f.max, f.lost, f.not_whole,
+                f.sender_p50, f.bytes_per_frame,
                 f.shared ? " (another program shared port 4444)" : "");
     std::fflush(stdout);
   }

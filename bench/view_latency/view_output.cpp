@@ -26,7 +26,8 @@ ViewOutput::ViewOutput(const std::string& program, const std::string& log, std::
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   std::string args[] = {program, "--y4m", "-"};
   char* argv[] = {args[0].data(), args[1].data(), args[2].data(), nullptr};
   pid_t pid = -1;
@@ -41,7 +42,9 @@ ViewOutput::ViewOutput(const std::string& program, const std::string& log, std::
   reader_ = std::thread(&ViewOutput::Read, this, ends[0]);
 }
 
-ViewOutput::~ViewOutput() { Stop(); }
+ViewOutput::~ViewOutput() {
+  Stop();
+}
 
 int ViewOutput::Stop() {
   if (pid_ > 0) {
@@ -93,8 +96,9 @@ bool ViewOutput::ParseHeader(const std::string& line) {
   if (width < kStampBits * kStampBlock || height < kStampBlock) return false;
   const std::size_t luma = std::size_t(width) * std::size_t(height);
   const std::size_t chroma = colour == "444" ? luma
-                             : colour == "422" ? std::size_t((width + 1) / 2) * std::size_t(height)
-                                               : std::size_t((width + 1) / 2) * std::size_t((height + 1) / 2);
+                             : colour == "422"
+                                 ? std::size_t((width + 1) / 2) * std::size_t(height)
+                                 : std::size_t((width + 1) / 2) * std::size_t((height + 1) / 2);
   std::lock_guard lock(mutex_);
   header_ = line;
   width_ = width;
@@ -117,11 +121,13 @@ void ViewOutput::Read(int fd) {
     for (std::size_t at = 0; at < std::size_t(got) && state != State::kBroken;) {
       if (state == State::kFrame) {
         const std::size_t take = std::min(std::size_t(got) - at, frame.size() - filled);
-        std::copy_n(input.begin() + std::ptrdiff_t(at), take, frame.begin() + std::ptrdiff_t(filled));
+        std::copy_n(input.begin() + std::ptrdiff_t(at), take,
+                    frame.begin() + std::ptrdiff_t(filled));
         at += take;
         filled += take;
         if (filled == frame.size()) {
-          const std::uint32_t number = ReadWholeFrameNumber(frame.data(), width_, chunks_, chunk_bytes_);
+          const std::uint32_t number =
+              ReadWholeFrameNumber(frame.data(), width_, chunks_, chunk_bytes_);
           std::lock_guard lock(mutex_);
           frames_.push_back({number, when});
           read_.notify_all();

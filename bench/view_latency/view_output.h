@@ -19,7 +19,7 @@ namespace orlin::bench {
 using Clock = std::chrono::steady_clock;
 
 struct FrameRead {
-  std::uint32_t number;  // the stamp read back; 0 when not whole
+  std::uint32_t number;    // the stamp read back; 0 when not whole
   Clock::time_point when;  // its last byte read from the pipe
 };
 
@@ -28,7 +28,8 @@ class ViewOutput {
   // Starts `program --y4m - --quiet`, its stderr to `log`. Raw frames of more
   // than one chunk (`chunks` of `chunk_bytes`) count only when every chunk is
   // of the same frame.
-  ViewOutput(const std::string& program, const std::string& log, std::size_t chunks, std::size_t chunk_bytes);
+  ViewOutput(const std::string& program, const std::string& log, std::size_t chunks,
+             std::size_t chunk_bytes);
   ViewOutput(const ViewOutput&) = delete;
   ViewOutput& operator=(const ViewOutput&) = delete;
   // Stops orlin-view (SIGTERM) and the reader.
