@@ -73,7 +73,9 @@ TEST(Y4mWriter, AFrameWrittenToAPipeIsReadableBeforeTheNextIsWritten) {
   for (const char fill : {'a', 'b'}) {
     ASSERT_TRUE(writer.Write(Frame(Sampling::k420, 2, 2, fill, fill, fill))) << writer.Error();
     ssize_t got = 0;
-    while ((got = read(ends[0], buffer, sizeof buffer)) > 0) arrived.append(buffer, static_cast<std::size_t>(got));
+    while ((got = read(ends[0], buffer, sizeof buffer)) > 0) {
+      arrived.append(buffer, static_cast<std::size_t>(got));
+    }
     ASSERT_GE(arrived.size(), 12u) << "frame '" << fill << "' held back";
     EXPECT_EQ(arrived.substr(arrived.size() - 12), std::string("FRAME\n") + std::string(6, fill));
   }
@@ -131,6 +133,16 @@ TEST(ViewSession, CountsRepeatsAndStopsAtTheLimitOfFramesWritten) {
   EXPECT_EQ(counts.delivered, 3u);
   EXPECT_EQ(counts.fresh, 2u);
   EXPECT_EQ(counts.repeated, 1u);
+
+  // One byte changed anywhere, in the whole words or the tail, is a new frame.
+  const std::vector<std::uint8_t> frame(21, 9);
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    std::vector<std::uint8_t> changed = frame;
+    changed[i] ^= 1;
+    EXPECT_NE(orlin::view::FrameHash(changed.data(), changed.size()),
+              orlin::view::FrameHash(frame.data(), frame.size()))
+        << "byte " << i;
+  }
 
   orlin::view::ViewSession small(0, false);
   small.SetFormat({orlin::view::PixelLayout::kI420, 2, 2, false, 0});
