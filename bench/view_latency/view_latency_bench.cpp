@@ -95,6 +95,15 @@ int Spawn(const std::vector<std::string>& args, const std::string& log) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The first figure of /proc/loadavg: on a shared machine the tail of the
+// latencies follows it.
+std::string LoadAverage() {
+  std::ifstream file("/proc/loadavg");
+  std::string figure;
+  file >> figure;
+  return figure;
+}
+
 void PrintFile(const std::string& path) {
   std::ifstream file(path);
   std::cerr << file.rdbuf();
@@ -159,8 +168,9 @@ bool Measure(const Case& c, int level, int frames, const std::string& view, cons
     std::this_thread::sleep_until(start + kInterval * i);
     handed[std::size_t(i)] = phone.Send(++number, &took);
     sender_ms.push_back(Ms(took).count());
-    // Once a second, in the slack after a frame: is anyone else on the port?
-    if (i % 30 == 0 && orlin::bench::OthersOnTheStreamPort(output.Pid()) != 0) out.shared = true;
+    // Half a frame later, when the frame is long through: anyone else on the port?
+    std::this_thread::sleep_until(start + kInterval * i + kInterval / 2);
+    if (orlin::bench::OthersOnTheStreamPort(output.Pid()) != 0) out.shared = true;
   }
   output.WaitFor(number, std::chrono::seconds(1));
   const int status = output.Stop();
@@ -254,6 +264,7 @@ int main(int argc, char** argv) {
       "| size | mode | frames | p50 ms | p99 ms | max ms | lost | not whole | sender p50 ms | "
       "bytes/frame |\n"
       "|---|---|---|---|---|---|---|---|---|---|\n");
+  const std::string load_before = LoadAverage();
   const Case cases[] = {
       {176, 144, false}, {176, 144, true}, {320, 240, false}, {320, 240, true}, {640, 480, true}};
   int failures = 0;
@@ -282,6 +293,8 @@ int main(int argc, char** argv) {
                 f.shared ? " (another program shared port 4444)" : "");
     std::fflush(stdout);
   }
+  std::printf("\nload average %s at the start, %s at the end\n", load_before.c_str(),
+              LoadAverage().c_str());
   std::filesystem::remove_all(dir);
   return failures == 0 ? 0 : 1;
 }
