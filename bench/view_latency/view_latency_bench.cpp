@@ -104,6 +104,17 @@ std::string LoadAverage() {
   return figure;
 }
 
+// The share of the last 60 s in which some task waited for a CPU, from
+// /proc/pressure/cpu ("some avg10=... avg60=..."); empty when not there.
+std::string CpuPressure() {
+  std::ifstream file("/proc/pressure/cpu");
+  std::string field;
+  while (file >> field) {
+    if (field.rfind("avg60=", 0) == 0) return field.substr(6) + " %";
+  }
+  return {};
+}
+
 void PrintFile(const std::string& path) {
   std::ifstream file(path);
   std::cerr << file.rdbuf();
@@ -293,8 +304,11 @@ int main(int argc, char** argv) {
                 f.shared ? " (another program shared port 4444)" : "");
     std::fflush(stdout);
   }
-  std::printf("\nload average %s at the start, %s at the end\n", load_before.c_str(),
+  std::printf("\nload average %s at the start, %s at the end", load_before.c_str(),
               LoadAverage().c_str());
+  const std::string pressure = CpuPressure();
+  if (!pressure.empty()) std::printf("; waiting for a CPU %s of the last minute", pressure.c_str());
+  std::printf("\n");
   std::filesystem::remove_all(dir);
   return failures == 0 ? 0 : 1;
 }
