@@ -74,11 +74,6 @@ std::vector<FrameRead> ViewOutput::Frames() const {
   return frames_;
 }
 
-std::string ViewOutput::Header() const {
-  std::lock_guard lock(mutex_);
-  return header_;
-}
-
 // "YUV4MPEG2 W320 H240 F30:1 Ip A1:1 C420": the size of a frame follows from
 // the width, the height and the sampling.
 bool ViewOutput::ParseHeader(const std::string& line) {
@@ -99,8 +94,6 @@ bool ViewOutput::ParseHeader(const std::string& line) {
                              : colour == "422"
                                  ? std::size_t((width + 1) / 2) * std::size_t(height)
                                  : std::size_t((width + 1) / 2) * std::size_t((height + 1) / 2);
-  std::lock_guard lock(mutex_);
-  header_ = line;
   width_ = width;
   frame_bytes_ = luma + 2 * chroma;
   return frame_bytes_ >= chunks_ * chunk_bytes_;

@@ -37,11 +37,10 @@ class ViewOutput {
 
   bool Started() const { return pid_ > 0; }
   pid_t Pid() const { return pid_; }
-  // Waits until a frame with this number was read; false on time-out.
+  // Waits until a frame with this number, or a later one, was read; false on
+  // time-out.
   bool WaitFor(std::uint32_t number, Clock::duration timeout) const;
   std::vector<FrameRead> Frames() const;
-  // The stream header orlin-view wrote, once a frame came.
-  std::string Header() const;
   // SIGTERM, then the exit status (-1 when it did not exit normally).
   int Stop();
 
@@ -57,8 +56,7 @@ class ViewOutput {
   mutable std::mutex mutex_;
   mutable std::condition_variable read_;
   std::vector<FrameRead> frames_;
-  std::string header_;
-  int width_ = 0;
+  int width_ = 0;  // width_ and frame_bytes_: the reader's, from the stream header
   std::size_t frame_bytes_ = 0;
 };
 
