@@ -1,5 +1,7 @@
 #include "view/y4m_writer.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <numeric>
@@ -31,6 +33,8 @@ bool Y4mWriter::Write(const PlanarFrame& frame) {
   if (file_ == nullptr) {
     file_ = path_ == "-" ? stdout : std::fopen(path_.c_str(), "wb");
     if (file_ == nullptr) return Fail("cannot create " + path_ + ": " + std::strerror(errno));
+    struct stat status {};
+    live_ = fstat(fileno(file_), &status) != 0 || !S_ISREG(status.st_mode);
     width_ = frame.width;
     height_ = frame.height;
     sampling_ = frame.sampling;
@@ -46,7 +50,8 @@ bool Y4mWriter::Write(const PlanarFrame& frame) {
   static constexpr char kFrame[] = "FRAME\n";
   if (std::fwrite(kFrame, 1, 6, file_) != 6 || std::fwrite(frame.y.data(), 1, frame.y.size(), file_) != frame.y.size() ||
       std::fwrite(frame.u.data(), 1, frame.u.size(), file_) != frame.u.size() ||
-      std::fwrite(frame.v.data(), 1, frame.v.size(), file_) != frame.v.size()) {
+      std::fwrite(frame.v.data(), 1, frame.v.size(), file_) != frame.v.size() ||
+      (live_ && std::fflush(file_) != 0)) {
     return Fail("cannot write " + path_ + ": " + std::strerror(errno));
   }
   return true;

@@ -1,6 +1,10 @@
 // YUV4MPEG2 output, for ffmpeg, mpv and files: one stream header from the
 // first frame, then "FRAME" and the Y, U and V planes of each frame. 4:2:0
 // frames are C420, 4:2:2 frames C422 and 4:4:4 (from RGB) C444.
+//
+// A pipe, terminal or device gets each frame whole as it is written: a player
+// reading it shows a frame as soon as it came, not when the next one pushes it
+// out of the stdio buffer. A regular file stays buffered.
 #pragma once
 
 #include <cstdio>
@@ -27,6 +31,7 @@ class Y4mWriter final : public FrameWriter {
   std::string path_;
   long long frame_interval_;
   std::FILE* file_ = nullptr;
+  bool live_ = false;  // not a regular file: flushed after every frame
   int width_ = 0, height_ = 0;
   Sampling sampling_ = Sampling::k420;
 };

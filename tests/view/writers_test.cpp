@@ -1,7 +1,9 @@
 // The writers: Y4M headers and plane order, PNG that decodes back to the
 // frame, the V4L2 packing, and the session's new-versus-repeated counts.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -59,6 +61,30 @@ TEST(Y4mWriter, HeaderNamesSizeRateAndSamplingAndPlanesFollowInYuvOrder) {
   EXPECT_NE(unwritable.Error().find("/nonexistent/dir/out.y4m"), std::string::npos);
 }
 
+TEST(Y4mWriter, AFrameWrittenToAPipeIsReadableBeforeTheNextIsWritten) {
+  // A player reading the pipe must get each frame as it is delivered, not
+  // when the next one pushes it out of a buffer.
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  ASSERT_EQ(fcntl(ends[0], F_SETFL, O_NONBLOCK), 0);
+  orlin::view::Y4mWriter writer("/dev/fd/" + std::to_string(ends[1]), 400000);
+  std::string arrived;
+  char buffer[256];
+  for (const char fill : {'a', 'b'}) {
+    ASSERT_TRUE(writer.Write(Frame(Sampling::k420, 2, 2, fill, fill, fill))) << writer.Error();
+    ssize_t got = 0;
+    while ((got = read(ends[0], buffer, sizeof buffer)) > 0) {
+      arrived.append(buffer, static_cast<std::size_t>(got));
+    }
+    ASSERT_GE(arrived.size(), 12u) << "frame '" << fill << "' held back";
+    EXPECT_EQ(arrived.substr(arrived.size() - 12), std::string("FRAME\n") + std::string(6, fill));
+  }
+  EXPECT_EQ(arrived, "YUV4MPEG2 W2 H2 F25:1 Ip A1:1 C420\nFRAME\naaaaaaFRAME\nbbbbbb");
+  EXPECT_TRUE(writer.Finish());
+  close(ends[0]);
+  close(ends[1]);
+}
+
 TEST(PngWriter, TheLastFrameDecodesBackToItsColours) {
   const std::string path = ::testing::TempDir() + "writer_test.png";
   orlin::view::PngWriter writer(path);
@@ -107,6 +133,16 @@ TEST(ViewSession, CountsRepeatsAndStopsAtTheLimitOfFramesWritten) {
   EXPECT_EQ(counts.delivered, 3u);
   EXPECT_EQ(counts.fresh, 2u);
   EXPECT_EQ(counts.repeated, 1u);
+
+  // One byte changed anywhere, in the whole words or the tail, is a new frame.
+  const std::vector<std::uint8_t> frame(21, 9);
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    std::vector<std::uint8_t> changed = frame;
+    changed[i] ^= 1;
+    EXPECT_NE(orlin::view::FrameHash(changed.data(), changed.size()),
+              orlin::view::FrameHash(frame.data(), frame.size()))
+        << "byte " << i;
+  }
 
   orlin::view::ViewSession small(0, false);
   small.SetFormat({orlin::view::PixelLayout::kI420, 2, 2, false, 0});
