@@ -15,7 +15,7 @@
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
 #include "view/graph_host.h"
 #include "view/png_writer.h"
 #include "view/v4l2_writer.h"
