@@ -29,7 +29,7 @@ HRESULT FirstOutputPin(IBaseFilter* filter, IPin** pin) {
 
 const char* HostStepText(HostStep step) {
   switch (step) {
-    case HostStep::kNone: return "do nothing";
+    case HostStep::kNone: return "host the filter";
     case HostStep::kFindPin: return "find the output pin";
     case HostStep::kAllocate: return "allocate the graph";
     case HostStep::kClock: return "create the system clock";

@@ -22,7 +22,7 @@ class ViewerGraph;
 // What hosting did when it failed, in the order it is done.
 enum class HostStep {
   kNone,
-  kFindPin,     // the filter has no output pin
+  kFindPin,     // no filter, or it has no output pin
   kAllocate,    // the event sink, graph or viewer pin
   kClock,       // the system clock
   kJoin,        // the filter joining the graph
