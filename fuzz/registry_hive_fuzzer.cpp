@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "filter/video_format_settings.h"
-#include "platform/posix/registry_hive.h"
+#include "platform/posix/win32/registry_hive.h"
 
 namespace {
 

@@ -15,12 +15,11 @@
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
+#include "view/graph_host.h"
 #include "view/png_writer.h"
 #include "view/v4l2_writer.h"
 #include "view/view_session.h"
-#include "view/viewer_graph.h"
-#include "view/viewer_pin.h"
 #include "view/y4m_writer.h"
 
 namespace {
@@ -192,23 +191,6 @@ HRESULT OpenDevice(ICreateDevEnum* devices, const std::u16string& name, IBaseFil
   return REGDB_E_CLASSNOTREG;
 }
 
-HRESULT FirstOutputPin(IBaseFilter* filter, IPin** pin) {
-  *pin = nullptr;
-  Ref<IEnumPins> pins;
-  HRESULT hr = filter->EnumPins(&pins.p);
-  if (FAILED(hr)) return hr;
-  IPin* candidate = nullptr;
-  while (pins.p->Next(1, &candidate, nullptr) == S_OK) {
-    PIN_DIRECTION direction = PINDIR_INPUT;
-    if (SUCCEEDED(candidate->QueryDirection(&direction)) && direction == PINDIR_OUTPUT) {
-      *pin = candidate;
-      return S_OK;
-    }
-    candidate->Release();
-  }
-  return VFW_E_NOT_FOUND;
-}
-
 int Fail(const char* what, HRESULT hr) {
   std::fprintf(stderr, "orlin-view: %s (0x%08X)\n", what, static_cast<unsigned>(hr));
   return 1;
@@ -247,31 +229,22 @@ int Run(const Options& options) {
                  orlin::InProcessServerError().c_str());
     return 1;
   }
-  Ref<IPin> output;
-  hr = FirstOutputPin(filter.p, &output.p);
-  if (FAILED(hr)) return Fail("the device has no output pin", hr);
-
-  Ref<orlin::RecordingEventSink> events;
-  events.p = orlin::RecordingEventSink::Create();
-  Ref<orlin::view::ViewerGraph> graph;
-  graph.p = events.p != nullptr ? new (std::nothrow) orlin::view::ViewerGraph(events.p) : nullptr;
-  Ref<orlin::view::ViewerPin> input;
   orlin::view::ViewSession* sink = session.get();
-  input.p = orlin::view::ViewerPin::Create(
+  orlin::view::GraphHost host(
+      filter.p, options.device,
       [sink](const BYTE* data, LONG size) -> HRESULT { return sink->OnSample(data, size); });
-  Ref<IReferenceClock> clock;
-  if (graph.p == nullptr || input.p == nullptr) return Fail("out of memory", E_OUTOFMEMORY);
-  hr = CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock, clock.Out());
-  if (FAILED(hr)) return Fail("no system clock", hr);
-
-  filter.p->JoinFilterGraph(graph.p, options.device.c_str());
-  filter.p->SetSyncSource(clock.p);
-  hr = output.p->Connect(input.p, nullptr);
-  if (FAILED(hr)) {
-    filter.p->JoinFilterGraph(nullptr, nullptr);
-    return Fail("cannot connect to the device's pin: check the PC settings' format", hr);
+  using Step = orlin::view::HostStep;
+  switch (host.FailedStep()) {
+    case Step::kNone: break;
+    case Step::kFindPin: return Fail("the device has no output pin", host.Status());
+    case Step::kAllocate: return Fail("out of memory", host.Status());
+    case Step::kClock: return Fail("no system clock", host.Status());
+    case Step::kJoin: return Fail("the device refused to join the graph", host.Status());
+    case Step::kSetClock: return Fail("the device refused the clock", host.Status());
+    case Step::kConnect:
+      return Fail("cannot connect to the device's pin: check the PC settings' format", host.Status());
   }
-  const orlin::view::FrameFormat format = *input.p->Format();
+  const orlin::view::FrameFormat format = *host.Format();
   session->SetFormat(format);
   if (!options.y4m.empty()) {
     session->AddWriter(std::make_unique<orlin::view::Y4mWriter>(options.y4m, format.frame_interval));
@@ -280,9 +253,7 @@ int Run(const Options& options) {
   if (!options.quiet) std::fprintf(stderr, "orlin-view: %s from \"%s\"\n", format.Name().c_str(),
                                    Utf8(options.device).c_str());
 
-  REFERENCE_TIME start = 0;
-  clock.p->GetTime(&start);
-  hr = filter.p->Run(start);
+  hr = host.Run();
   int status = 0;
   if (FAILED(hr)) {
     status = Fail("cannot run the device", hr);
@@ -295,13 +266,11 @@ int Run(const Options& options) {
       if (live) PrintStatus(session->Counts(), elapsed, false);
       if (options.seconds > 0 && elapsed >= options.seconds) break;
     }
-    filter.p->Stop();
+    host.Stop();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     if (!options.quiet) PrintStatus(session->Counts(), elapsed, true);
   }
-  output.p->Disconnect();
-  input.p->Disconnect();
-  filter.p->JoinFilterGraph(nullptr, nullptr);
+  host.Close();
 
   const std::string error = session->Finish();
   if (!error.empty()) {
@@ -309,7 +278,7 @@ int Run(const Options& options) {
     status = 1;
   }
   // The filter reports a failed fill to its graph and stops delivering.
-  for (const orlin::RecordedEvent& event : events.p->Events()) {
+  for (const orlin::RecordedEvent& event : host.Events()) {
     if (event.code == EC_ERRORABORT) {
       std::fprintf(stderr, "orlin-view: the device stopped with an error (0x%08X)\n",
                    static_cast<unsigned>(event.param1));

@@ -3,7 +3,11 @@
 #include <pthread.h>
 #include <time.h>
 
+#include <cstdio>
+
 #include "bench/end_to_end/frame_stamp.h"
+#include "filter/com_server/server.h"
+#include "filter/orlin_filter.h"
 
 namespace orlin::bench {
 namespace {
@@ -14,13 +18,32 @@ double ThreadCpuSeconds() {
   return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
+// The filter from the server's class object, as COM creates it after loading
+// the library.
+HRESULT CreateCamera(ComPtr<IBaseFilter>& filter) {
+  ComPtr<IClassFactory> factory;
+  HRESULT hr = filter::ServerGetClassObject(filter::CLSID_OrlinCamera, IID_IClassFactory,
+                                            factory.ReleaseAndGetVoidAddress());
+  if (FAILED(hr)) return hr;
+  return factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress());
+}
+
 }  // namespace
 
 PcHost::PcHost(int width, std::size_t chunks, std::size_t chunkBytes)
     : width_(width),
       chunks_(chunks),
       chunkBytes_(chunkBytes),
-      host_([this](const BYTE* data, LONG size) { return OnSample(data, size); }) {
+      created_(CreateCamera(filter_)),
+      host_(filter_.Get(), u"Orlin Camera",
+            [this](const BYTE* data, LONG size) { return OnSample(data, size); }) {
+  if (FAILED(created_)) {
+    std::fprintf(stderr, "end_to_end_bench: could not create the filter (0x%08X)\n",
+                 static_cast<unsigned>(created_));
+  } else if (host_.Status() != S_OK) {
+    std::fprintf(stderr, "end_to_end_bench: could not %s (0x%08X)\n",
+                 view::HostStepText(host_.FailedStep()), static_cast<unsigned>(host_.Status()));
+  }
   deliveries_.reserve(100000);  // nothing allocated while timing; no sample comes before Run
 }
 

@@ -1,7 +1,8 @@
-// The PC end of the benchmark: the camera filter hosted as an application
-// hosts it (a graph with an event sink, the system clock, orlin-view's input
-// pin as the sink) and, for every delivered sample, the frame number it holds,
-// when it arrived and the CPU time the filter's streaming thread has used.
+// The PC end of the benchmark: the camera filter created from its class object,
+// as COM creates it, hosted in orlin-view's graph host (an event sink, the
+// system clock, orlin-view's input pin as the sink) and, for every delivered
+// sample, the frame number it holds, when it arrived and the CPU time the
+// filter's streaming thread has used.
 #pragma once
 
 #include <chrono>
@@ -10,7 +11,8 @@
 #include <mutex>
 #include <vector>
 
-#include "view/camera_host.h"
+#include "filter/framework/com_ptr.h"
+#include "view/graph_host.h"
 
 namespace orlin::bench {
 
@@ -31,6 +33,8 @@ class PcHost {
   PcHost(const PcHost&) = delete;
   PcHost& operator=(const PcHost&) = delete;
 
+  // False when the filter could not be created or hosted; the constructor said
+  // why on stderr.
   bool Ready() const { return host_.Status() == S_OK; }
   HRESULT Run() { return host_.Run(); }
   HRESULT Stop() { return host_.Stop(); }
@@ -38,7 +42,7 @@ class PcHost {
   std::size_t Count() const;
   // Waits until `count` samples were delivered; false on time-out.
   bool WaitForCount(std::size_t count, std::chrono::milliseconds timeout) const;
-  std::size_t Events() const { return host_.Events(); }
+  std::size_t Events() const { return host_.Events().size(); }
 
  private:
   HRESULT OnSample(const BYTE* data, LONG size);
@@ -49,7 +53,9 @@ class PcHost {
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_;
   std::vector<Delivery> deliveries_;
-  view::CameraHost host_;  // last: it stops the stream before the rest goes
+  ComPtr<IBaseFilter> filter_;
+  HRESULT created_;
+  view::GraphHost host_;  // last: it stops the stream before the rest goes
 };
 
 }  // namespace orlin::bench

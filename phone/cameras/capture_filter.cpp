@@ -7,7 +7,7 @@
 #include "phone/camera_capture_classes.h"
 #include "phone/cameras/camera_catalogue.h"
 #include "phone/cameras/pin_enumerator.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace orlin::phone::cameras {
 namespace {

@@ -3,7 +3,7 @@
 // damaged value is refused instead of read past its end.
 #include <gtest/gtest.h>
 
-#include "platform/posix/filter_data.h"
+#include "platform/posix/dshow/filter_data.h"
 
 namespace {
 

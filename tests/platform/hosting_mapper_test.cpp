@@ -5,7 +5,7 @@
 
 #include "hosting_test_support.h"
 #include "orlin/host_services.h"
-#include "platform/posix/filter_data.h"
+#include "platform/posix/dshow/filter_data.h"
 
 namespace {
 

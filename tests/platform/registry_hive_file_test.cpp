@@ -12,7 +12,7 @@
 #include <string>
 
 #include "orlin/registry.h"
-#include "platform/posix/registry_hive.h"
+#include "platform/posix/win32/registry_hive.h"
 
 namespace orlin::platform {
 namespace {

@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "tests/filter/class_object_camera.h"
 
 namespace orlin::soak {
 namespace {
@@ -50,13 +51,17 @@ void WaitForTheStreamPort() {
 }  // namespace
 
 HostedCamera::HostedCamera(Check check)
-    : check_(std::move(check)), host_([this](const BYTE* data, LONG size) { return OnSample(data, size); }) {
-  EXPECT_EQ(host_.Status(), S_OK) << "could not " << host_.FailedStep();
+    : check_(std::move(check)),
+      created_(filter::test::CreateCameraFromClassObject(filter_)),
+      host_(filter_.Get(), u"Orlin Camera",
+            [this](const BYTE* data, LONG size) { return OnSample(data, size); }) {
+  EXPECT_EQ(created_, S_OK) << "could not create the filter";
+  EXPECT_EQ(host_.Status(), S_OK) << "could not " << view::HostStepText(host_.FailedStep());
   WaitForTheStreamPort();  // the filter binds it when it runs
 }
 
 HostedCamera::~HostedCamera() {
-  if (host_.Status() == S_OK) {
+  if (Connected()) {
     EXPECT_EQ(Stop(), S_OK);
   }
 }

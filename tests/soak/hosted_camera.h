@@ -1,7 +1,7 @@
-// The camera filter as an application hosts it: in a graph that takes its
-// events, with a reference clock, its pin connected to orlin-view's input pin,
-// and every delivered sample handed to a check on the filter's streaming
-// thread. State changes are timed, so a soak can bound how long a Stop takes.
+// The camera filter created in this process from its class object, as COM
+// creates it, and hosted in orlin-view's graph host: every delivered sample is
+// handed to a check on the filter's streaming thread. State changes are timed,
+// so a soak can bound how long a Stop takes.
 #pragma once
 
 #include <chrono>
@@ -10,7 +10,8 @@
 #include <functional>
 #include <mutex>
 
-#include "view/camera_host.h"
+#include "filter/framework/com_ptr.h"
+#include "view/graph_host.h"
 
 namespace orlin::soak {
 
@@ -29,7 +30,7 @@ class HostedCamera {
   HostedCamera(const HostedCamera&) = delete;
   HostedCamera& operator=(const HostedCamera&) = delete;
 
-  bool Connected() const { return host_.Status() == S_OK; }
+  bool Connected() const { return created_ == S_OK && host_.Status() == S_OK; }
   HRESULT Run();
   HRESULT Stop();
   // How long the last Stop took.
@@ -39,7 +40,7 @@ class HostedCamera {
   // Waits until more than `count` samples were delivered; false on time-out.
   bool WaitForMoreThan(std::uint64_t count, std::chrono::milliseconds timeout) const;
   // Events the filter sent its graph (a failed fill would send EC_ERRORABORT).
-  std::size_t Events() const { return host_.Events(); }
+  std::size_t Events() const { return host_.Events().size(); }
 
  private:
   HRESULT OnSample(const BYTE* data, LONG size);
@@ -49,7 +50,9 @@ class HostedCamera {
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_changed_;
   std::uint64_t delivered_ = 0;
-  view::CameraHost host_;  // last: it stops the stream before the rest goes
+  ComPtr<IBaseFilter> filter_;
+  HRESULT created_;
+  view::GraphHost host_;  // last: it stops the stream before the rest goes
 };
 
 }  // namespace orlin::soak

@@ -1,6 +1,9 @@
 if(NOT WIN32)
 # orlin-view: its converters and writers, and the whole chain end to end.
 orlin_add_test(view_test SOURCES view/video_frame_test.cpp view/writers_test.cpp LIBS orlin_view)
+# The graph host over the camera filter created in the test.
+orlin_add_test(graph_host_test SOURCES view/graph_host_test.cpp LIBS orlin_view orlin_filter_test_support)
+orlin_uses_pc_registry(graph_host_test)
 
 # Registers the real library into a hive of its own and receives on UDP 4444.
 orlin_add_test(view_end_to_end_test SOURCES view/view_end_to_end_test.cpp LIBS orlin_phone_test_support orlin_filter)

@@ -1,7 +1,7 @@
 // DirectShow: media types, video format blocks and the filter, pin, sample and
 // allocator interfaces. On Windows they come from the SDK (link strmiids). On
 // Linux these are the SDK's declarations in the SDK's method order, with the real
-// identifier values; host objects built on them live in platform/posix/.
+// identifier values; host objects built on them live in platform/posix/dshow/.
 #pragma once
 
 #include "orlin/com.h"

@@ -1,4 +1,4 @@
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace orlin::detail {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/posix/registry_hive.h"
+#include "platform/posix/win32/registry_hive.h"
 
 namespace orlin::platform::registry {
 

@@ -1,5 +1,5 @@
 // Encoding and decoding of the filter mapper's FilterData values.
-#include "platform/posix/filter_data.h"
+#include "platform/posix/dshow/filter_data.h"
 
 #include <cstring>
 

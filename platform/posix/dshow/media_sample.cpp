@@ -1,8 +1,8 @@
-#include "platform/posix/media_sample.h"
+#include "platform/posix/dshow/media_sample.h"
 
 #include <cstring>
 
-#include "platform/posix/memory_allocator.h"
+#include "platform/posix/dshow/memory_allocator.h"
 
 namespace orlin::detail {
 namespace {

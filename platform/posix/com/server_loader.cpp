@@ -1,6 +1,6 @@
 // Loading registered in-process servers with dlopen, the counterpart of what
 // COM does with LoadLibrary on Windows.
-#include "platform/posix/server_loader.h"
+#include "platform/posix/com/server_loader.h"
 
 #include <dlfcn.h>
 
@@ -10,8 +10,8 @@
 
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
-#include "platform/posix/class_keys.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/com/class_keys.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace orlin {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/posix/memory_allocator.h"
+#include "platform/posix/dshow/memory_allocator.h"
 
 #include <algorithm>
 #include <limits>

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/common/message_box_hook.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   if (orlin::MessageBoxHook hook = orlin::detail::CurrentMessageBoxHook()) {

@@ -8,8 +8,8 @@
 #include <unordered_set>
 
 #include "orlin/registry.h"
-#include "platform/posix/registry_file.h"
-#include "platform/posix/registry_hive.h"
+#include "platform/posix/win32/registry_file.h"
+#include "platform/posix/win32/registry_hive.h"
 
 using orlin::platform::registry::Hive;
 using orlin::platform::registry::KeyPath;

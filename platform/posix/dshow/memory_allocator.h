@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "orlin/dshow.h"
-#include "platform/posix/media_sample.h"
+#include "platform/posix/dshow/media_sample.h"
 
 namespace orlin::detail {
 

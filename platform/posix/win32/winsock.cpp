@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "orlin/winsock.h"
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "platform/posix/single_interface_object.h"
-#include "platform/posix/class_keys.h"
-#include "platform/posix/device_moniker.h"
-#include "platform/posix/filter_data.h"
+#include "platform/posix/com/class_keys.h"
+#include "platform/posix/dshow/device_moniker.h"
+#include "platform/posix/dshow/filter_data.h"
 
 namespace orlin {
 namespace {

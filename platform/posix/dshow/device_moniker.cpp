@@ -1,12 +1,12 @@
 // Device monikers and the property bags they bind to, over the PC hive.
-#include "platform/posix/device_moniker.h"
+#include "platform/posix/dshow/device_moniker.h"
 
 #include <atomic>
 #include <new>
 
 #include "orlin/host_services.h"
 #include "platform/posix/single_interface_object.h"
-#include "platform/posix/class_keys.h"
+#include "platform/posix/com/class_keys.h"
 
 namespace orlin::detail {
 namespace {

@@ -1,5 +1,5 @@
 // The in-memory hive: keys, values and the case-blind names they are found by.
-#include "platform/posix/registry_hive.h"
+#include "platform/posix/win32/registry_hive.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The hive file: its name, reading it when it changed on disk, and replacing it
 // atomically, so that a crash or a full disk never leaves half a file behind.
-#include "platform/posix/registry_file.h"
+#include "platform/posix/win32/registry_file.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -8,8 +8,8 @@
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "platform/posix/single_interface_object.h"
-#include "platform/posix/class_keys.h"
-#include "platform/posix/device_moniker.h"
+#include "platform/posix/com/class_keys.h"
+#include "platform/posix/dshow/device_moniker.h"
 
 namespace orlin {
 namespace {

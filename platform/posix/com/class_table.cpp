@@ -6,7 +6,7 @@
 
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
-#include "platform/posix/server_loader.h"
+#include "platform/posix/com/server_loader.h"
 
 namespace orlin {
 namespace {

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/posix/utf16.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace {
 thread_local DWORD last_error = 0;

@@ -12,7 +12,7 @@
 // [HKEY_CLASSES_ROOT\...] sections (kept under SOFTWARE\Classes).
 #include <cstdio>
 
-#include "platform/posix/registry_hive.h"
+#include "platform/posix/win32/registry_hive.h"
 
 namespace orlin::platform::registry {
 namespace {

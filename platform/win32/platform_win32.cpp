@@ -1,1 +1,0 @@
-// Windows: the SDK provides the platform; this unit holds what little we add.
