@@ -9,6 +9,8 @@
 
 #include "tests/phone/shell_program.h"
 #include "tests/phone/support/datagram_receiver.h"
+#include "tests/support/stream_port.h"
+#include "wire/stream.h"
 
 namespace orlin::test {
 namespace {
@@ -29,7 +31,8 @@ Summary ParseSummary(const std::string& output) {
 }
 
 TEST(PhoneHeadless, StreamsUntilSigtermThenCountsWhatItSent) {
-  DatagramReceiver pc(4444);
+  WaitForTheStreamPort();  // the program sends to the real port
+  DatagramReceiver pc(wire::kStreamPort);
   ASSERT_TRUE(pc.Bound());
   PhoneScratch scratch;
   PhoneProcess phone(scratch, {"--headless", "--camera", "test"}, "phone");

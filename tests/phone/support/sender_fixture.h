@@ -1,5 +1,5 @@
-// A FrameSender wired to a scripted camera and a receiving socket on
-// 127.0.0.1:4444, with its messages caught instead of shown.
+// A FrameSender wired to a scripted camera and a receiving socket on a
+// 127.0.0.1 port of its own, with its messages caught instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,9 +12,9 @@
 #include "orlin/message_box.h"
 #include "phone/frame_sender.h"
 #include "phone/sample_grabber_pin.h"
-#include "phone/sender_constants.h"
 #include "tests/phone/support/camera_script.h"
 #include "tests/phone/support/datagram_receiver.h"
+#include "wire/four_cc.h"
 
 namespace orlin::test {
 
@@ -44,7 +44,7 @@ class SenderFixture : public ::testing::Test {
   void Send(std::vector<std::uint8_t>& frame, LONG reportedSize);
   std::vector<Datagram> Take(std::size_t count) { return receiver_.Take(count); }
 
-  DatagramReceiver receiver_{phone::kStreamPort};
+  DatagramReceiver receiver_;
   phone::FrameSender sender_;
   std::vector<CaughtMessage> messages_;
   ScopedMessageBoxHook hook_;
