@@ -21,6 +21,7 @@
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
+#include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
 
@@ -122,7 +123,8 @@ RawResult RawFrames(std::int32_t width, std::int32_t height, std::uint32_t fourC
   auto send = [&](int index) {
     for (std::uint32_t c = 0; c < n; ++c) {
       std::memcpy(frame.data() + c * q, &index, 4);
-      frame[(c + 1) * q - 1] = std::uint8_t((frame[(c + 1) * q - 1] & 0xF0) | (n - c));
+      std::uint8_t& last = frame[(c + 1) * q - 1];
+      last = orlin::wire::TagChunkByte(last, std::int32_t(n - c));
       sendto(s, reinterpret_cast<const char*>(frame.data() + c * q), int(q), 0,
              reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }

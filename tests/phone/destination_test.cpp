@@ -59,6 +59,20 @@ TEST_F(Destination, NothingIsSentBeforeADestinationEverResolved) {
   EXPECT_EQ(datagrams[0], original);
 }
 
+TEST_F(Destination, APortChangedWhileResolvedTakesTheNextFrame) {
+  Connect(kFourCC_YUY2, 100, 100, 20000);
+  DatagramReceiver other;
+  ASSERT_TRUE(other.Bound());
+  sender_.SetDestinationPort(other.Port());
+  std::vector<std::uint8_t> frame = NoiseFrame(20000, 15);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = other.Take(1);
+  ASSERT_EQ(datagrams.size(), 1u);
+  EXPECT_EQ(datagrams[0], original);
+  EXPECT_TRUE(Take(1, std::chrono::milliseconds(100)).empty()) << "nothing to the old port";
+}
+
 TEST_F(Destination, NothingIsSentAfterTheNetworkClosed) {
   Connect(kFourCC_YUY2, 100, 100, 20000);
   sender_.CloseNetwork();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,7 +43,10 @@ class SenderFixture : public ::testing::Test {
   // Hands one frame to the pin as the camera would.
   void Send(std::vector<std::uint8_t>& frame);
   void Send(std::vector<std::uint8_t>& frame, LONG reportedSize);
-  std::vector<Datagram> Take(std::size_t count) { return receiver_.Take(count); }
+  std::vector<Datagram> Take(std::size_t count,
+                             std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    return receiver_.Take(count, timeout);
+  }
 
   DatagramReceiver receiver_;
   phone::FrameSender sender_;
