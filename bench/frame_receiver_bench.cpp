@@ -178,8 +178,8 @@ Result CompressedYv12(int frames, int level, const Bytes& picture, SOCKET s) {
   using namespace orlin::wire;
   Bytes datagram(kMaxChunkBytes);
   std::int32_t length = kMaxCompressedPayloadBytes;
-  orlin::codec::CompressFrame(picture.data(), 320, 240, level, datagram.data() + kCompressedHeaderBytes,
-                              &length);
+  orlin::codec::CompressFrame(picture.data(), 320, 240, level,
+                              datagram.data() + kCompressedHeaderBytes, &length);
   datagram.resize(std::size_t(length) + kCompressedHeaderBytes);
   const std::int32_t field = level < 3 ? length : 0;
   WriteCompressedHeader(datagram.data(), field);

@@ -214,7 +214,8 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   std::int32_t length = *declared;
   if (length > compressedBufferSize_ - kPayloadMargin) length = compressedBufferSize_ - kPayloadMargin;
   // A damaged payload still decodes up to the damage into the sample.
-  return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0, destination, format_.width,
+  return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
+                                destination, format_.width,
                                 format_.height) != codec::kPictureRefused;
 }
 

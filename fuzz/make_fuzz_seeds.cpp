@@ -82,7 +82,8 @@ void PutDatagram(Bytes& out, const Bytes& datagram) {
 // A raw frame of S bytes in n counted chunks, the counter in the low nibble of
 // each chunk's last byte.
 void PutChunks(Bytes& out, const Bytes& frame) {
-  const orlin::wire::ChunkGeometry geometry = orlin::wire::ComputeChunkGeometry(std::int64_t(frame.size()));
+  const orlin::wire::ChunkGeometry geometry =
+      orlin::wire::ComputeChunkGeometry(std::int64_t(frame.size()));
   const auto n = std::size_t(geometry.count), q = std::size_t(geometry.bytes);
   for (std::size_t i = 0; i < n; ++i) {
     Bytes chunk(frame.begin() + std::ptrdiff_t(i * q), frame.begin() + std::ptrdiff_t((i + 1) * q));
@@ -137,7 +138,8 @@ int main(int argc, char** argv) {
 
         // One compressed datagram; the fixed-size mode has length 0 in its header.
         Bytes datagram(orlin::wire::kCompressedHeaderBytes);
-        orlin::wire::WriteCompressedHeader(datagram.data(), fixed ? 0 : std::int32_t(payload.size()));
+        orlin::wire::WriteCompressedHeader(datagram.data(),
+                                           fixed ? 0 : std::int32_t(payload.size()));
         datagram.insert(datagram.end(), payload.begin(), payload.end());
         Bytes receiver = ReceiverHeader(0, 0, size.w, size.h, true);
         PutDatagram(receiver, datagram);

@@ -128,7 +128,7 @@ HRESULT CameraCapture::StartSteps() {
   sender_->SetMessageOwner(messageOwner_, messageCaption_);
   sender_->SetFormat(VideoFormat{});
   sender_->SetDestinationAddress(kDefaultDestination);
-  sender_->SetDestinationPort(destinationPort_);
+  sender_->SetDestinationPort(destination_port_);
   sender_->SetCodecRequest(1, 0, 2);
   LoadVideoFormat();
   LoadDestination();

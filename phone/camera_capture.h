@@ -45,7 +45,7 @@ class CameraCapture {
   void SetMessageOwner(HWND owner, LPCWSTR caption);
   // The PC's UDP port for every sender a start makes: the stream port unless
   // set (tests set ports of their own). Takes effect at the next start.
-  void SetDestinationPort(std::uint16_t port) { destinationPort_ = port; }
+  void SetDestinationPort(std::uint16_t port) { destination_port_ = port; }
 
   // --- Capture ---
   HRESULT StartCapture();
@@ -91,7 +91,7 @@ class CameraCapture {
   ComRef<IBaseFilter> camera_;
   std::unique_ptr<FrameSender> sender_;
   std::unique_ptr<VideoFormat[]> formatList_;
-  std::uint16_t destinationPort_ = wire::kStreamPort;
+  std::uint16_t destination_port_ = wire::kStreamPort;
   HWND messageOwner_ = nullptr;
   LPCWSTR messageCaption_;
 };

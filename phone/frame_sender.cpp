@@ -43,12 +43,12 @@ void FrameSender::SetDestinationAddress(LPCWSTR address) {
 
 std::uint16_t FrameSender::DestinationPort() const {
   std::lock_guard<std::mutex> guard(sendLock_);
-  return destinationPort_;
+  return destination_port_;
 }
 
 void FrameSender::SetDestinationPort(std::uint16_t port) {
   std::lock_guard<std::mutex> guard(sendLock_);
-  destinationPort_ = port;
+  destination_port_ = port;
   if (destinationResolved_) destination_.sin_port = htons(port);
 }
 

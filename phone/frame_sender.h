@@ -135,7 +135,7 @@ class FrameSender final : public IBaseFilter {
   std::int32_t detecting_ = 0;
   WinsockSession winsock_;
   SocketHandle socket_;
-  std::uint16_t destinationPort_ = wire::kStreamPort;
+  std::uint16_t destination_port_ = wire::kStreamPort;
   sockaddr_in destination_{};
   bool destinationResolved_ = false;
   WCHAR addressText_[kAddressChars] = {};

@@ -28,7 +28,8 @@ std::int32_t FrameSender::CompressBufferBytes() const {
 bool FrameSender::FormatCompressible() const {
   // Only YV12 is coded, and only within the encoder's limits (a plane at most
   // kMaxBlockColumns blocks wide); anything else goes out uncompressed.
-  return format_.FourCC == wire::kFourCC_YV12 && codec::PictureFits(format_.Width, format_.Height) &&
+  return format_.FourCC == wire::kFourCC_YV12 &&
+         codec::PictureFits(format_.Width, format_.Height) &&
          CompressBufferBytes() > wire::kCompressedHeaderBytes;
 }
 

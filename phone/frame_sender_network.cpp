@@ -36,7 +36,7 @@ HRESULT FrameSender::ResolveDestination() {
   {
     std::lock_guard<std::mutex> guard(sendLock_);
     std::memcpy(address, destinationAddress_, sizeof address);
-    port = destinationPort_;
+    port = destination_port_;
   }
   char name[kAddressChars];
   addrinfo* results = nullptr;

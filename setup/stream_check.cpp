@@ -43,8 +43,8 @@ WideText StreamWarning(const settings::VideoFormatSettings& settings) {
     } else if (chunkBytes > std::uint64_t(wire::kMaxUdpPayloadBytes)) {
       why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
             " bytes, which makes chunks of " + std::to_string(chunkBytes) +
-            " bytes, longer than the largest UDP datagram (" + std::to_string(wire::kMaxUdpPayloadBytes) +
-            " bytes).";
+            " bytes, longer than the largest UDP datagram (" +
+            std::to_string(wire::kMaxUdpPayloadBytes) + " bytes).";
     } else {
       return {};
     }

@@ -29,6 +29,8 @@ inline std::uint8_t TagChunkByte(std::uint8_t byte, std::int32_t k) {
 }
 
 // The countdown a chunk's last byte carries.
-inline std::uint32_t ChunkCountdown(std::uint8_t lastByte) { return lastByte & 0x0Fu; }
+inline std::uint32_t ChunkCountdown(std::uint8_t lastByte) {
+  return lastByte & 0x0Fu;
+}
 
 }  // namespace orlin::wire

@@ -17,7 +17,8 @@ inline constexpr std::uint8_t kCompressedMarker0 = 0x77;
 inline constexpr std::uint8_t kCompressedMarker1 = 0x88;
 
 // The longest payload that still goes in one IPv4 datagram.
-inline constexpr std::int32_t kMaxCompressedPayloadBytes = kMaxUdpPayloadBytes - kCompressedHeaderBytes;
+inline constexpr std::int32_t kMaxCompressedPayloadBytes =
+    kMaxUdpPayloadBytes - kCompressedHeaderBytes;
 
 // Writes the header into the first kCompressedHeaderBytes of `datagram`;
 // `payloadBytes` is 0 (fixed-size mode) to kMaxCompressedPayloadBytes.

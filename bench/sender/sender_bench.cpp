@@ -79,8 +79,9 @@ class Drain {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    bound_ = bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-             getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    bound_ =
+        bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) == 0;
     port_ = ntohs(address.sin_port);
     if (bound_) thread_ = std::thread([this] { Run(); });
   }

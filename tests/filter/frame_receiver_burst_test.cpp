@@ -25,11 +25,11 @@
 namespace orlin::filter {
 namespace {
 
+using settings::VideoFormatSettings;
 using wire::kFourCC_I420;
 using wire::kFourCC_IYUV;
-using wire::kFourCC_YV12;
 using wire::kFourCC_YUY2;
-using settings::VideoFormatSettings;
+using wire::kFourCC_YV12;
 
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
@@ -141,10 +141,15 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     ThreeSizes, RawBursts,
-    ::testing::Values(BurstCase{"320x240 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, 3, 51200},
-                      BurstCase{"640x480 YV12", wire::kFourCC_YV12, {kFourCC_YV12, 640, 480, 12, 0, 0, 0}, 8, 57600},
-                      BurstCase{"640x480 I420", wire::kFourCC_YV12, {kFourCC_I420, 640, 480, 12, 0, 0, 0}, 8, 57600},
-                      BurstCase{"640x480 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 640, 480, 16, 0, 0, 0}, 10, 61440}),
+    ::testing::Values(
+        BurstCase{
+            "320x240 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, 3, 51200},
+        BurstCase{
+            "640x480 YV12", wire::kFourCC_YV12, {kFourCC_YV12, 640, 480, 12, 0, 0, 0}, 8, 57600},
+        BurstCase{
+            "640x480 I420", wire::kFourCC_YV12, {kFourCC_I420, 640, 480, 12, 0, 0, 0}, 8, 57600},
+        BurstCase{
+            "640x480 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 640, 480, 16, 0, 0, 0}, 10, 61440}),
     [](const ::testing::TestParamInfo<BurstCase>& param) {
       std::string name = param.param.name;
       for (auto& ch : name) {

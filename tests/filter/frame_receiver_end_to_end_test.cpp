@@ -18,9 +18,9 @@
 namespace orlin::filter {
 namespace {
 
+using settings::VideoFormatSettings;
 using wire::kFourCC_IYUV;
 using wire::kFourCC_YUY2;
-using settings::VideoFormatSettings;
 
 using Bytes = std::vector<std::uint8_t>;
 

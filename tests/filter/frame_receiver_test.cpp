@@ -17,11 +17,11 @@
 namespace orlin::filter {
 namespace {
 
+using settings::kFilterDefaults;
+using settings::VideoFormatSettings;
 using wire::kFourCC_I420;
 using wire::kFourCC_IYUV;
 using wire::kFourCC_YUY2;
-using settings::VideoFormatSettings;
-using settings::kFilterDefaults;
 
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;

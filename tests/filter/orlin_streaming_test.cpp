@@ -24,9 +24,9 @@
 namespace orlin::filter::test {
 namespace {
 
+using settings::VideoFormatSettings;
 using wire::kFourCC_IYUV;
 using wire::kFourCC_YUY2;
-using settings::VideoFormatSettings;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -50,12 +50,12 @@ Bytes RoundTrip(const Bytes& picture, int width, int height) {
 
 class Streaming : public FilterFixture {
  protected:
+#ifndef _WIN32
+  orlin::test::StreamPortTurn turn_;  // the filter receives on the real port
+#endif
 
   // The PC expects `pc`; the phone's camera delivers `phoneFourCC` frames.
   void Start(const VideoFormatSettings& pc, std::uint32_t phoneFourCC, std::int32_t compression) {
-#ifndef _WIN32
-    orlin::test::WaitForTheStreamPort();  // the filter receives on the real port
-#endif
     StoreSettings(pc);
     HRESULT hr = S_OK;
     CUnknown* object = OrlinFilter::CreateInstance(nullptr, &hr);

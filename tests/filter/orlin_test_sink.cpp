@@ -8,8 +8,8 @@
 
 namespace orlin::filter::test {
 
-using settings::VideoFormatSettings;
 using settings::kVideoFormatKeyPath;
+using settings::VideoFormatSettings;
 using settings::WriteVideoFormatSettings;
 
 RecordingSink::~RecordingSink() { ReleaseHeld(); }

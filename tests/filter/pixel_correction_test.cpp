@@ -10,8 +10,8 @@
 namespace orlin::filter {
 namespace {
 
-using wire::kFourCC_IYUV;
 using settings::VideoFormatSettings;
+using wire::kFourCC_IYUV;
 
 using Bytes = std::vector<std::uint8_t>;
 

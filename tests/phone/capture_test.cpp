@@ -15,9 +15,9 @@
 namespace orlin::test {
 namespace {
 
+using phone::VideoFormat;
 using wire::kFourCC_YUY2;
 using wire::kFourCC_YV12;
-using phone::VideoFormat;
 
 std::u16string U16(const phone::WideText& text) { return {text.begin(), text.end()}; }
 

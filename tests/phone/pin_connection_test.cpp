@@ -9,9 +9,9 @@
 namespace orlin::test {
 namespace {
 
+using phone::VideoFormat;
 using wire::kFourCC_YUY2;
 using wire::kFourCC_YV12;
-using phone::VideoFormat;
 
 constexpr std::uint32_t kFourCCRGB = 0x20424752;  // an uncompressed format of another kind
 
@@ -134,7 +134,8 @@ TEST_F(Detection, EveryOfferedTypeIsListedAndRefusedUpToFifty) {
   list[phone::kMaxVideoFormats] = {0xDEADBEEF, 1, 1};  // must survive
   sender_.AttachFormatList(list);
   sender_.SetDetecting(true);
-  for (int i = 0; i < 60; ++i) camera_.OfferVideo(kFourCC_YV12 + static_cast<std::uint32_t>(i), 16 * (i + 1), -8 * (i + 1), 0);
+  for (int i = 0; i < 60; ++i)
+    camera_.OfferVideo(kFourCC_YV12 + static_cast<std::uint32_t>(i), 16 * (i + 1), -8 * (i + 1), 0);
   EXPECT_EQ(ConnectCamera(), VFW_E_NO_ACCEPTABLE_TYPES);
   EXPECT_EQ(camera_.OfferedCount(), 60);
   ASSERT_EQ(sender_.DetectedFormatCount(), 50);

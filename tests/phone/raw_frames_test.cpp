@@ -86,7 +86,8 @@ TEST_F(RawFrames, TenChunksOfAVgaYuy2FrameArriveWhole) {
   for (std::size_t i = 0; i < 10; ++i) {
     ASSERT_EQ(datagrams[i].size(), 61440u);
     EXPECT_TRUE(std::equal(datagrams[i].begin(), datagrams[i].end() - 1, original.begin() + i * 61440));
-    EXPECT_EQ(datagrams[i].back(), wire::TagChunkByte(original[i * 61440 + 61439], 10 - static_cast<int>(i)));
+    EXPECT_EQ(datagrams[i].back(),
+              wire::TagChunkByte(original[i * 61440 + 61439], 10 - static_cast<int>(i)));
   }
 }
 

@@ -9,11 +9,11 @@
 namespace orlin::test {
 namespace {
 
-using wire::kFourCC_YUY2;
-using wire::kFourCC_YV12;
 using phone::kSettingsKey;
 using phone::kVideoFormatKey;
 using phone::VideoFormat;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 std::u16string U16(const phone::WideText& text) { return {text.begin(), text.end()}; }
 

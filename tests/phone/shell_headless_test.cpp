@@ -31,7 +31,7 @@ Summary ParseSummary(const std::string& output) {
 }
 
 TEST(PhoneHeadless, StreamsUntilSigtermThenCountsWhatItSent) {
-  WaitForTheStreamPort();  // the program sends to the real port
+  StreamPortTurn turn;  // the program sends to the real port
   DatagramReceiver pc(wire::kStreamPort);
   ASSERT_TRUE(pc.Bound());
   PhoneScratch scratch;

@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/stream_port.h"
-
 namespace orlin::soak {
 
 HostedCamera::HostedCamera(Check check)
     : check_(std::move(check)), host_([this](const BYTE* data, LONG size) { return OnSample(data, size); }) {
   EXPECT_EQ(host_.Status(), S_OK) << "could not " << host_.FailedStep();
-  // The filter binds the stream port when it runs: a soak that shares it with
-  // another program gets that program's datagrams too.
-  test::WaitForTheStreamPort();
 }
 
 HostedCamera::~HostedCamera() {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 
+#include "tests/support/stream_port.h"
 #include "view/camera_host.h"
 
 namespace orlin::soak {
@@ -44,6 +45,9 @@ class HostedCamera {
  private:
   HRESULT OnSample(const BYTE* data, LONG size);
 
+  // The filter binds the stream port when it runs: a soak that shares it with
+  // another program gets that program's datagrams too.
+  test::StreamPortTurn turn_;
   Check check_;
   Milliseconds lastStop_{0};
   mutable std::mutex mutex_;

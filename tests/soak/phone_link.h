@@ -15,8 +15,8 @@ class PhoneLink {
  public:
   // A camera delivering `fourCC` frames of width x height (sampleBytes each);
   // compression as requested at `level`.
-  PhoneLink(std::uint32_t fourCC, int width, int height, std::int32_t sampleBytes,
-            bool compression, int level, std::uint16_t port = wire::kStreamPort);
+  PhoneLink(std::uint32_t fourCC, int width, int height, std::int32_t sampleBytes, bool compression,
+            int level, std::uint16_t port = wire::kStreamPort);
   ~PhoneLink();
   PhoneLink(const PhoneLink&) = delete;
   PhoneLink& operator=(const PhoneLink&) = delete;

@@ -44,8 +44,8 @@ TEST_P(SilentSender, SamplesComeEveryTimeOutAndStopReturnsWithinOne) {
   ASSERT_TRUE(camera.Connected());
   ASSERT_EQ(camera.Run(), S_OK);
   {
-    PhoneLink phone(c.compressed ? wire::kFourCC_YV12 : c.pc.FourCC, int(c.pc.Width), int(c.pc.Height),
-                    filter::SampleSizeOf(c.pc), c.compressed, 0);
+    PhoneLink phone(c.compressed ? wire::kFourCC_YV12 : c.pc.FourCC, int(c.pc.Width),
+                    int(c.pc.Height), filter::SampleSizeOf(c.pc), c.compressed, 0);
     ASSERT_TRUE(phone.Ready());
     const CompressedFrames pictures(int(c.pc.Width), int(c.pc.Height), 0);
     for (std::uint32_t n = 1; n <= 3; ++n) {
@@ -81,7 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
     Formats, SilentSender,
     ::testing::Values(SilentCase{"raw", {wire::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, false},
                       SilentCase{"compressed", {wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, true}),
-    [](const ::testing::TestParamInfo<SilentCase>& param) { return std::string(param.param.name); });
+    [](const ::testing::TestParamInfo<SilentCase>& param) {
+      return std::string(param.param.name);
+    });
 
 }  // namespace
 }  // namespace orlin::soak

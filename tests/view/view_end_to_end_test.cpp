@@ -79,11 +79,11 @@ int Spawn(std::vector<std::string> args, pid_t* background = nullptr) {
 
 class EndToEnd : public ::testing::Test {
  protected:
+  orlin::test::StreamPortTurn turn_;  // orlin-view receives on the real port
   void SetUp() override {
     ASSERT_NE(std::getenv("ORLIN_PC_REGISTRY"), nullptr) << "run through ctest";
     std::remove(std::getenv("ORLIN_PC_REGISTRY"));
     ASSERT_EQ(Spawn({ORLIN_REGSVR, ORLIN_LIBRARY}), 0);
-    orlin::test::WaitForTheStreamPort();  // orlin-view receives on the real port
     a_ = orlin::test::ReadTestFrame("coffee", kWidth, kHeight);
     b_ = orlin::test::ReadTestFrame("astronaut", kWidth, kHeight);
   }
@@ -95,8 +95,9 @@ class EndToEnd : public ::testing::Test {
 
   // Streams the two pictures in turn to orlin-view until it has written
   // `frames` new ones; the frames as the Y4M holds them.
-  Y4m Stream(const orlin::settings::VideoFormatSettings& pc, std::uint32_t phone_fourcc, int compression,
-             const std::vector<BYTE>& first, const std::vector<BYTE>& second, int frames) {
+  Y4m Stream(const orlin::settings::VideoFormatSettings& pc, std::uint32_t phone_fourcc,
+             int compression, const std::vector<BYTE>& first, const std::vector<BYTE>& second,
+             int frames) {
     EXPECT_EQ(orlin::settings::WriteVideoFormatSettings(pc), ERROR_SUCCESS);
     pid_t viewer = 0;
     EXPECT_EQ(Spawn({ORLIN_VIEW, "--y4m", output_, "--frames", std::to_string(frames), "--skip-repeats",
@@ -146,7 +147,8 @@ class EndToEnd : public ::testing::Test {
 };
 
 TEST_F(EndToEnd, RawFramesArriveExactlyWithPlanesInYuvOrder) {
-  const orlin::settings::VideoFormatSettings pc{orlin::wire::kFourCC_IYUV, kWidth, kHeight, 12, 0, 0, 0};
+  const orlin::settings::VideoFormatSettings pc{
+      orlin::wire::kFourCC_IYUV, kWidth, kHeight, 12, 0, 0, 0};
   const std::vector<BYTE> a = I420(a_), b = I420(b_);
   const Y4m y4m = Stream(pc, orlin::wire::kFourCC_IYUV, 0, a, b, 6);
   EXPECT_EQ(y4m.header.rfind("YUV4MPEG2 W176 H144 F", 0), 0u) << y4m.header;
@@ -166,7 +168,8 @@ TEST_F(EndToEnd, RawFramesArriveExactlyWithPlanesInYuvOrder) {
 TEST_F(EndToEnd, CompressedFramesDecodeCloseToThePicturesSent) {
   // The phone compresses YV12; the PC takes IYUV and, with SwapUV, puts the
   // decoder's V-first planes into U, V order.
-  const orlin::settings::VideoFormatSettings pc{orlin::wire::kFourCC_IYUV, kWidth, kHeight, 12, 1, 0, 1};
+  const orlin::settings::VideoFormatSettings pc{
+      orlin::wire::kFourCC_IYUV, kWidth, kHeight, 12, 1, 0, 1};
   const Y4m y4m = Stream(pc, orlin::wire::kFourCC_YV12, 1, a_, b_, 6);
   ASSERT_EQ(y4m.frames.size(), 6u);
   const std::vector<BYTE> a = I420(a_), b = I420(b_);
