@@ -21,6 +21,9 @@
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
+#include "wire/chunk_geometry.h"
+#include "wire/compressed_datagram.h"
+#include "wire/four_cc.h"
 
 namespace {
 
@@ -120,7 +123,8 @@ RawResult RawFrames(std::int32_t width, std::int32_t height, std::uint32_t fourC
   auto send = [&](int index) {
     for (std::uint32_t c = 0; c < n; ++c) {
       std::memcpy(frame.data() + c * q, &index, 4);
-      frame[(c + 1) * q - 1] = std::uint8_t((frame[(c + 1) * q - 1] & 0xF0) | (n - c));
+      std::uint8_t& last = frame[(c + 1) * q - 1];
+      last = orlin::wire::TagChunkByte(last, std::int32_t(n - c));
       sendto(s, reinterpret_cast<const char*>(frame.data() + c * q), int(q), 0,
              reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
@@ -167,21 +171,20 @@ void PrintRaw(const char* name, const RawResult& r) {
 }
 
 Result CompressedYv12(int frames, int level, const Bytes& picture, SOCKET s) {
-  ReceiverFormat format{320, 240, orlin::filter::kFourCC_IYUV, 115200, true, 0, 0};
+  ReceiverFormat format{320, 240, orlin::wire::kFourCC_IYUV, 115200, true, 0, 0};
   FrameReceiver receiver(format);
   if (receiver.Open() != S_OK || !receiver.Compression()) std::exit(1);
   const sockaddr_in to = Loopback(receiver.BoundPort());
-  Bytes datagram(65520);
-  std::int32_t length = 65507 - 4;
-  orlin::codec::CompressFrame(picture.data(), 320, 240, level, datagram.data() + 4, &length);
-  datagram.resize(std::size_t(length) + 4);
+  using namespace orlin::wire;
+  Bytes datagram(kMaxChunkBytes);
+  std::int32_t length = kMaxCompressedPayloadBytes;
+  orlin::codec::CompressFrame(picture.data(), 320, 240, level,
+                              datagram.data() + kCompressedHeaderBytes, &length);
+  datagram.resize(std::size_t(length) + kCompressedHeaderBytes);
   const std::int32_t field = level < 3 ? length : 0;
-  datagram[0] = 0x77;
-  datagram[1] = 0x88;
-  datagram[2] = std::uint8_t(field);
-  datagram[3] = std::uint8_t(field >> 8);
+  WriteCompressedHeader(datagram.data(), field);
   Bytes expected(115200, 0);
-  Bytes payload(datagram.begin() + 4, datagram.end());
+  Bytes payload(datagram.begin() + kCompressedHeaderBytes, datagram.end());
   payload.resize(payload.size() + 2 + 115200);
   orlin::codec::DecompressFrame(payload.data(), field, field == 0, expected.data(), 320, 240);
 
@@ -220,9 +223,9 @@ int main(int argc, char** argv) {
     std::int32_t chunkBytes;
   };
   const RawCase raws[] = {
-      {"320x240 YUY2 raw (3 x 51200)", 320, 240, orlin::filter::kFourCC_YUY2, 16, 51200},
-      {"640x480 I420 raw (8 x 57600)", 640, 480, orlin::filter::kFourCC_I420, 12, 57600},
-      {"640x480 YUY2 raw (10 x 61440)", 640, 480, orlin::filter::kFourCC_YUY2, 16, 61440},
+      {"320x240 YUY2 raw (3 x 51200)", 320, 240, orlin::wire::kFourCC_YUY2, 16, 51200},
+      {"640x480 I420 raw (8 x 57600)", 640, 480, orlin::wire::kFourCC_I420, 12, 57600},
+      {"640x480 YUY2 raw (10 x 61440)", 640, 480, orlin::wire::kFourCC_YUY2, 16, 61440},
   };
   for (const RawCase& c : raws) {
     const std::string name = c.name;

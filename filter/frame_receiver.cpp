@@ -5,14 +5,19 @@
 
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "codec/codec.h"
-#include "filter/four_cc.h"
 #include "orlin/dshow.h"
 #include "orlin/message_box.h"
 #include "orlin/receive_datagram.h"
+#include "wire/chunk_geometry.h"
+#include "wire/compressed_datagram.h"
+#include "wire/four_cc.h"
 
 namespace orlin::filter {
+
+using settings::VideoFormatSettings;
 namespace {
 
 const WCHAR kCaption[] = ORLIN_TEXT("OrlinView");
@@ -48,7 +53,7 @@ FrameReceiver::FrameReceiver(const ReceiverFormat& format)
     : format_(format), compression_(format.compression) {}
 
 bool FrameReceiver::CompressionPossible() const {
-  if (format_.fourCC != kFourCC_IYUV) return false;
+  if (format_.fourCC != wire::kFourCC_IYUV) return false;
   // The decoder keeps one count per block column, and writes a whole 4:2:0
   // picture: refuse what it cannot decode or what the sample cannot hold (a
   // format of fewer than 12 bits per pixel).
@@ -81,9 +86,9 @@ HRESULT FrameReceiver::Open() {
   // goes out as it was.
   bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
 
-  const auto size = static_cast<std::uint32_t>(format_.sampleSize);
-  chunkCount_ = size / kMaxDatagramBytes + (size % kMaxDatagramBytes != 0 ? 1 : 0);
-  chunkSize_ = size / chunkCount_;
+  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(format_.sampleSize);
+  chunkCount_ = static_cast<std::uint32_t>(geometry.count);
+  chunkSize_ = static_cast<std::uint32_t>(geometry.bytes);
 
   if (compression_) {
     if (!CompressionPossible()) {
@@ -112,7 +117,7 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
   // frames get all n chunks and one more (the first of the next frame, which
   // may come while the last is still being read); compressed ones two of the
   // largest datagrams. (The system may cap it; Linux at net.core.rmem_max.)
-  std::int64_t bytes = compression_ ? 2 * std::int64_t(kMaxDatagramBytes)
+  std::int64_t bytes = compression_ ? 2 * std::int64_t(wire::kMaxChunkBytes)
                                     : (std::int64_t(chunkCount_) + 1) * std::int64_t(chunkSize_);
   const std::int64_t most = std::numeric_limits<std::int32_t>::max();
   return std::int32_t(bytes < most ? bytes : most);
@@ -182,7 +187,7 @@ bool FrameReceiver::FillChunks(std::uint8_t* destination) {
   int mismatches = 0;
   for (;;) {
     if (ReceiveExactly(p, chunkSize_, landed) != 0) return landed;
-    if ((p[chunkSize_ - 1] & 0x0F) == expected) {
+    if (wire::ChunkCountdown(p[chunkSize_ - 1]) == expected) {
       p += chunkSize_;
       if (--expected == 0) return landed;
     } else if (mismatches < kMaxCounterMismatches) {
@@ -197,20 +202,20 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   std::uint8_t* buffer = compressedBuffer_.get();
   // A datagram shorter than the header cannot be one: its first bytes would be
   // those of an earlier datagram still in the buffer.
-  auto hasHeader = [buffer](int received) {
-    return received >= 4 && buffer[0] == 0x77 && buffer[1] == 0x88;
-  };
   int received = ReceiveBeforeDeadline(buffer, compressedBufferSize_);
   if (received == SOCKET_ERROR) return false;
-  for (int tries = 0; !hasHeader(received); ++tries) {
+  std::optional<std::uint16_t> declared = wire::ParseCompressedHeader(buffer, received);
+  for (int tries = 0; !declared; ++tries) {
     if (tries > kMaxHeaderRetries) return false;
     received = ReceiveBeforeDeadline(buffer, compressedBufferSize_);
     if (received == SOCKET_ERROR) return false;
+    declared = wire::ParseCompressedHeader(buffer, received);
   }
-  std::int32_t length = buffer[2] | (buffer[3] << 8);
+  std::int32_t length = *declared;
   if (length > compressedBufferSize_ - kPayloadMargin) length = compressedBufferSize_ - kPayloadMargin;
   // A damaged payload still decodes up to the damage into the sample.
-  return codec::DecompressFrame(buffer + 4, length, length == 0 ? 1 : 0, destination, format_.width,
+  return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
+                                destination, format_.width,
                                 format_.height) != codec::kPictureRefused;
 }
 

@@ -1,5 +1,5 @@
-// The PC end of the phone's stream: fills one output sample per call from UDP
-// port 4444, by reassembling an uncompressed frame from its counted chunks or
+// The PC end of the phone's stream: fills one output sample per call from the
+// stream's UDP port, by reassembling an uncompressed frame from its counted chunks or
 // by decoding one compressed-frame datagram. Owned by the output stream and
 // used only on its worker thread: Open when streaming starts, FillFrame for
 // every sample, Close when it stops.
@@ -10,14 +10,13 @@
 #include <memory>
 #include <mutex>
 
-#include "filter/video_format_settings.h"
 #include "orlin/com.h"
 #include "orlin/winsock.h"
+#include "settings/video_format_settings.h"
+#include "wire/stream.h"
 
 namespace orlin::filter {
 
-inline constexpr std::uint16_t kStreamPort = 4444;
-inline constexpr std::int32_t kMaxDatagramBytes = 65520;
 inline constexpr DWORD kReceiveTimeoutMs = 3000;
 // Datagrams looked at for one compressed frame: the first and 101 more.
 inline constexpr int kMaxHeaderRetries = 100;
@@ -34,17 +33,17 @@ struct ReceiverFormat {
   std::uint32_t fourCC = 0;     // biCompression
   std::int32_t sampleSize = 0;  // S: lSampleSize = biSizeImage
   bool compression = false;     // the Compression setting
-  std::uint16_t port = kStreamPort;
+  std::uint16_t port = wire::kStreamPort;  // tests give ports of their own
   // SO_RCVBUF; 0: room for a whole frame (see FrameReceiver::ReceiveBufferBytes).
   std::int32_t receiveBufferBytes = 0;
 };
 
 // width x height x bits per pixel / 8, or 0 when that is not a positive
 // 32-bit number (such a format has no sample to fill).
-std::int32_t SampleSizeOf(const VideoFormatSettings& settings);
+std::int32_t SampleSizeOf(const settings::VideoFormatSettings& settings);
 
 // The receiver's format for the given settings.
-ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings);
+ReceiverFormat ReceiverFormatOf(const settings::VideoFormatSettings& settings);
 
 class FrameReceiver {
  public:

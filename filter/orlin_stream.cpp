@@ -9,13 +9,14 @@
 #include "filter/framework/media_type.h"
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream_format.h"
+#include "wire/four_cc.h"
 
 namespace orlin::filter {
 
 OrlinStream::OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_name)
     : CSourceStream(ORLIN_TEXT("Orlin"), phr, filter, pin_name),
       owner_(filter),
-      settings_(LoadFilterSettings()),
+      settings_(settings::LoadFilterSettings()),
       format_(VideoInfoOf(settings_)),
       caps_(CapabilityOf(settings_)),
       frame_interval_(format_.AvgTimePerFrame),
@@ -34,7 +35,7 @@ HRESULT OrlinStream::CheckStreamable() const {
   // picture, which a format of fewer than 12 bits per pixel cannot hold.
   const int width = int(settings_.Width);
   const int height = int(settings_.Height);
-  if (settings_.Compression != 0 && settings_.FourCC == kFourCC_IYUV &&
+  if (settings_.Compression != 0 && settings_.FourCC == wire::kFourCC_IYUV &&
       codec::PictureFits(width, height) &&
       std::int64_t(codec::PictureBytes(width, height)) > sampleSize) {
     return VFW_E_INVALIDMEDIATYPE;

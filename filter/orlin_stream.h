@@ -10,8 +10,8 @@
 #include "filter/frame_receiver.h"
 #include "filter/framework/source_stream.h"
 #include "filter/pixel_correction.h"
-#include "filter/video_format_settings.h"
 #include "orlin/stream_config.h"
+#include "settings/video_format_settings.h"
 
 namespace orlin::filter {
 
@@ -53,7 +53,7 @@ class OrlinStream : public CSourceStream, public IKsPropertySet, public IAMStrea
   HRESULT STDMETHODCALLTYPE GetNumberOfCapabilities(int* piCount, int* piSize) override;
   HRESULT STDMETHODCALLTYPE GetStreamCaps(int iIndex, AM_MEDIA_TYPE** pmt, BYTE* pSCC) override;
 
-  const VideoFormatSettings& Settings() const { return settings_; }
+  const settings::VideoFormatSettings& Settings() const { return settings_; }
 
  private:
   // S_OK, or why the format cannot stream: it has no sample, or its compressed
@@ -61,7 +61,7 @@ class OrlinStream : public CSourceStream, public IKsPropertySet, public IAMStrea
   HRESULT CheckStreamable() const;
 
   OrlinFilter* const owner_;
-  const VideoFormatSettings settings_;
+  const settings::VideoFormatSettings settings_;
   AM_MEDIA_TYPE mt_{};         // pbFormat points at format_; both under the state lock
   VIDEOINFOHEADER format_{};
   VIDEO_STREAM_CONFIG_CAPS caps_{};

@@ -3,6 +3,8 @@
 #include "filter/frame_receiver.h"
 
 namespace orlin::filter {
+
+using settings::VideoFormatSettings;
 namespace {
 constexpr DWORD kBiRgb = 0;
 constexpr DWORD kBiBitfields = 3;

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "filter/video_format_settings.h"
 #include "orlin/stream_config.h"
+#include "settings/video_format_settings.h"
 
 namespace orlin::filter {
 
@@ -21,10 +21,10 @@ inline constexpr REFERENCE_TIME kMaxFrameInterval = 10000000;
 GUID GetBitmapSubtype(const BITMAPINFOHEADER& header, const DWORD* masks = nullptr);
 
 // The format block of the settings (frame interval kMinFrameInterval).
-VIDEOINFOHEADER VideoInfoOf(const VideoFormatSettings& settings);
+VIDEOINFOHEADER VideoInfoOf(const settings::VideoFormatSettings& settings);
 
 // The capability of the settings: the one frame size, 1 to 30 frames a second.
-VIDEO_STREAM_CONFIG_CAPS CapabilityOf(const VideoFormatSettings& settings);
+VIDEO_STREAM_CONFIG_CAPS CapabilityOf(const settings::VideoFormatSettings& settings);
 
 // The media type for a format block; pbFormat is left null for the caller.
 AM_MEDIA_TYPE MediaTypeOf(const VIDEOINFOHEADER& format);

@@ -9,6 +9,9 @@
 
 namespace orlin::filter {
 
+using settings::ApplyDerivedRules;
+using settings::VideoFormatSettings;
+
 PlanarGeometry GeometryOf(std::uint32_t width, std::uint32_t height) {
   // The settings are 32-bit signed numbers to the filter (biWidth, biHeight).
   const auto w = static_cast<std::int32_t>(width);

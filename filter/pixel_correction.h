@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
 
 namespace orlin::filter {
 
@@ -33,7 +33,7 @@ class PixelCorrections {
  public:
   // Takes the switches after the derived rules (applied here again, so the
   // gates hold whoever built the settings).
-  explicit PixelCorrections(const VideoFormatSettings& settings);
+  explicit PixelCorrections(const settings::VideoFormatSettings& settings);
 
   bool pixelCorrection() const { return pixelCorrection_; }
   bool swapUV() const { return swapUV_; }

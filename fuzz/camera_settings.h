@@ -5,20 +5,20 @@
 // at all) and a picture wider than the decoder takes.
 #pragma once
 
-#include "filter/four_cc.h"
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
+#include "wire/four_cc.h"
 
 namespace orlin::fuzz {
 
-inline constexpr filter::VideoFormatSettings kCameraSettings[] = {
-    filter::kFilterDefaults,
-    {filter::kFourCC_IYUV, 320, 240, 12, 1, 1, 1},
+inline constexpr settings::VideoFormatSettings kCameraSettings[] = {
+    settings::kFilterDefaults,
+    {wire::kFourCC_IYUV, 320, 240, 12, 1, 1, 1},
     {0, 640, 480, 24, 0, 1, 0},
-    {filter::kFourCC_YUY2, 65535, 65535, 32, 1, 0, 0},
-    {filter::kFourCC_IYUV, 176, 144, 8, 1, 0, 0},
+    {wire::kFourCC_YUY2, 65535, 65535, 32, 1, 0, 0},
+    {wire::kFourCC_IYUV, 176, 144, 8, 1, 0, 0},
     {0, 320, 240, 16, 0, 0, 0},
-    {filter::kFourCC_IYUV, 0, 0, 12, 1, 0, 0},
-    {filter::kFourCC_IYUV, 2100, 16, 12, 1, 0, 1},
+    {wire::kFourCC_IYUV, 0, 0, 12, 1, 0, 0},
+    {wire::kFourCC_IYUV, 2100, 16, 12, 1, 0, 1},
 };
 inline constexpr int kCameraCount = int(sizeof kCameraSettings / sizeof kCameraSettings[0]);
 

@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/guarded_window.h"
 #include "orlin/receive_datagram.h"
+#include "wire/four_cc.h"
 
 namespace {
 
@@ -51,6 +51,9 @@ int ReceiveDatagram(SOCKET, void* buffer, int length) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orlin::filter;
+  using namespace orlin::wire;
+  using orlin::settings::kFilterDefaults;
+  using orlin::settings::VideoFormatSettings;
   orlin::fuzz::Input in(data, size);
   static const std::uint32_t kFourCCs[] = {kFourCC_IYUV, kFourCC_I420, kFourCC_YUY2, 0 /* RGB */};
   const std::uint8_t fourCC = in.Take8();

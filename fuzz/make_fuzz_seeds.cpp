@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "codec/codec.h"
-#include "filter/four_cc.h"
 #include "filter/orlin_stream_format.h"
-#include "filter/video_format_settings.h"
 #include "fuzz/camera_settings.h"
+#include "settings/video_format_settings.h"
+#include "wire/chunk_geometry.h"
+#include "wire/compressed_datagram.h"
+#include "wire/four_cc.h"
 
 namespace {
 
@@ -80,11 +82,12 @@ void PutDatagram(Bytes& out, const Bytes& datagram) {
 // A raw frame of S bytes in n counted chunks, the counter in the low nibble of
 // each chunk's last byte.
 void PutChunks(Bytes& out, const Bytes& frame) {
-  const std::size_t n = (frame.size() + 65519) / 65520;
-  const std::size_t q = frame.size() / n;
+  const orlin::wire::ChunkGeometry geometry =
+      orlin::wire::ComputeChunkGeometry(std::int64_t(frame.size()));
+  const auto n = std::size_t(geometry.count), q = std::size_t(geometry.bytes);
   for (std::size_t i = 0; i < n; ++i) {
     Bytes chunk(frame.begin() + std::ptrdiff_t(i * q), frame.begin() + std::ptrdiff_t((i + 1) * q));
-    chunk.back() = std::uint8_t((chunk.back() & 0xF0) | ((n - i) & 0x0F));
+    chunk.back() = orlin::wire::TagChunkByte(chunk.back(), std::int32_t(n - i));
     PutDatagram(out, chunk);
   }
 }
@@ -134,8 +137,9 @@ int main(int argc, char** argv) {
         write("decompress_frame_fuzzer", name, decoder);
 
         // One compressed datagram; the fixed-size mode has length 0 in its header.
-        Bytes datagram{0x77, 0x88};
-        Put16(datagram, fixed ? 0u : unsigned(payload.size()));
+        Bytes datagram(orlin::wire::kCompressedHeaderBytes);
+        orlin::wire::WriteCompressedHeader(datagram.data(),
+                                           fixed ? 0 : std::int32_t(payload.size()));
         datagram.insert(datagram.end(), payload.begin(), payload.end());
         Bytes receiver = ReceiverHeader(0, 0, size.w, size.h, true);
         PutDatagram(receiver, datagram);

@@ -25,6 +25,8 @@
 namespace {
 
 using namespace orlin::filter;
+using orlin::settings::VideoFormatSettings;
+using orlin::settings::WriteVideoFormatSettings;
 
 struct Camera {
   ComPtr<IBaseFilter> filter;

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "filter/video_format_settings.h"
 #include "platform/posix/win32/registry_hive.h"
+#include "settings/video_format_settings.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::FILE* file = std::fopen(g_hiveFile.c_str(), "wb")) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);
-    const orlin::filter::VideoFormatSettings settings = orlin::filter::LoadFilterSettings();
+    const orlin::settings::VideoFormatSettings settings = orlin::settings::LoadFilterSettings();
     if (settings.BitsPerPixel < 8 && settings.PixelCorrection != 0) std::abort();
     if (settings.BitsPerPixel < 12 && settings.SwapUV != 0) std::abort();
   }

@@ -9,7 +9,6 @@
 #include "phone/camera_capture_classes.h"
 #include "phone/cameras/device_manager.h"
 #include "phone/property_bag.h"
-#include "phone/sender_constants.h"
 
 namespace orlin::phone {
 namespace {
@@ -129,6 +128,7 @@ HRESULT CameraCapture::StartSteps() {
   sender_->SetMessageOwner(messageOwner_, messageCaption_);
   sender_->SetFormat(VideoFormat{});
   sender_->SetDestinationAddress(kDefaultDestination);
+  sender_->SetDestinationPort(destination_port_);
   sender_->SetCodecRequest(1, 0, 2);
   LoadVideoFormat();
   LoadDestination();

@@ -14,6 +14,7 @@
 #include "phone/cameras/com_ref.h"
 #include "phone/frame_sender.h"
 #include "phone/video_format.h"
+#include "wire/stream.h"
 
 namespace orlin::phone {
 
@@ -42,6 +43,9 @@ class CameraCapture {
 
   // Owner window and caption of every message the capture and sender show.
   void SetMessageOwner(HWND owner, LPCWSTR caption);
+  // The PC's UDP port for every sender a start makes: the stream port unless
+  // set (tests set ports of their own). Takes effect at the next start.
+  void SetDestinationPort(std::uint16_t port) { destination_port_ = port; }
 
   // --- Capture ---
   HRESULT StartCapture();
@@ -87,6 +91,7 @@ class CameraCapture {
   ComRef<IBaseFilter> camera_;
   std::unique_ptr<FrameSender> sender_;
   std::unique_ptr<VideoFormat[]> formatList_;
+  std::uint16_t destination_port_ = wire::kStreamPort;
   HWND messageOwner_ = nullptr;
   LPCWSTR messageCaption_;
 };

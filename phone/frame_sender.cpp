@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "phone/sample_grabber_pin.h"
-#include "phone/sender_constants.h"
 
 namespace orlin::phone {
 namespace {
@@ -40,6 +39,17 @@ void FrameSender::SetFormat(const VideoFormat& format) {
 void FrameSender::SetDestinationAddress(LPCWSTR address) {
   std::lock_guard<std::mutex> guard(sendLock_);
   CopyText(destinationAddress_, kAddressChars, address);
+}
+
+std::uint16_t FrameSender::DestinationPort() const {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  return destination_port_;
+}
+
+void FrameSender::SetDestinationPort(std::uint16_t port) {
+  std::lock_guard<std::mutex> guard(sendLock_);
+  destination_port_ = port;
+  if (destinationResolved_) destination_.sin_port = htons(port);
 }
 
 void FrameSender::SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,

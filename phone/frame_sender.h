@@ -1,6 +1,7 @@
 // The phone's frame sender: owns the UDP socket, the destination, the current
 // video format, the codec settings and the compression buffer, and turns every
-// frame the camera hands its pin into the datagrams of the stream to port 4444.
+// frame the camera hands its pin into the datagrams of the stream to the PC's
+// stream port.
 // To the camera it is also the filter that owns the pin (a stub IBaseFilter).
 #pragma once
 
@@ -13,6 +14,7 @@
 #include "orlin/message_box.h"
 #include "orlin/winsock.h"
 #include "phone/video_format.h"
+#include "wire/stream.h"
 
 namespace orlin::phone {
 
@@ -38,6 +40,10 @@ class FrameSender final : public IBaseFilter {
   LPCWSTR DestinationAddress() const { return destinationAddress_; }
   // Keeps at most 31 units; ResolveDestination makes it take effect.
   void SetDestinationAddress(LPCWSTR address);
+  // The PC's UDP port, the stream port unless set (tests set ports of their
+  // own). Takes effect at once, for a destination already resolved too.
+  std::uint16_t DestinationPort() const;
+  void SetDestinationPort(std::uint16_t port);
   // Dotted form of the resolved address, "<not connected>" until one resolves.
   LPCWSTR AddressText() const { return addressText_; }
   // The stored codec settings, as requested: the next connection decides what is
@@ -129,6 +135,7 @@ class FrameSender final : public IBaseFilter {
   std::int32_t detecting_ = 0;
   WinsockSession winsock_;
   SocketHandle socket_;
+  std::uint16_t destination_port_ = wire::kStreamPort;
   sockaddr_in destination_{};
   bool destinationResolved_ = false;
   WCHAR addressText_[kAddressChars] = {};

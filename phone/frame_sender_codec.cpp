@@ -5,7 +5,8 @@
 
 #include "codec/codec.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
+#include "wire/compressed_datagram.h"
+#include "wire/four_cc.h"
 
 namespace orlin::phone {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // hand-edited setting gives one) would code nothing and send empty payloads
 // that the PC takes for fixed-size frames, so it becomes 0.
 std::int32_t ClampReductions(std::int32_t numReductions) {
-  return std::clamp(numReductions, std::int32_t{0}, kMaxNumReductions);
+  return std::clamp(numReductions, std::int32_t{0}, std::int32_t{codec::kMaxReductionLevel});
 }
 
 }  // namespace
@@ -27,8 +28,9 @@ std::int32_t FrameSender::CompressBufferBytes() const {
 bool FrameSender::FormatCompressible() const {
   // Only YV12 is coded, and only within the encoder's limits (a plane at most
   // kMaxBlockColumns blocks wide); anything else goes out uncompressed.
-  return format_.FourCC == kFourCCYV12 && codec::PictureFits(format_.Width, format_.Height) &&
-         CompressBufferBytes() > kCompressedHeaderBytes;
+  return format_.FourCC == wire::kFourCC_YV12 &&
+         codec::PictureFits(format_.Width, format_.Height) &&
+         CompressBufferBytes() > wire::kCompressedHeaderBytes;
 }
 
 bool FrameSender::EnsureCompressBuffer(std::int32_t bytes) {
@@ -52,7 +54,7 @@ void FrameSender::ApplyConnectedFormat() {
     std::lock_guard<std::mutex> guard(sendLock_);
     compression_ = compress ? 1 : 0;
     numReductions_ = ClampReductions(numReductions_);
-    sendLength_ = (compression_ != 0 && numReductions_ < kMaxNumReductions) ? 1 : 0;
+    sendLength_ = (compression_ != 0 && numReductions_ < codec::kMaxReductionLevel) ? 1 : 0;
     swapCount_ = static_cast<std::int32_t>(std::int64_t{format_.Width} * format_.Height / 4);
   }
   // The sample size may have changed with the format: the chunk geometry always
@@ -72,7 +74,7 @@ std::int32_t FrameSender::ApplyCodecSettings(std::int32_t compression,
     compression_ = compress ? 1 : 0;
     pixelCorrection_ = pixelCorrection;
     numReductions_ = ClampReductions(numReductions);
-    sendLength_ = (compression_ != 0 && numReductions_ < kMaxNumReductions) ? 1 : 0;
+    sendLength_ = (compression_ != 0 && numReductions_ < codec::kMaxReductionLevel) ? 1 : 0;
   }
   SizeSendBuffers();
   return compression_;

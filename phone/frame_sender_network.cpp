@@ -1,9 +1,9 @@
 // FrameSender: the socket and the destination.
 #include <cstring>
 
-#include "phone/chunk_geometry.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
+#include "wire/chunk_geometry.h"
+#include "wire/stream.h"
 
 namespace orlin::phone {
 
@@ -32,9 +32,11 @@ HRESULT FrameSender::OpenNetwork() {
 
 HRESULT FrameSender::ResolveDestination() {
   WCHAR address[kAddressChars];
+  std::uint16_t port = 0;
   {
     std::lock_guard<std::mutex> guard(sendLock_);
     std::memcpy(address, destinationAddress_, sizeof address);
+    port = destination_port_;
   }
   char name[kAddressChars];
   addrinfo* results = nullptr;
@@ -63,7 +65,7 @@ HRESULT FrameSender::ResolveDestination() {
 
   sockaddr_in resolved{};
   resolved.sin_family = AF_INET;
-  resolved.sin_port = htons(kStreamPort);
+  resolved.sin_port = htons(port);
   resolved.sin_addr = reinterpret_cast<const sockaddr_in*>(results->ai_addr)->sin_addr;
   freeaddrinfo(results);
 
@@ -82,12 +84,12 @@ HRESULT FrameSender::ResolveDestination() {
 
 void FrameSender::SizeSendBuffers() {
   std::lock_guard<std::mutex> guard(sendLock_);
-  const ChunkGeometry geometry = ComputeChunkGeometry(sampleSize_);
-  chunkCount_ = geometry.ChunkCount;
-  chunkSize_ = geometry.ChunkSize;
+  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(sampleSize_);
+  chunkCount_ = static_cast<std::int32_t>(geometry.count);
+  chunkSize_ = static_cast<std::int32_t>(geometry.bytes);
   // Before OpenNetwork there is no socket yet: it sets the buffer then.
   if (!socket_.Valid()) return;
-  const int bytes = compression_ != 0 ? kMaxDatagramBytes : 2 * chunkSize_;
+  const int bytes = compression_ != 0 ? wire::kMaxChunkBytes : 2 * chunkSize_;
   setsockopt(socket_.Get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bytes),
              sizeof bytes);
 }

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "codec/codec.h"
-#include "phone/chunk_geometry.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
+#include "wire/chunk_geometry.h"
+#include "wire/compressed_datagram.h"
 
 namespace orlin::phone {
 namespace {
@@ -52,19 +52,16 @@ HRESULT FrameSender::SendSample(IMediaSample* sample) {
 
 void FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination) {
   BYTE* datagram = compressBuffer_.get();
-  std::int32_t length = compressBufferSize_ - kCompressedHeaderBytes;
+  std::int32_t length = compressBufferSize_ - wire::kCompressedHeaderBytes;
   // The result is not needed: the returned length is always a usable prefix.
   codec::CompressFrame(frame, format_.Width, format_.Height, numReductions_,
-                       datagram + kCompressedHeaderBytes, &length);
+                       datagram + wire::kCompressedHeaderBytes, &length);
   // Longer output is cut at the largest datagram IPv4 carries; the length field
   // then gives the payload actually sent.
-  const std::int32_t datagramBytes =
-      std::min(std::max(length, std::int32_t{0}) + kCompressedHeaderBytes, kMaxUdpPayloadBytes);
-  const std::int32_t payloadBytes = sendLength_ != 0 ? datagramBytes - kCompressedHeaderBytes : 0;
-  datagram[0] = kCompressedMarker0;
-  datagram[1] = kCompressedMarker1;
-  datagram[2] = static_cast<BYTE>(payloadBytes & 0xFF);
-  datagram[3] = static_cast<BYTE>((payloadBytes >> 8) & 0xFF);
+  const std::int32_t payloadBytes =
+      std::min(std::max(length, std::int32_t{0}), wire::kMaxCompressedPayloadBytes);
+  wire::WriteCompressedHeader(datagram, sendLength_ != 0 ? payloadBytes : 0);
+  const std::int32_t datagramBytes = wire::kCompressedHeaderBytes + payloadBytes;
   bytesSent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
   ++framesSent_;
 }
@@ -80,7 +77,7 @@ void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
   BYTE* slice = frame;
   for (std::int32_t k = chunkCount_; k >= 1; --k, slice += chunkSize_) {
     BYTE& last = slice[chunkSize_ - 1];
-    last = TagChunkByte(last, k);
+    last = wire::TagChunkByte(last, k);
     bytesSent_ += SendDatagram(socket_.Get(), slice, chunkSize_, destination);
   }
 }

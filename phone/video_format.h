@@ -6,6 +6,9 @@
 
 namespace orlin::phone {
 
+// Formats kept by one detection.
+inline constexpr int kMaxVideoFormats = 50;
+
 struct VideoFormat {
   std::uint32_t FourCC = 0;  // first character in the lowest byte, as in a video subtype
   std::uint16_t Width = 0;

@@ -67,7 +67,7 @@ bool SetupActions::Save(const SetupEntries& entries) const {
   }
   // A value that was not stored fails the save as a key that could not be
   // made does: the filter would otherwise run on a format nobody entered.
-  if (filter::WriteVideoFormatSettings(settings, environment_.settingsKey) != ERROR_SUCCESS) {
+  if (settings::WriteVideoFormatSettings(settings, environment_.settingsKey) != ERROR_SUCCESS) {
     ShowStringMessage(IDS_SAVE_FAILED);
     return false;
   }

@@ -23,7 +23,7 @@ struct SetupEnvironment {
   HWND owner = nullptr;  // owner of every message box: the dialog
   std::function<WideText(unsigned)> strings = BuiltInString;  // the string table
   WideText libraryFileName;                                   // loaded by this name, no path
-  const WCHAR* settingsKey = filter::kVideoFormatKeyPath;
+  const WCHAR* settingsKey = settings::kVideoFormatKeyPath;
 };
 
 class SetupActions {

@@ -5,9 +5,9 @@
 namespace orlin::setup {
 
 VideoFormatSettings LoadSetupSettings(LPCWSTR keyPath) {
-  VideoFormatSettings settings = filter::kSetupDefaults;
-  filter::ReadVideoFormatSettings(settings, keyPath);
-  return settings;
+  VideoFormatSettings stored = settings::kSetupDefaults;
+  settings::ReadVideoFormatSettings(stored, keyPath);
+  return stored;
 }
 
 WideText FourCCText(std::uint32_t fourCC) {

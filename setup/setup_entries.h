@@ -6,12 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
 #include "setup/setup_text.h"
 
 namespace orlin::setup {
 
-using filter::VideoFormatSettings;
+using settings::VideoFormatSettings;
 
 // The bits-per-pixel list, in list order.
 inline constexpr std::array<std::uint32_t, 7> kBitsPerPixelChoices = {1, 4, 8, 12, 16, 24, 32};
@@ -34,7 +34,7 @@ struct SetupEntries {
 };
 
 // The setup defaults with the stored settings read over them.
-VideoFormatSettings LoadSetupSettings(LPCWSTR keyPath = filter::kVideoFormatKeyPath);
+VideoFormatSettings LoadSetupSettings(LPCWSTR keyPath = settings::kVideoFormatKeyPath);
 
 // The FourCC's four bytes as characters, lowest byte first, up to the first
 // 0 byte.

@@ -1,16 +1,20 @@
 #include "setup/stream_check.h"
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
-#include "filter/four_cc.h"
+#include "wire/chunk_geometry.h"
+#include "wire/four_cc.h"
+#include "wire/stream.h"
 
 namespace orlin::setup {
 
-bool CompressedStream(const filter::VideoFormatSettings& settings) {
-  return settings.Compression != 0 && settings.FourCC == filter::kFourCC_IYUV;
+bool CompressedStream(const settings::VideoFormatSettings& settings) {
+  return settings.Compression != 0 && settings.FourCC == wire::kFourCC_IYUV;
 }
 
-WideText StreamWarning(const filter::VideoFormatSettings& settings) {
+WideText StreamWarning(const settings::VideoFormatSettings& settings) {
   if (CompressedStream(settings)) return {};
   const std::uint64_t frameBytes =
       std::uint64_t(settings.Width) * settings.Height * settings.BitsPerPixel / 8;
@@ -27,16 +31,20 @@ WideText StreamWarning(const filter::VideoFormatSettings& settings) {
     why = ", and a frame of " + format + " is less than one byte.";
     change = " Enter a larger format or more bits per pixel.";
   } else {
-    const std::uint64_t chunks = (frameBytes + kChunkBytes - 1) / kChunkBytes;
-    const std::uint64_t chunkBytes = frameBytes / chunks;
-    if (chunks > kMaxChunks) {
+    // Beyond what 64 bits hold signed, the frame needs far too many chunks anyway.
+    constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
+    const wire::ChunkGeometry geometry =
+        wire::ComputeChunkGeometry(std::int64_t(frameBytes < kLargest ? frameBytes : kLargest));
+    const std::uint64_t chunks = std::uint64_t(geometry.count);
+    const std::uint64_t chunkBytes = std::uint64_t(geometry.bytes);
+    if (chunks > std::uint64_t(wire::kMaxCountedChunks)) {
       why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
             " bytes, which needs " + std::to_string(chunks) + " chunks.";
-    } else if (chunkBytes > kMaxUdpPayload) {
+    } else if (chunkBytes > std::uint64_t(wire::kMaxUdpPayloadBytes)) {
       why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
             " bytes, which makes chunks of " + std::to_string(chunkBytes) +
-            " bytes, longer than the largest UDP datagram (" + std::to_string(kMaxUdpPayload) +
-            " bytes).";
+            " bytes, longer than the largest UDP datagram (" +
+            std::to_string(wire::kMaxUdpPayloadBytes) + " bytes).";
     } else {
       return {};
     }

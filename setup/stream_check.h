@@ -6,25 +6,17 @@
 // so.
 #pragma once
 
-#include <cstdint>
-
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
 #include "setup/setup_text.h"
 
 namespace orlin::setup {
 
-// Chunks the receiver can tell apart by their four-bit counter.
-inline constexpr std::uint64_t kMaxChunks = 15;
-// The largest chunk the phone cuts, and the largest UDP payload over IPv4.
-inline constexpr std::uint64_t kChunkBytes = 65520;
-inline constexpr std::uint64_t kMaxUdpPayload = 65507;
-
 // True when the filter takes compressed frames for these settings: Compression
 // on and the FourCC IYUV. Otherwise frames come as raw chunks.
-bool CompressedStream(const filter::VideoFormatSettings& settings);
+bool CompressedStream(const settings::VideoFormatSettings& settings);
 
 // Empty when the format can stream; else a warning that says why it cannot and
 // what to change.
-WideText StreamWarning(const filter::VideoFormatSettings& settings);
+WideText StreamWarning(const settings::VideoFormatSettings& settings);
 
 }  // namespace orlin::setup

@@ -11,11 +11,11 @@
 #include <string>
 #include <unistd.h>
 
-#include "filter/video_format_settings.h"
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
 #include "platform/posix/win32/utf16.h"
+#include "settings/video_format_settings.h"
 #include "view/graph_host.h"
 #include "view/png_writer.h"
 #include "view/v4l2_writer.h"
@@ -163,7 +163,7 @@ int ListDevices(ICreateDevEnum* devices) {
                 Utf8(ReadName(moniker, u"CLSID")).c_str());
     moniker->Release();
   }
-  const auto settings = orlin::filter::LoadFilterSettings();
+  const auto settings = orlin::settings::LoadFilterSettings();
   const char fourcc[5] = {static_cast<char>(settings.FourCC), static_cast<char>(settings.FourCC >> 8),
                           static_cast<char>(settings.FourCC >> 16), static_cast<char>(settings.FourCC >> 24), 0};
   std::printf("PC settings: %s %ux%u, %u bits per pixel, compression %s, pixel correction %s, swap UV %s\n",

@@ -29,13 +29,13 @@
 
 #include "bench/end_to_end/frame_stamp.h"
 #include "bench/end_to_end/pc_host.h"
-#include "filter/four_cc.h"
-#include "filter/video_format_settings.h"
 #include "orlin/dshow.h"
 #include "phone/cameras/frame_sample.h"
 #include "phone/cameras/pixel_formats.h"
 #include "phone/cameras/test_camera.h"
 #include "phone/frame_sender.h"
+#include "settings/video_format_settings.h"
+#include "wire/four_cc.h"
 
 namespace {
 
@@ -168,20 +168,20 @@ class Phone {
 };
 
 bool StoreSettings(const Case& c) {
-  orlin::filter::VideoFormatSettings pc{};
+  orlin::settings::VideoFormatSettings pc{};
   pc.Width = DWORD(c.width);
   pc.Height = DWORD(c.height);
   pc.BitsPerPixel = 12;
   if (c.level >= 0) {
     // The phone compresses YV12; the decoder's planes come V first, which
     // SwapUV puts in IYUV's order.
-    pc.FourCC = orlin::filter::kFourCC_IYUV;
+    pc.FourCC = orlin::wire::kFourCC_IYUV;
     pc.Compression = 1;
     pc.SwapUV = 1;
   } else {
-    pc.FourCC = orlin::filter::kFourCC_YV12;
+    pc.FourCC = orlin::wire::kFourCC_YV12;
   }
-  return orlin::filter::WriteVideoFormatSettings(pc) == ERROR_SUCCESS;
+  return orlin::settings::WriteVideoFormatSettings(pc) == ERROR_SUCCESS;
 }
 
 // Frames delivered for the first time, by number, and when.

@@ -1,6 +1,7 @@
 // sender_bench: frames per second that FrameSender::SendSample sustains over
 // loopback, for the formats a phone camera typically delivers. A receiver
-// thread drains 127.0.0.1:4444 the way the PC would, and counts what arrives.
+// thread drains a 127.0.0.1 port of its own the way the PC would, and counts
+// what arrives.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -15,16 +16,16 @@
 #include "orlin/dshow.h"
 #include "orlin/winsock.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
+#include "wire/four_cc.h"
 
 namespace {
 
-using orlin::phone::kFourCCYUY2;
-using orlin::phone::kFourCCYV12;
+using orlin::wire::kFourCC_YUY2;
+using orlin::wire::kFourCC_YV12;
 
 constexpr const char* kUsage =
     "usage: sender_bench [--seconds S] [--picture NAME]\n"
-    "Times FrameSender::SendSample over loopback to 127.0.0.1:4444 for 176x144 and\n"
+    "Times FrameSender::SendSample over loopback to 127.0.0.1 for 176x144 and\n"
     "320x240 YV12 compressed at levels 0-3 and 640x480 YUY2 uncompressed, and prints\n"
     "frames per second, megabytes per second sent, and datagrams received.\n"
     "  --seconds S     time per case (default 2)\n"
@@ -64,7 +65,7 @@ class BenchSample final : public IMediaSample {
   std::vector<BYTE>& frame_;
 };
 
-// Drains the stream port and counts datagrams and bytes.
+// Drains a port of the system's choosing and counts datagrams and bytes.
 class Drain {
  public:
   Drain() {
@@ -76,9 +77,12 @@ class Drain {
     orlin::SetReceiveTimeout(socket_.Get(), 50);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(orlin::phone::kStreamPort);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bound_ = bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    socklen_t length = sizeof address;
+    bound_ =
+        bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    port_ = ntohs(address.sin_port);
     if (bound_) thread_ = std::thread([this] { Run(); });
   }
   ~Drain() {
@@ -86,6 +90,7 @@ class Drain {
     if (thread_.joinable()) thread_.join();
   }
   bool Bound() const { return bound_; }
+  std::uint16_t Port() const { return port_; }
   long Datagrams() const { return datagrams_; }
   void Reset() { datagrams_ = 0; }
 
@@ -99,6 +104,7 @@ class Drain {
   orlin::WinsockSession winsock_;
   orlin::SocketHandle socket_;
   bool bound_ = false;
+  std::uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
   std::atomic<long> datagrams_{0};
   std::thread thread_;
@@ -163,9 +169,10 @@ struct Case {
 void RunCase(const Case& c, const std::string& picture, double seconds, Drain& drain) {
   orlin::phone::FrameSender sender;
   sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+  sender.SetDestinationPort(drain.Port());
   sender.SetCodecRequest(c.compression, 0, c.level);
   std::vector<BYTE> yv12 = ReadFrame(picture, c.width, c.height);
-  std::vector<BYTE> frame = c.fourCC == kFourCCYUY2 ? Yuy2FromYv12(yv12, c.width, c.height) : yv12;
+  std::vector<BYTE> frame = c.fourCC == kFourCC_YUY2 ? Yuy2FromYv12(yv12, c.width, c.height) : yv12;
   if (!Connect(sender, c.fourCC, c.width, c.height, static_cast<std::int32_t>(frame.size())) ||
       sender.OpenNetwork() != S_OK) {
     std::fprintf(stderr, "sender_bench: %s: connection failed\n", c.name);
@@ -234,18 +241,19 @@ int main(int argc, char** argv) {
 
   Drain drain;
   if (!drain.Bound()) {
-    std::fprintf(stderr, "sender_bench: 127.0.0.1:4444 is busy; sending without a receiver\n");
+    std::fprintf(stderr, "sender_bench: no port to receive on; stopping\n");
+    return 1;
   }
   const Case cases[] = {
-      {"176x144 YV12 level 0", kFourCCYV12, 176, 144, 1, 0},
-      {"176x144 YV12 level 1", kFourCCYV12, 176, 144, 1, 1},
-      {"176x144 YV12 level 2", kFourCCYV12, 176, 144, 1, 2},
-      {"176x144 YV12 level 3", kFourCCYV12, 176, 144, 1, 3},
-      {"320x240 YV12 level 0", kFourCCYV12, 320, 240, 1, 0},
-      {"320x240 YV12 level 1", kFourCCYV12, 320, 240, 1, 1},
-      {"320x240 YV12 level 2", kFourCCYV12, 320, 240, 1, 2},
-      {"320x240 YV12 level 3", kFourCCYV12, 320, 240, 1, 3},
-      {"640x480 YUY2 uncompressed", kFourCCYUY2, 640, 480, 0, 2},
+      {"176x144 YV12 level 0", kFourCC_YV12, 176, 144, 1, 0},
+      {"176x144 YV12 level 1", kFourCC_YV12, 176, 144, 1, 1},
+      {"176x144 YV12 level 2", kFourCC_YV12, 176, 144, 1, 2},
+      {"176x144 YV12 level 3", kFourCC_YV12, 176, 144, 1, 3},
+      {"320x240 YV12 level 0", kFourCC_YV12, 320, 240, 1, 0},
+      {"320x240 YV12 level 1", kFourCC_YV12, 320, 240, 1, 1},
+      {"320x240 YV12 level 2", kFourCC_YV12, 320, 240, 1, 2},
+      {"320x240 YV12 level 3", kFourCC_YV12, 320, 240, 1, 3},
+      {"640x480 YUY2 uncompressed", kFourCC_YUY2, 640, 480, 0, 2},
   };
   std::printf("picture %s, %.1f s per case\n", picture.c_str(), seconds);
   for (const Case& c : cases) RunCase(c, picture, seconds, drain);

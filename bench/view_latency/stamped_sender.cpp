@@ -5,9 +5,8 @@
 #include <memory>
 
 #include "bench/end_to_end/frame_stamp.h"
-#include "filter/four_cc.h"
+#include "wire/four_cc.h"
 #include "phone/cameras/y4m_camera.h"
-#include "phone/sender_constants.h"
 
 namespace orlin::bench {
 namespace {
@@ -33,7 +32,7 @@ StampedSender::StampedSender(const std::string& data_dir, int width, int height,
   VIDEOINFOHEADER info{};
   type.majortype = MEDIATYPE_Video;
   type.subtype = MEDIASUBTYPE_YV12;
-  type.subtype.Data1 = raw_ ? filter::kFourCC_I420 : phone::kFourCCYV12;
+  type.subtype.Data1 = raw_ ? wire::kFourCC_I420 : wire::kFourCC_YV12;
   type.lSampleSize = ULONG(frames_[0].size());
   type.formattype = FORMAT_VideoInfo;
   type.cbFormat = sizeof info;

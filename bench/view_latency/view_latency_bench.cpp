@@ -27,8 +27,8 @@
 #include "bench/view_latency/stamped_sender.h"
 #include "bench/view_latency/stream_port.h"
 #include "bench/view_latency/view_output.h"
-#include "filter/four_cc.h"
-#include "filter/video_format_settings.h"
+#include "wire/four_cc.h"
+#include "settings/video_format_settings.h"
 
 extern char** environ;
 
@@ -123,14 +123,14 @@ void PrintFile(const std::string& path) {
 // Compressed frames: the phone sends YV12, the PC takes IYUV, and SwapUV puts
 // the decoder's V-first planes in U, V order. Raw frames: I420 both ends.
 bool StoreSettings(const Case& c) {
-  orlin::filter::VideoFormatSettings pc{};
-  pc.FourCC = c.raw ? orlin::filter::kFourCC_I420 : orlin::filter::kFourCC_IYUV;
+  orlin::settings::VideoFormatSettings pc{};
+  pc.FourCC = c.raw ? orlin::wire::kFourCC_I420 : orlin::wire::kFourCC_IYUV;
   pc.Width = DWORD(c.width);
   pc.Height = DWORD(c.height);
   pc.BitsPerPixel = 12;
   pc.Compression = c.raw ? 0 : 1;
   pc.SwapUV = c.raw ? 0 : 1;
-  return orlin::filter::WriteVideoFormatSettings(pc) == ERROR_SUCCESS;
+  return orlin::settings::WriteVideoFormatSettings(pc) == ERROR_SUCCESS;
 }
 
 bool Measure(const Case& c, int level, int frames, const std::string& view, const std::string& log,

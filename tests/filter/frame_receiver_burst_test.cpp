@@ -1,5 +1,5 @@
 // Raw frames in bursts: the phone's real FrameSender sends 30 frames a second,
-// each as its chunks back to back, over 127.0.0.1:4444 to the real receiver,
+// each as its chunks back to back, over 127.0.0.1 to the real receiver,
 // which waits in its fill loop on a worker thread as the output stream's does.
 // Every chunk carries its frame's number in its first four bytes, so a filled
 // sample holds a frame whole only when all its chunks are of that frame.
@@ -16,15 +16,21 @@
 #include <thread>
 #include <vector>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
 #include "tests/phone/support/camera_script.h"
 #include "tests/support/wait.h"
+#include "wire/four_cc.h"
+#include "wire/stream.h"
 
 namespace orlin::filter {
 namespace {
+
+using settings::VideoFormatSettings;
+using wire::kFourCC_I420;
+using wire::kFourCC_IYUV;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
@@ -59,8 +65,13 @@ class RawBursts : public ::testing::TestWithParam<BurstCase> {};
 
 TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
   const BurstCase& c = GetParam();
+  ReceiverFormat format = ReceiverFormatOf(c.pc);
+  format.port = 0;  // a port no other program's stream reaches
+  FrameReceiver receiver(format);
+  ASSERT_EQ(receiver.Open(), S_OK);
   phone::FrameSender sender;
   sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+  sender.SetDestinationPort(receiver.BoundPort());
   sender.SetCodecRequest(0, 0, 0);
   test::CameraScript camera;
   const std::int32_t sampleBytes = SampleSizeOf(c.pc);
@@ -69,8 +80,6 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
   ASSERT_EQ(sender.OpenNetwork(), S_OK);
   ASSERT_EQ(sender.ChunkCount(), std::int32_t(c.chunks));
 
-  FrameReceiver receiver(ReceiverFormatOf(c.pc));
-  ASSERT_EQ(receiver.Open(), S_OK);
   const std::uint32_t n = receiver.ChunkCount(), q = receiver.ChunkSize();
   ASSERT_EQ(n, c.chunks);
   ASSERT_EQ(q, c.chunkBytes);
@@ -136,10 +145,15 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     ThreeSizes, RawBursts,
-    ::testing::Values(BurstCase{"320x240 YUY2", phone::kFourCCYUY2, {kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, 3, 51200},
-                      BurstCase{"640x480 YV12", phone::kFourCCYV12, {kFourCC_YV12, 640, 480, 12, 0, 0, 0}, 8, 57600},
-                      BurstCase{"640x480 I420", phone::kFourCCYV12, {kFourCC_I420, 640, 480, 12, 0, 0, 0}, 8, 57600},
-                      BurstCase{"640x480 YUY2", phone::kFourCCYUY2, {kFourCC_YUY2, 640, 480, 16, 0, 0, 0}, 10, 61440}),
+    ::testing::Values(
+        BurstCase{
+            "320x240 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, 3, 51200},
+        BurstCase{
+            "640x480 YV12", wire::kFourCC_YV12, {kFourCC_YV12, 640, 480, 12, 0, 0, 0}, 8, 57600},
+        BurstCase{
+            "640x480 I420", wire::kFourCC_YV12, {kFourCC_I420, 640, 480, 12, 0, 0, 0}, 8, 57600},
+        BurstCase{
+            "640x480 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 640, 480, 16, 0, 0, 0}, 10, 61440}),
     [](const ::testing::TestParamInfo<BurstCase>& param) {
       std::string name = param.param.name;
       for (auto& ch : name) {
@@ -165,7 +179,7 @@ TEST(ReceiveBuffer, HoldsTwoLargestDatagramsWithCompression) {
   FrameReceiver receiver(format);
   ASSERT_EQ(receiver.Open(), S_OK);
   ASSERT_TRUE(receiver.Compression());
-  EXPECT_EQ(receiver.ReceiveBufferBytes(), 2 * kMaxDatagramBytes);
+  EXPECT_EQ(receiver.ReceiveBufferBytes(), 2 * wire::kMaxChunkBytes);
   receiver.Close();
 }
 

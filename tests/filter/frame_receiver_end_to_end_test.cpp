@@ -1,4 +1,4 @@
-// The phone's real FrameSender to the PC's receiver over 127.0.0.1:4444, both
+// The phone's real FrameSender to the PC's receiver over 127.0.0.1, both
 // in this process: the sender on the test thread as the camera's, the fill on
 // a worker thread as the output stream's.
 #include <gtest/gtest.h>
@@ -12,12 +12,15 @@
 #include "filter/frame_receiver.h"
 #include "filter/pixel_correction.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
 #include "tests/phone/support/camera_script.h"
 #include "tests/support/test_data.h"
 
 namespace orlin::filter {
 namespace {
+
+using settings::VideoFormatSettings;
+using wire::kFourCC_IYUV;
+using wire::kFourCC_YUY2;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -35,17 +38,21 @@ Bytes Noise(std::size_t size, std::uint32_t seed) {
 
 class EndToEnd : public ::testing::Test {
  protected:
-  // The phone streams `phoneFourCC` frames; the PC expects `pc`.
+  // The phone streams `phoneFourCC` frames; the PC expects `pc`. They meet on
+  // a port of the system's choosing, which no other program's stream reaches.
   void Start(std::uint32_t phoneFourCC, const VideoFormatSettings& pc, std::int32_t compression,
              std::int32_t numReductions) {
+    ReceiverFormat format = ReceiverFormatOf(pc);
+    format.port = 0;
+    receiver_ = std::make_unique<FrameReceiver>(format);
+    ASSERT_EQ(receiver_->Open(), S_OK);
     sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+    sender_.SetDestinationPort(receiver_->BoundPort());
     sender_.SetCodecRequest(compression, 0, numReductions);
     test::CameraScript camera;
     camera.OfferVideo(phoneFourCC, std::int32_t(pc.Width), std::int32_t(pc.Height), SampleSizeOf(pc));
     ASSERT_EQ(camera.ConnectTo(sender_.InputPin()), S_OK);
     ASSERT_EQ(sender_.OpenNetwork(), S_OK);
-    receiver_ = std::make_unique<FrameReceiver>(ReceiverFormatOf(pc));
-    ASSERT_EQ(receiver_->Open(), S_OK);
   }
   void TearDown() override {
     if (receiver_) receiver_->Close();
@@ -70,7 +77,7 @@ class EndToEnd : public ::testing::Test {
 
 TEST_F(EndToEnd, RawFramesArriveByteForByteWithTheirCounterNibbles) {
   const VideoFormatSettings pc{kFourCC_YUY2, 640, 480, 16, 0, 0, 0};
-  Start(phone::kFourCCYUY2, pc, 0, 2);
+  Start(wire::kFourCC_YUY2, pc, 0, 2);
   ASSERT_EQ(receiver_->ChunkCount(), 10u);
   for (std::uint32_t seed = 1; seed <= 3; ++seed) {
     Bytes frame = Noise(614400, seed);
@@ -83,7 +90,7 @@ TEST_F(EndToEnd, RawFramesArriveByteForByteWithTheirCounterNibbles) {
 
 TEST_F(EndToEnd, CompressedYV12ArrivesAsTheDecoderMakesIt) {
   const VideoFormatSettings pc{kFourCC_IYUV, 320, 240, 12, 1, 0, 0};
-  Start(phone::kFourCCYV12, pc, 1, 0);
+  Start(wire::kFourCC_YV12, pc, 1, 0);
   ASSERT_TRUE(receiver_->Compression());
   const Bytes picture = test::ReadTestFrame("coffee", 320, 240);
   for (int level = 0; level <= 3; ++level) {
@@ -102,7 +109,7 @@ TEST_F(EndToEnd, CompressedYV12ArrivesAsTheDecoderMakesIt) {
 
 TEST_F(EndToEnd, IyuvWithSwapUvGivesUBeforeV) {
   const VideoFormatSettings pc{kFourCC_IYUV, 176, 144, 12, 1, 0, 1};
-  Start(phone::kFourCCYV12, pc, 1, 1);
+  Start(wire::kFourCC_YV12, pc, 1, 1);
   const Bytes picture = test::ReadTestFrame("cups", 176, 144);  // Y, V, U
   Bytes frame = picture;
   Bytes sample = Transfer(frame, Bytes(38016, 0));

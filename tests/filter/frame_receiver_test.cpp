@@ -17,6 +17,12 @@
 namespace orlin::filter {
 namespace {
 
+using settings::kFilterDefaults;
+using settings::VideoFormatSettings;
+using wire::kFourCC_I420;
+using wire::kFourCC_IYUV;
+using wire::kFourCC_YUY2;
+
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
@@ -124,22 +130,6 @@ class ReceiverTransport : public ::testing::Test {
   std::vector<Bytes> script_;
   bool landed = false;
 };
-
-TEST(ChunkGeometry, FollowsTheSampleSize) {
-  struct Case {
-    std::int32_t sampleSize;
-    std::uint32_t count, size;
-  };
-  for (const Case& c : {Case{38016, 1, 38016}, Case{65520, 1, 65520}, Case{65521, 2, 32760},
-                        Case{153600, 3, 51200}, Case{460800, 8, 57600}, Case{614400, 10, 61440}}) {
-    ReceiverFormat format = Raw(c.sampleSize);
-    FrameReceiver receiver(format);
-    ASSERT_EQ(receiver.Open(), S_OK);
-    EXPECT_EQ(receiver.ChunkCount(), c.count) << c.sampleSize;
-    EXPECT_EQ(receiver.ChunkSize(), c.size) << c.sampleSize;
-    receiver.Close();
-  }
-}
 
 TEST(FormatRefusal, SampleSizeZeroIsRefusedBeforeStreaming) {
   for (std::int32_t size : {0, -1}) {

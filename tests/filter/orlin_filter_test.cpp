@@ -15,6 +15,10 @@
 namespace orlin::filter::test {
 namespace {
 
+using wire::kFourCC_I420;
+using wire::kFourCC_IYUV;
+using wire::kFourCC_YV12;
+
 const GUID kI420Subtype = {kFourCC_I420, 0x0000, 0x0010,
                            {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 

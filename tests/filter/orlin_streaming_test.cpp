@@ -12,12 +12,19 @@
 #include "filter/framework/com_ptr.h"
 #include "filter/orlin_filter.h"
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/phone/support/camera_script.h"
+#include "wire/four_cc.h"
+#ifndef _WIN32
+#include "tests/support/stream_port.h"
+#endif
 
 namespace orlin::filter::test {
 namespace {
+
+using settings::VideoFormatSettings;
+using wire::kFourCC_IYUV;
+using wire::kFourCC_YUY2;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -41,6 +48,9 @@ Bytes RoundTrip(const Bytes& picture, int width, int height) {
 
 class Streaming : public FilterFixture {
  protected:
+#ifndef _WIN32
+  orlin::test::StreamPortTurn turn_;  // the filter receives on the real port
+#endif
 
   // The PC expects `pc`; the phone's camera delivers `phoneFourCC` frames.
   void Start(const VideoFormatSettings& pc, std::uint32_t phoneFourCC, std::int32_t compression) {
@@ -110,7 +120,7 @@ class Streaming : public FilterFixture {
 
 TEST_F(Streaming, RawFramesArriveWholeAndPausedSamplesAreStampedFromZero) {
   const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};  // 3 chunks a frame
-  Start(pc, phone::kFourCCYUY2, 0);
+  Start(pc, wire::kFourCC_YUY2, 0);
   ASSERT_EQ(filter->Pause(), S_OK);
   Bytes frame = Gradient(153600, 1);
   const ReceivedSample got = SendUntil(frame, [&](const ReceivedSample& s) { return s.bytes == frame; });
@@ -123,7 +133,7 @@ TEST_F(Streaming, RawFramesArriveWholeAndPausedSamplesAreStampedFromZero) {
 
 TEST_F(Streaming, RunningSamplesAreStampedFromTheStreamTime) {
   const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
-  Start(pc, phone::kFourCCYUY2, 0);
+  Start(pc, wire::kFourCC_YUY2, 0);
   ComPtr<IReferenceClock> clock;
   ASSERT_EQ(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
                              clock.ReleaseAndGetVoidAddress()),
@@ -146,7 +156,7 @@ TEST_F(Streaming, RunningSamplesAreStampedFromTheStreamTime) {
 
 TEST_F(Streaming, CompressedFramesDecodeIntoTheSample) {
   const VideoFormatSettings pc{kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
-  Start(pc, phone::kFourCCYV12, 1);
+  Start(pc, wire::kFourCC_YV12, 1);
   ASSERT_EQ(filter->Pause(), S_OK);
   // A smooth YV12 picture, which the codec codes within the phone's buffer.
   Bytes frame(38016, 128);
@@ -163,7 +173,7 @@ TEST_F(Streaming, CompressedFramesDecodeIntoTheSample) {
 
 TEST_F(Streaming, SampleThatReceivedNothingKeepsItsCorrectedFrame) {
   const VideoFormatSettings pc{kFourCC_IYUV, 176, 144, 12, 1, 0, 1};  // SwapUV on
-  Start(pc, phone::kFourCCYV12, 1);
+  Start(pc, wire::kFourCC_YV12, 1);
   ASSERT_EQ(filter->Pause(), S_OK);
   Bytes frame(38016);
   for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = std::uint8_t(i < 25344 ? 40 + i % 176 / 2 : 60);
@@ -188,7 +198,7 @@ TEST_F(Streaming, SampleThatReceivedNothingKeepsItsCorrectedFrame) {
 TEST_F(Streaming, TwoBuffersLetTheNextSampleFlowWhileOneIsHeld) {
   const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
   sink.holdSamples = 1;  // as a tee holds one sample while it copies into another
-  Start(pc, phone::kFourCCYUY2, 0);
+  Start(pc, wire::kFourCC_YUY2, 0);
   ASSERT_EQ(filter->Pause(), S_OK);
   Bytes first = Gradient(153600, 4);
   ASSERT_EQ(SendUntil(first, [&](const ReceivedSample& s) { return s.bytes == first; }).bytes, first);

@@ -8,6 +8,10 @@
 
 namespace orlin::filter::test {
 
+using settings::kVideoFormatKeyPath;
+using settings::VideoFormatSettings;
+using settings::WriteVideoFormatSettings;
+
 RecordingSink::~RecordingSink() { ReleaseHeld(); }
 
 std::vector<ReceivedSample> RecordingSink::Samples() {

@@ -12,8 +12,8 @@
 
 #include "filter/framework/com_ptr.h"
 #include "filter/framework/media_type.h"
-#include "filter/video_format_settings.h"
 #include "orlin/dshow.h"
+#include "settings/video_format_settings.h"
 
 namespace orlin::filter::test {
 
@@ -94,7 +94,7 @@ class FilterFixture : public ::testing::Test {
  protected:
   // COM on the test's thread, as in every host (the allocator comes from it).
   void SetUp() override;
-  void StoreSettings(const VideoFormatSettings& settings);
+  void StoreSettings(const settings::VideoFormatSettings& settings);
   void TearDown() override;
 };
 

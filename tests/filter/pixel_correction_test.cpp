@@ -10,6 +10,9 @@
 namespace orlin::filter {
 namespace {
 
+using settings::VideoFormatSettings;
+using wire::kFourCC_IYUV;
+
 using Bytes = std::vector<std::uint8_t>;
 
 VideoFormatSettings Format(std::uint32_t width, std::uint32_t height, std::uint32_t bitsPerPixel,

@@ -40,8 +40,8 @@ void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
-using phone::kFourCCYV12;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 class Allocation : public SenderFixture {
  protected:
@@ -68,7 +68,7 @@ TEST_F(Allocation, CountingSeesAnAllocation) {
 }
 
 TEST_F(Allocation, CompressedFramesAllocateNothing) {
-  Connect(kFourCCYV12, 320, 240, 115200, 1, /*pixelCorrection=*/1, 0);
+  Connect(kFourCC_YV12, 320, 240, 115200, 1, /*pixelCorrection=*/1, 0);
   std::vector<std::uint8_t> frame = ReadTestFrame("cups", 320, 240);
   for (int level = 0; level <= 3; ++level) {
     ASSERT_EQ(sender_.ApplyCodecSettings(1, 1, level), 1);
@@ -78,7 +78,7 @@ TEST_F(Allocation, CompressedFramesAllocateNothing) {
 }
 
 TEST_F(Allocation, RawFramesAllocateNothing) {
-  Connect(kFourCCYUY2, 640, 480, 614400, 0, /*pixelCorrection=*/1);
+  Connect(kFourCC_YUY2, 640, 480, 614400, 0, /*pixelCorrection=*/1);
   std::vector<std::uint8_t> frame = NoiseFrame(614400, 1);
   EXPECT_EQ(AllocationsWhileSending(frame, 5), 0);
   EXPECT_EQ(Take(50).size(), 50u);

@@ -23,8 +23,9 @@
 #include "phone/cameras/y4m_camera.h"
 #include "phone/frame_sender.h"
 #include "phone/property_bag.h"
-#include "phone/sender_constants.h"
+#include "phone/video_format.h"
 #include "tests/support/wait.h"
+#include "wire/four_cc.h"
 
 namespace orlin::test {
 namespace {
@@ -285,7 +286,7 @@ TEST_F(CaptureFilterTest, ConnectProposesEveryTypeInOrderUntilOneIsTaken) {
   EXPECT_EQ(Pin()->Connect(sender_.InputPin(), nullptr), VFW_E_ALREADY_CONNECTED);
   AM_MEDIA_TYPE type;
   ASSERT_EQ(Pin()->ConnectionMediaType(&type), S_OK);
-  EXPECT_EQ(type.subtype.Data1, phone::kFourCCYUY2);
+  EXPECT_EQ(type.subtype.Data1, wire::kFourCC_YUY2);
   CoTaskMemFree(type.pbFormat);
 }
 

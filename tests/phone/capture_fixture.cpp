@@ -39,7 +39,10 @@ CaptureFixture::CaptureFixture()
         std::lock_guard<std::mutex> guard(messageLock_);
         messages_.push_back(Text(text));
         return IDOK;
-      }) {}
+      }) {
+  EXPECT_TRUE(pc_.Bound());
+  capture_.SetDestinationPort(pc_.Port());
+}
 
 CaptureFixture::~CaptureFixture() {
   capture_.StopCapture();

@@ -10,6 +10,7 @@
 
 #include "orlin/registry.h"
 #include "phone/camera_capture.h"
+#include "tests/phone/support/datagram_receiver.h"
 
 namespace orlin::test {
 
@@ -37,6 +38,9 @@ class CaptureFixture : public ::testing::Test {
   std::mutex messageLock_;
   std::vector<std::u16string> messages_;
   ScopedMessageBoxHook hook_;
+  // The PC end on a port of its own: whatever the capture sends goes here,
+  // never to the stream port another program may be using.
+  DatagramReceiver pc_;
   phone::CameraCapture capture_;
 };
 

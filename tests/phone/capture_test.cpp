@@ -6,17 +6,17 @@
 
 #include "phone/cameras/camera_catalogue.h"
 #include "phone/cameras/test_picture.h"
-#include "phone/sender_constants.h"
 #include "tests/phone/capture_fixture.h"
 #include "tests/phone/capture_scripted_filter.h"
 #include "tests/phone/support/datagram_receiver.h"
+#include "wire/four_cc.h"
 
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
-using phone::kFourCCYV12;
 using phone::VideoFormat;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 std::u16string U16(const phone::WideText& text) { return {text.begin(), text.end()}; }
 
@@ -53,9 +53,9 @@ TEST_F(CaptureTest, FirstOfferedFormatIsTakenAndListedAsCurrent) {
   const std::vector<VideoFormat> formats = Listed(&current);
   ASSERT_EQ(formats.size(), 7u);
   EXPECT_EQ(current, 0);
-  EXPECT_EQ(formats[0].FourCC, kFourCCYV12);
+  EXPECT_EQ(formats[0].FourCC, kFourCC_YV12);
   EXPECT_EQ(formats[0].Width, 176);
-  EXPECT_EQ(formats[3].FourCC, kFourCCYUY2);
+  EXPECT_EQ(formats[3].FourCC, kFourCC_YUY2);
   EXPECT_EQ(formats[6].Width, 176);  // RGB565 last
   // Detection leaves the camera stopped until the dialog ends.
   const long stopped = FramesDelivered();
@@ -81,7 +81,7 @@ TEST_F(CaptureTest, PickedFormatIsStoredAndStreamedAfterTheRestart) {
 }
 
 TEST_F(CaptureTest, CancelRestartsWithTheFormatInForce) {
-  StoreFormat(kFourCCYV12, 320, 240);
+  StoreFormat(kFourCC_YV12, 320, 240);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
   int current = -1;
   EXPECT_EQ(Listed(&current).size(), 7u);
@@ -89,7 +89,7 @@ TEST_F(CaptureTest, CancelRestartsWithTheFormatInForce) {
   ASSERT_EQ(capture_.RestartCapture(), S_OK);  // nothing stored: Cancel
   VideoFormat format;
   ASSERT_TRUE(capture_.GetVideoFormat(&format));
-  EXPECT_EQ(format.FourCC, kFourCCYV12);
+  EXPECT_EQ(format.FourCC, kFourCC_YV12);
   EXPECT_EQ(format.Width, 320);
   EXPECT_EQ(capture_.Sender()->Compression(), 1);
   EXPECT_TRUE(WaitForFrames(3));
@@ -103,7 +103,7 @@ TEST_F(CaptureTest, CancelOnAFreshPhoneKeepsTheFirstFormatTaken) {
   ASSERT_EQ(capture_.RestartCapture(), S_OK);
   VideoFormat format;
   ASSERT_TRUE(capture_.GetVideoFormat(&format));
-  EXPECT_EQ(format.FourCC, kFourCCYV12);
+  EXPECT_EQ(format.FourCC, kFourCC_YV12);
   EXPECT_EQ(format.Width, 176);
   EXPECT_TRUE(WaitForFrames(3));
 }
@@ -111,7 +111,7 @@ TEST_F(CaptureTest, CancelOnAFreshPhoneKeepsTheFirstFormatTaken) {
 TEST_F(CaptureTest, DetectionListsTheFirstFiftyOfMoreTypes) {
   FilterScript script;
   for (int i = 0; i < 60; ++i) {
-    script.camera.OfferVideo(kFourCCYUY2, 16 + 2 * i, 16, (16 + 2 * i) * 16 * 2);
+    script.camera.OfferVideo(kFourCC_YUY2, 16 + 2 * i, 16, (16 + 2 * i) * 16 * 2);
   }
   ScriptedFilterClass scripted(script);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
@@ -127,7 +127,7 @@ TEST_F(CaptureTest, DetectionListsTheFirstFiftyOfMoreTypes) {
 
 TEST_F(CaptureTest, FailedDetectionStopShowsAnEmptyListAndTheRestartStillRuns) {
   FilterScript script;
-  script.camera.OfferVideo(kFourCCYV12, 176, 144, 176 * 144 * 3 / 2);
+  script.camera.OfferVideo(kFourCC_YV12, 176, 144, 176 * 144 * 3 / 2);
   ScriptedFilterClass scripted(script);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
   ASSERT_EQ(script.runs, 1);
@@ -145,24 +145,22 @@ TEST_F(CaptureTest, FailedDetectionStopShowsAnEmptyListAndTheRestartStillRuns) {
 
 TEST_F(CaptureTest, RestartThatCannotConnectIsReportedAndLeavesTheCameraStopped) {
   FilterScript script;
-  script.camera.OfferVideo(kFourCCYV12, 176, 144, 176 * 144 * 3 / 2);
+  script.camera.OfferVideo(kFourCC_YV12, 176, 144, 176 * 144 * 3 / 2);
   ScriptedFilterClass scripted(script);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
   int current = -1;
   Listed(&current);
-  StoreFormat(kFourCCYUY2, 640, 480);  // a format this camera does not have
+  StoreFormat(kFourCC_YUY2, 640, 480);  // a format this camera does not have
   EXPECT_TRUE(FAILED(capture_.RestartCapture()));
   EXPECT_EQ(Messages(), std::vector<std::u16string>{u"Restarting the capture failed"});
   EXPECT_EQ(script.runs, 1);
 }
 
 TEST_F(CaptureTest, TestCameraFramesArriveAtTheReceivingPort) {
-  DatagramReceiver receiver(phone::kStreamPort);
-  ASSERT_TRUE(receiver.Bound());
   StoreDword(phone::kSettingsKey, ORLIN_TEXT("Compression"), 0);
   EXPECT_FALSE(capture_.StoreDestination(ORLIN_TEXT("127.0.0.1")));  // stored; no sender yet
   ASSERT_EQ(capture_.StartCapture(), S_OK);
-  const std::vector<Datagram> frames = receiver.Take(3);
+  const std::vector<Datagram> frames = pc_.Take(3);
   ASSERT_GE(frames.size(), 3u);
   const int w = 176, h = 144;
   for (const Datagram& frame : frames) ASSERT_EQ(frame.size(), std::size_t(w * h * 3 / 2));
@@ -180,10 +178,8 @@ TEST_F(CaptureTest, TestCameraFramesArriveAtTheReceivingPort) {
 }
 
 TEST_F(CaptureTest, CompressedFramesArriveWithTheirHeader) {
-  DatagramReceiver receiver(phone::kStreamPort);
-  ASSERT_TRUE(receiver.Bound());
   ASSERT_EQ(capture_.StartCapture(), S_OK);
-  const std::vector<Datagram> frames = receiver.Take(2);
+  const std::vector<Datagram> frames = pc_.Take(2);
   ASSERT_GE(frames.size(), 2u);
   EXPECT_EQ(frames[0][0], 0x77);
   EXPECT_EQ(frames[0][1], 0x88);
@@ -191,16 +187,14 @@ TEST_F(CaptureTest, CompressedFramesArriveWithTheirHeader) {
 }
 
 TEST_F(CaptureTest, RestartAfterAStartThatNeverOpenedTheNetworkSendsNothing) {
-  DatagramReceiver receiver(phone::kStreamPort);
-  ASSERT_TRUE(receiver.Bound());
-  StoreFormat(kFourCCYV12, 0, 0);  // matches nothing: the start fails before OpenNetwork
+  StoreFormat(kFourCC_YV12, 0, 0);  // matches nothing: the start fails before OpenNetwork
   ASSERT_TRUE(FAILED(capture_.StartCapture()));
   int current = -1;
   ASSERT_EQ(Listed(&current).size(), 7u);
   capture_.StoreVideoFormat(0);
   ASSERT_EQ(capture_.RestartCapture(), S_OK);
   ASSERT_TRUE(WaitForFrames(5));  // the camera runs and the sender gets its frames
-  EXPECT_TRUE(receiver.Take(1, std::chrono::milliseconds(200)).empty());
+  EXPECT_TRUE(pc_.Take(1, std::chrono::milliseconds(200)).empty());
   EXPECT_EQ(U16(capture_.GetAddressText()), u"<not connected>");
 }
 

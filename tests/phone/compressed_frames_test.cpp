@@ -9,8 +9,8 @@
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
-using phone::kFourCCYV12;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 // What the encoder writes for a frame, with the sender's capacity.
 std::vector<std::uint8_t> EncoderOutput(const std::vector<std::uint8_t>& frame, int width,
@@ -27,7 +27,7 @@ int LengthField(const Datagram& d) { return d[2] | (d[3] << 8); }
 using CompressedFrames = SenderFixture;
 
 TEST_F(CompressedFrames, VariableLengthLevelsCarryThePayloadLength) {
-  Connect(kFourCCYV12, 176, 144, 38016);
+  Connect(kFourCC_YV12, 176, 144, 38016);
   for (int level = 0; level <= 2; ++level) {
     SCOPED_TRACE(level);
     ASSERT_EQ(sender_.ApplyCodecSettings(1, 0, level), 1);
@@ -46,7 +46,7 @@ TEST_F(CompressedFrames, VariableLengthLevelsCarryThePayloadLength) {
 }
 
 TEST_F(CompressedFrames, FixedSizeLevelHasAZeroLengthField) {
-  Connect(kFourCCYV12, 320, 240, 115200, 1, 0, /*numReductions=*/3);
+  Connect(kFourCC_YV12, 320, 240, 115200, 1, 0, /*numReductions=*/3);
   std::vector<std::uint8_t> frame = ReadTestFrame("cups", 320, 240);
   const auto expected = EncoderOutput(frame, 320, 240, 3);
   ASSERT_EQ(expected.size(), 9u * 320 * 240 / 16);
@@ -61,7 +61,7 @@ TEST_F(CompressedFrames, FixedSizeLevelHasAZeroLengthField) {
 }
 
 TEST_F(CompressedFrames, LevelsAboveThreeBecomeThree) {
-  Connect(kFourCCYV12, 176, 144, 38016);
+  Connect(kFourCC_YV12, 176, 144, 38016);
   EXPECT_EQ(sender_.ApplyCodecSettings(1, 0, 7), 1);
   EXPECT_EQ(sender_.NumReductions(), 3);
   std::vector<std::uint8_t> frame = ReadTestFrame("coffee", 176, 144);
@@ -75,7 +75,7 @@ TEST_F(CompressedFrames, LevelsAboveThreeBecomeThree) {
 TEST_F(CompressedFrames, NegativeLevelsBecomeZeroInsteadOfEmptyPayloads) {
   // A hand-edited setting of -1 must not produce empty payloads whose length
   // field 0 the PC would decode as a fixed-size frame.
-  Connect(kFourCCYV12, 176, 144, 38016, 1, 0, /*numReductions=*/-1);
+  Connect(kFourCC_YV12, 176, 144, 38016, 1, 0, /*numReductions=*/-1);
   EXPECT_EQ(sender_.NumReductions(), 0);
   EXPECT_EQ(sender_.ApplyCodecSettings(1, 0, -7), 1);
   EXPECT_EQ(sender_.NumReductions(), 0);
@@ -90,7 +90,7 @@ TEST_F(CompressedFrames, NegativeLevelsBecomeZeroInsteadOfEmptyPayloads) {
 }
 
 TEST_F(CompressedFrames, OutputTooLongForOneDatagramIsCutToTheLargestIpv4Datagram) {
-  Connect(kFourCCYV12, 640, 480, 460800, 1, 0, /*numReductions=*/0);
+  Connect(kFourCC_YV12, 640, 480, 460800, 1, 0, /*numReductions=*/0);
   std::vector<std::uint8_t> frame = NoiseFrame(460800, 8);
   const auto expected = EncoderOutput(frame, 640, 480, 0);
   ASSERT_GT(expected.size(), 65503u) << "noise must overflow one datagram";
@@ -104,7 +104,7 @@ TEST_F(CompressedFrames, OutputTooLongForOneDatagramIsCutToTheLargestIpv4Datagra
 }
 
 TEST_F(CompressedFrames, CompressionRequestedForYuy2StaysOff) {
-  Connect(kFourCCYUY2, 176, 144, 50688);
+  Connect(kFourCC_YUY2, 176, 144, 50688);
   EXPECT_EQ(sender_.Compression(), 0);
   EXPECT_EQ(sender_.ApplyCodecSettings(1, 0, 2), 0);
   std::vector<std::uint8_t> frame = NoiseFrame(50688, 9);
@@ -116,7 +116,7 @@ TEST_F(CompressedFrames, CompressionRequestedForYuy2StaysOff) {
 }
 
 TEST_F(CompressedFrames, SwitchingCompressionOffSendsRawChunks) {
-  Connect(kFourCCYV12, 320, 240, 115200);
+  Connect(kFourCC_YV12, 320, 240, 115200);
   EXPECT_EQ(sender_.ApplyCodecSettings(0, 0, 2), 0);
   std::vector<std::uint8_t> frame = ReadTestFrame("coffee", 320, 240);
   Send(frame);
@@ -127,7 +127,7 @@ TEST_F(CompressedFrames, SwitchingCompressionOffSendsRawChunks) {
 }
 
 TEST_F(CompressedFrames, ASampleShorterThanThePictureIsNotRead) {
-  Connect(kFourCCYV12, 176, 144, 38016);
+  Connect(kFourCC_YV12, 176, 144, 38016);
   std::vector<std::uint8_t> shortFrame = ReadTestFrame("coffee", 176, 144);
   shortFrame.resize(38015);  // exact size, so a read past it is caught
   Send(shortFrame);
@@ -141,7 +141,7 @@ TEST_F(CompressedFrames, ASampleShorterThanThePictureIsNotRead) {
 }
 
 TEST_F(CompressedFrames, PixelCorrectionHappensBeforeCompression) {
-  Connect(kFourCCYV12, 176, 144, 38016, 1, /*pixelCorrection=*/1, 1);
+  Connect(kFourCC_YV12, 176, 144, 38016, 1, /*pixelCorrection=*/1, 1);
   std::vector<std::uint8_t> frame = ReadTestFrame("astronaut", 176, 144);
   std::vector<std::uint8_t> corrected = frame;
   for (std::size_t i = 0; i < 176 * 144; i += 4) std::swap(corrected[i + 2], corrected[i + 3]);

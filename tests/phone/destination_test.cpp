@@ -6,7 +6,7 @@
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
+using wire::kFourCC_YUY2;
 
 using Destination = SenderFixture;
 
@@ -31,7 +31,7 @@ TEST_F(Destination, AnIpv6OnlyAnswerIsNotMistakenForAnIpv4Address) {
 }
 
 TEST_F(Destination, AFailedResolutionKeepsSendingToThePreviousDestination) {
-  Connect(kFourCCYUY2, 100, 100, 20000);
+  Connect(kFourCC_YUY2, 100, 100, 20000);
   sender_.SetDestinationAddress(ORLIN_TEXT("no-such-host.invalid"));
   EXPECT_EQ(sender_.ResolveDestination(), E_FAIL);
   std::vector<std::uint8_t> frame = NoiseFrame(20000, 10);
@@ -44,7 +44,7 @@ TEST_F(Destination, AFailedResolutionKeepsSendingToThePreviousDestination) {
 
 TEST_F(Destination, NothingIsSentBeforeADestinationEverResolved) {
   sender_.SetDestinationAddress(ORLIN_TEXT("no-such-host.invalid"));
-  Connect(kFourCCYUY2, 100, 100, 20000);  // the start goes on after the message
+  Connect(kFourCC_YUY2, 100, 100, 20000);  // the start goes on after the message
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text, u"no-such-host.invalid not found");
   std::vector<std::uint8_t> lost = NoiseFrame(20000, 11);
@@ -59,8 +59,22 @@ TEST_F(Destination, NothingIsSentBeforeADestinationEverResolved) {
   EXPECT_EQ(datagrams[0], original);
 }
 
+TEST_F(Destination, APortChangedWhileResolvedTakesTheNextFrame) {
+  Connect(kFourCC_YUY2, 100, 100, 20000);
+  DatagramReceiver other;
+  ASSERT_TRUE(other.Bound());
+  sender_.SetDestinationPort(other.Port());
+  std::vector<std::uint8_t> frame = NoiseFrame(20000, 15);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const auto datagrams = other.Take(1);
+  ASSERT_EQ(datagrams.size(), 1u);
+  EXPECT_EQ(datagrams[0], original);
+  EXPECT_TRUE(Take(1, std::chrono::milliseconds(100)).empty()) << "nothing to the old port";
+}
+
 TEST_F(Destination, NothingIsSentAfterTheNetworkClosed) {
-  Connect(kFourCCYUY2, 100, 100, 20000);
+  Connect(kFourCC_YUY2, 100, 100, 20000);
   sender_.CloseNetwork();
   std::vector<std::uint8_t> frame = NoiseFrame(20000, 13);
   Send(frame);

@@ -2,15 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "phone/frame_sender.h"
-#include "phone/sender_constants.h"
+#include "phone/video_format.h"
 #include "tests/phone/support/camera_script.h"
+#include "wire/four_cc.h"
 
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
-using phone::kFourCCYV12;
 using phone::VideoFormat;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 constexpr std::uint32_t kFourCCRGB = 0x20424752;  // an uncompressed format of another kind
 
@@ -23,25 +24,25 @@ class PinConnection : public ::testing::Test {
 };
 
 TEST_F(PinConnection, NoChosenFormatTakesTheFirstVideoTypeWithAVideoInfoHeader) {
-  auto audio = VideoType(kFourCCYV12, 176, 144, 38016);
+  auto audio = VideoType(kFourCC_YV12, 176, 144, 38016);
   audio->type.majortype = GUID_NULL;
   camera_.Offer(std::move(audio));
-  auto noBlock = VideoType(kFourCCYV12, 176, 144, 38016);
+  auto noBlock = VideoType(kFourCC_YV12, 176, 144, 38016);
   noBlock->type.pbFormat = nullptr;
   camera_.Offer(std::move(noBlock));
-  auto shortBlock = VideoType(kFourCCYV12, 176, 144, 38016);
+  auto shortBlock = VideoType(kFourCC_YV12, 176, 144, 38016);
   shortBlock->type.cbFormat = sizeof(VIDEOINFOHEADER) - 1;
   camera_.Offer(std::move(shortBlock));
-  auto otherFormatType = VideoType(kFourCCYV12, 176, 144, 38016);
+  auto otherFormatType = VideoType(kFourCC_YV12, 176, 144, 38016);
   otherFormatType->type.formattype = GUID_NULL;
   camera_.Offer(std::move(otherFormatType));
-  camera_.OfferVideo(kFourCCYUY2, 320, 240, 153600);
-  camera_.OfferVideo(kFourCCYV12, 176, 144, 38016);
+  camera_.OfferVideo(kFourCC_YUY2, 320, 240, 153600);
+  camera_.OfferVideo(kFourCC_YV12, 176, 144, 38016);
 
   ASSERT_EQ(ConnectCamera(), S_OK);
   EXPECT_EQ(camera_.AcceptedIndex(), 4);
   const VideoFormat format = sender_.Format();
-  EXPECT_EQ(format.FourCC, kFourCCYUY2);
+  EXPECT_EQ(format.FourCC, kFourCC_YUY2);
   EXPECT_EQ(format.Width, 320);
   EXPECT_EQ(format.Height, 240);
   EXPECT_EQ(sender_.SampleSize(), 153600);
@@ -50,32 +51,32 @@ TEST_F(PinConnection, NoChosenFormatTakesTheFirstVideoTypeWithAVideoInfoHeader) 
 }
 
 TEST_F(PinConnection, AChosenFormatAcceptsOnlyAnExactMatch) {
-  sender_.SetFormat({kFourCCYV12, 176, 144});
-  camera_.OfferVideo(kFourCCYUY2, 176, 144, 50688);
-  camera_.OfferVideo(kFourCCYV12, 320, 240, 115200);
-  camera_.OfferVideo(kFourCCYV12, 176, 120, 31680);
-  camera_.OfferVideo(kFourCCYV12, 176, 144, 38016);
+  sender_.SetFormat({kFourCC_YV12, 176, 144});
+  camera_.OfferVideo(kFourCC_YUY2, 176, 144, 50688);
+  camera_.OfferVideo(kFourCC_YV12, 320, 240, 115200);
+  camera_.OfferVideo(kFourCC_YV12, 176, 120, 31680);
+  camera_.OfferVideo(kFourCC_YV12, 176, 144, 38016);
   ASSERT_EQ(ConnectCamera(), S_OK);
   EXPECT_EQ(camera_.AcceptedIndex(), 3);
   EXPECT_EQ(sender_.SampleSize(), 38016);
 }
 
 TEST_F(PinConnection, NegativeHeightMeansTopDownRowsOfThatHeight) {
-  sender_.SetFormat({kFourCCYV12, 176, 144});
-  camera_.OfferVideo(kFourCCYV12, 176, -144, 38016);
+  sender_.SetFormat({kFourCC_YV12, 176, 144});
+  camera_.OfferVideo(kFourCC_YV12, 176, -144, 38016);
   ASSERT_EQ(ConnectCamera(), S_OK);
   EXPECT_EQ(sender_.Format().Height, 144);
 
   phone::FrameSender fresh;
   CameraScript camera;
-  camera.OfferVideo(kFourCCYUY2, 320, -240, 153600);
+  camera.OfferVideo(kFourCC_YUY2, 320, -240, 153600);
   ASSERT_EQ(camera.ConnectTo(fresh.InputPin()), S_OK);
   EXPECT_EQ(fresh.Format().Height, 240);
 }
 
 TEST_F(PinConnection, TypesWithoutAPositiveSampleSizeAreRefused) {
-  camera_.OfferVideo(kFourCCYUY2, 320, 240, 0);
-  camera_.OfferVideo(kFourCCYUY2, 320, 240, -153600);
+  camera_.OfferVideo(kFourCC_YUY2, 320, 240, 0);
+  camera_.OfferVideo(kFourCC_YUY2, 320, 240, -153600);
   camera_.OfferVideo(kFourCCRGB, 160, 120, 57600);
   ASSERT_EQ(ConnectCamera(), S_OK);
   EXPECT_EQ(camera_.AcceptedIndex(), 2);
@@ -90,7 +91,7 @@ TEST_F(PinConnection, NullMediaTypeIsAPointerError) {
 
 TEST_F(PinConnection, CompressionNeedsYv12WithinTheEncoderLimits) {
   sender_.SetCodecRequest(1, 0, 2);
-  camera_.OfferVideo(kFourCCYV12, 176, 144, 38016);
+  camera_.OfferVideo(kFourCC_YV12, 176, 144, 38016);
   ASSERT_EQ(ConnectCamera(), S_OK);
   EXPECT_EQ(sender_.Compression(), 1);
   EXPECT_TRUE(sender_.SendLength());
@@ -98,7 +99,7 @@ TEST_F(PinConnection, CompressionNeedsYv12WithinTheEncoderLimits) {
   phone::FrameSender wide;  // 2052 pixels: a plane wider than the encoder codes
   wide.SetCodecRequest(1, 0, 2);
   CameraScript camera;
-  camera.OfferVideo(kFourCCYV12, 2052, 8, 2052 * 12);
+  camera.OfferVideo(kFourCC_YV12, 2052, 8, 2052 * 12);
   ASSERT_EQ(camera.ConnectTo(wide.InputPin()), S_OK);
   EXPECT_EQ(wide.Compression(), 0);
   EXPECT_EQ(wide.ApplyCodecSettings(1, 0, 2), 0);
@@ -106,7 +107,7 @@ TEST_F(PinConnection, CompressionNeedsYv12WithinTheEncoderLimits) {
   phone::FrameSender yuy2;
   yuy2.SetCodecRequest(1, 0, 2);
   CameraScript yuy2Camera;
-  yuy2Camera.OfferVideo(kFourCCYUY2, 176, 144, 50688);
+  yuy2Camera.OfferVideo(kFourCC_YUY2, 176, 144, 50688);
   ASSERT_EQ(yuy2Camera.ConnectTo(yuy2.InputPin()), S_OK);
   EXPECT_EQ(yuy2.Compression(), 0);
   EXPECT_EQ(yuy2.ApplyCodecSettings(1, 0, 2), 0);
@@ -115,7 +116,7 @@ TEST_F(PinConnection, CompressionNeedsYv12WithinTheEncoderLimits) {
 
 TEST_F(PinConnection, ReductionLevelsAreKeptBetweenZeroAndThree) {
   sender_.SetCodecRequest(1, 0, 9);
-  camera_.OfferVideo(kFourCCYV12, 176, 144, 38016);
+  camera_.OfferVideo(kFourCC_YV12, 176, 144, 38016);
   ASSERT_EQ(ConnectCamera(), S_OK);
   EXPECT_EQ(sender_.NumReductions(), 3);
   EXPECT_FALSE(sender_.SendLength()) << "level 3 is the fixed-size mode";
@@ -133,14 +134,15 @@ TEST_F(Detection, EveryOfferedTypeIsListedAndRefusedUpToFifty) {
   list[phone::kMaxVideoFormats] = {0xDEADBEEF, 1, 1};  // must survive
   sender_.AttachFormatList(list);
   sender_.SetDetecting(true);
-  for (int i = 0; i < 60; ++i) camera_.OfferVideo(kFourCCYV12 + static_cast<std::uint32_t>(i), 16 * (i + 1), -8 * (i + 1), 0);
+  for (int i = 0; i < 60; ++i)
+    camera_.OfferVideo(kFourCC_YV12 + static_cast<std::uint32_t>(i), 16 * (i + 1), -8 * (i + 1), 0);
   EXPECT_EQ(ConnectCamera(), VFW_E_NO_ACCEPTABLE_TYPES);
   EXPECT_EQ(camera_.OfferedCount(), 60);
   ASSERT_EQ(sender_.DetectedFormatCount(), 50);
   for (int i = 0; i < 50; ++i) {
     VideoFormat format;
     ASSERT_EQ(sender_.GetDetectedFormat(i, &format), S_OK);
-    EXPECT_EQ(format.FourCC, kFourCCYV12 + static_cast<std::uint32_t>(i));
+    EXPECT_EQ(format.FourCC, kFourCC_YV12 + static_cast<std::uint32_t>(i));
     EXPECT_EQ(format.Width, 16 * (i + 1));
     EXPECT_EQ(format.Height, 8 * (i + 1));
   }
@@ -153,9 +155,9 @@ TEST_F(Detection, EveryOfferedTypeIsListedAndRefusedUpToFifty) {
 }
 
 TEST_F(Detection, WithoutAListEntriesAreDroppedAndTypesStillRefused) {
-  EXPECT_EQ(sender_.AddDetectedFormat(kFourCCYV12, 176, 144), -1);
+  EXPECT_EQ(sender_.AddDetectedFormat(kFourCC_YV12, 176, 144), -1);
   sender_.SetDetecting(true);
-  camera_.OfferVideo(kFourCCYV12, 176, 144, 38016);
+  camera_.OfferVideo(kFourCC_YV12, 176, 144, 38016);
   EXPECT_EQ(ConnectCamera(), VFW_E_NO_ACCEPTABLE_TYPES);
   VideoFormat format;
   EXPECT_EQ(sender_.GetDetectedFormat(0, &format), E_INVALIDARG);
@@ -164,12 +166,12 @@ TEST_F(Detection, WithoutAListEntriesAreDroppedAndTypesStillRefused) {
 TEST_F(Detection, AttachingAListStartsItEmpty) {
   VideoFormat first[phone::kMaxVideoFormats];
   sender_.AttachFormatList(first);
-  EXPECT_EQ(sender_.AddDetectedFormat(kFourCCYV12, 176, 144), 0);
+  EXPECT_EQ(sender_.AddDetectedFormat(kFourCC_YV12, 176, 144), 0);
   VideoFormat second[phone::kMaxVideoFormats];
   sender_.AttachFormatList(second);
   EXPECT_EQ(sender_.DetectedFormatCount(), 0);
-  EXPECT_EQ(sender_.AddDetectedFormat(kFourCCYUY2, 320, 240), 0);
-  EXPECT_EQ(second[0].FourCC, kFourCCYUY2);
+  EXPECT_EQ(sender_.AddDetectedFormat(kFourCC_YUY2, 320, 240), 0);
+  EXPECT_EQ(second[0].FourCC, kFourCC_YUY2);
 }
 
 }  // namespace

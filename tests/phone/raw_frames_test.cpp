@@ -1,20 +1,20 @@
 // Uncompressed frames on the wire: counted chunks sliced from the camera buffer.
 #include <gtest/gtest.h>
 
-#include "phone/chunk_geometry.h"
 #include "tests/phone/support/sender_fixture.h"
 #include "tests/support/test_data.h"
+#include "wire/chunk_geometry.h"
 
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
-using phone::kFourCCYV12;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 using RawFrames = SenderFixture;
 
 TEST_F(RawFrames, SmallFrameGoesOutAsOneUntaggedDatagram) {
-  Connect(kFourCCYV12, 176, 144, 38016, /*compression=*/0);
+  Connect(kFourCC_YV12, 176, 144, 38016, /*compression=*/0);
   std::vector<std::uint8_t> frame = ReadTestFrame("coffee", 176, 144);
   const std::vector<std::uint8_t> original = frame;
   Send(frame);
@@ -24,7 +24,7 @@ TEST_F(RawFrames, SmallFrameGoesOutAsOneUntaggedDatagram) {
 }
 
 TEST_F(RawFrames, LargeFrameGoesOutInCountedChunksFirstSliceFirst) {
-  Connect(kFourCCYUY2, 320, 240, 153600);
+  Connect(kFourCC_YUY2, 320, 240, 153600);
   EXPECT_EQ(sender_.Compression(), 0) << "YUY2 is never compressed";
   EXPECT_EQ(sender_.ChunkCount(), 3);
   EXPECT_EQ(sender_.ChunkSize(), 51200);
@@ -44,7 +44,7 @@ TEST_F(RawFrames, LargeFrameGoesOutInCountedChunksFirstSliceFirst) {
 }
 
 TEST_F(RawFrames, TrailingBytesThatDoNotFillAChunkAreNotSent) {
-  Connect(kFourCCYUY2, 0x101, 0x101, 131041);
+  Connect(kFourCC_YUY2, 0x101, 0x101, 131041);
   std::vector<std::uint8_t> frame = NoiseFrame(131041, 2);
   const std::vector<std::uint8_t> original = frame;
   Send(frame);
@@ -61,7 +61,7 @@ TEST_F(RawFrames, TrailingBytesThatDoNotFillAChunkAreNotSent) {
 
 TEST_F(RawFrames, TagsOfSixteenOrMoreChunksSpillIntoTheHighNibble) {
   // 1,100,000 bytes: 17 chunks of 64,705, 15 bytes left over.
-  Connect(kFourCCYUY2, 1000, 550, 1100000);
+  Connect(kFourCC_YUY2, 1000, 550, 1100000);
   ASSERT_EQ(sender_.ChunkCount(), 17);
   std::vector<std::uint8_t> frame = NoiseFrame(1100000, 3);
   frame[64705 - 1] = 0xE7;      // first chunk, k = 17
@@ -77,7 +77,7 @@ TEST_F(RawFrames, TagsOfSixteenOrMoreChunksSpillIntoTheHighNibble) {
 }
 
 TEST_F(RawFrames, TenChunksOfAVgaYuy2FrameArriveWhole) {
-  Connect(kFourCCYUY2, 640, 480, 614400);
+  Connect(kFourCC_YUY2, 640, 480, 614400);
   std::vector<std::uint8_t> frame = NoiseFrame(614400, 4);
   const std::vector<std::uint8_t> original = frame;
   Send(frame);
@@ -86,12 +86,13 @@ TEST_F(RawFrames, TenChunksOfAVgaYuy2FrameArriveWhole) {
   for (std::size_t i = 0; i < 10; ++i) {
     ASSERT_EQ(datagrams[i].size(), 61440u);
     EXPECT_TRUE(std::equal(datagrams[i].begin(), datagrams[i].end() - 1, original.begin() + i * 61440));
-    EXPECT_EQ(datagrams[i].back(), phone::TagChunkByte(original[i * 61440 + 61439], 10 - static_cast<int>(i)));
+    EXPECT_EQ(datagrams[i].back(),
+              wire::TagChunkByte(original[i * 61440 + 61439], 10 - static_cast<int>(i)));
   }
 }
 
 TEST_F(RawFrames, PixelCorrectionSwapsBytesTwoAndThreeOfTheLumaGroupsOnly) {
-  Connect(kFourCCYV12, 176, 144, 38016, /*compression=*/0, /*pixelCorrection=*/1);
+  Connect(kFourCC_YV12, 176, 144, 38016, /*compression=*/0, /*pixelCorrection=*/1);
   std::vector<std::uint8_t> frame = ReadTestFrame("cups", 176, 144);
   const std::vector<std::uint8_t> original = frame;
   Send(frame);
@@ -111,7 +112,7 @@ TEST_F(RawFrames, PixelCorrectionSwapsBytesTwoAndThreeOfTheLumaGroupsOnly) {
 TEST_F(RawFrames, PixelCorrectionStaysInsideASmallerCameraBuffer) {
   // The camera's frames are 1000 bytes although the format says 176 x 144: the
   // correction would touch 25,344 bytes, so it is skipped and the frame sent.
-  Connect(kFourCCYUY2, 176, 144, 1000, 0, /*pixelCorrection=*/1);
+  Connect(kFourCC_YUY2, 176, 144, 1000, 0, /*pixelCorrection=*/1);
   std::vector<std::uint8_t> frame = NoiseFrame(1000, 5);
   const std::vector<std::uint8_t> original = frame;
   Send(frame);
@@ -121,7 +122,7 @@ TEST_F(RawFrames, PixelCorrectionStaysInsideASmallerCameraBuffer) {
 }
 
 TEST_F(RawFrames, ASampleSmallerThanTheConnectedSizeIsSkipped) {
-  Connect(kFourCCYUY2, 320, 240, 153600);
+  Connect(kFourCC_YUY2, 320, 240, 153600);
   std::vector<std::uint8_t> shortFrame = NoiseFrame(153600, 6);
   Send(shortFrame, 153599);  // the real buffer ends before the last chunk
   std::vector<std::uint8_t> frame = NoiseFrame(153600, 7);

@@ -3,17 +3,17 @@
 
 #include <cstring>
 
-#include "phone/sender_constants.h"
 #include "tests/phone/capture_fixture.h"
+#include "wire/four_cc.h"
 
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYUY2;
-using phone::kFourCCYV12;
 using phone::kSettingsKey;
 using phone::kVideoFormatKey;
 using phone::VideoFormat;
+using wire::kFourCC_YUY2;
+using wire::kFourCC_YV12;
 
 std::u16string U16(const phone::WideText& text) { return {text.begin(), text.end()}; }
 
@@ -50,7 +50,7 @@ class SettingsTest : public CaptureFixture {
 TEST_F(SettingsTest, FreshPhoneStreamsTheFirstFormatCompressedToTheDefaultHost) {
   ASSERT_EQ(capture_.StartCapture(), S_OK);
   const VideoFormat format = InForce();
-  EXPECT_EQ(format.FourCC, kFourCCYV12);
+  EXPECT_EQ(format.FourCC, kFourCC_YV12);
   EXPECT_EQ(format.Width, 176);
   EXPECT_EQ(format.Height, 144);
   const Codec codec = ShownCodec();
@@ -75,20 +75,20 @@ TEST_F(SettingsTest, ReductionsAboveThreeRunAndShowAsThree) {
 
 TEST_F(SettingsTest, CompressionRequestedForYuy2ShowsUnticked) {
   StoreDword(kSettingsKey, ORLIN_TEXT("Compression"), 1);
-  StoreFormat(kFourCCYUY2, 320, 240);
+  StoreFormat(kFourCC_YUY2, 320, 240);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
-  EXPECT_EQ(InForce().FourCC, kFourCCYUY2);
+  EXPECT_EQ(InForce().FourCC, kFourCC_YUY2);
   EXPECT_EQ(ShownCodec().compression, 0);
   // The request is kept: the setting is the user's, the state is the format's.
   EXPECT_EQ(StoredDword(kSettingsKey, ORLIN_TEXT("Compression")), 1u);
 }
 
 TEST_F(SettingsTest, FormatKeyWithOnlyFourCCMatchesNoCameraFormat) {
-  const std::uint32_t fourCC = kFourCCYV12;
+  const std::uint32_t fourCC = kFourCC_YV12;
   StoreBytes(kVideoFormatKey, ORLIN_TEXT("FourCC"), REG_BINARY, &fourCC, sizeof fourCC);
   EXPECT_TRUE(FAILED(capture_.StartCapture()));
   const VideoFormat format = InForce();
-  EXPECT_EQ(format.FourCC, kFourCCYV12);
+  EXPECT_EQ(format.FourCC, kFourCC_YV12);
   EXPECT_EQ(format.Width, 0);
   EXPECT_EQ(format.Height, 0);
   EXPECT_EQ(Messages(), std::vector<std::u16string>{u"Starting the capture failed"});
@@ -100,7 +100,7 @@ TEST_F(SettingsTest, FourCCIsTheFirstFourBytesOfAnyValueAndShortOnesAreIgnored) 
   StoreDword(kVideoFormatKey, ORLIN_TEXT("Width"), 0x10000 + 640);  // the low 16 bits count
   StoreDword(kVideoFormatKey, ORLIN_TEXT("Height"), 480);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
-  EXPECT_EQ(InForce().FourCC, kFourCCYUY2);
+  EXPECT_EQ(InForce().FourCC, kFourCC_YUY2);
   EXPECT_EQ(InForce().Width, 640);
 
   capture_.StopCapture();
@@ -109,7 +109,7 @@ TEST_F(SettingsTest, FourCCIsTheFirstFourBytesOfAnyValueAndShortOnesAreIgnored) 
   StoreFormat(0, 176, 144);
   StoreBytes(kVideoFormatKey, ORLIN_TEXT("FourCC"), REG_BINARY, two, sizeof two);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
-  EXPECT_EQ(InForce().FourCC, kFourCCYV12);  // unreadable: the first offered is taken
+  EXPECT_EQ(InForce().FourCC, kFourCC_YV12);  // unreadable: the first offered is taken
 }
 
 TEST_F(SettingsTest, DestinationOf31CharactersIsStoredAndReadBackWhole) {

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "phone/cameras/camera_catalogue.h"
-#include "phone/sender_constants.h"
 #include "phone/shell/dialogs.h"
 #include "phone/shell/shell_text.h"
 #include "tests/phone/capture_fixture.h"

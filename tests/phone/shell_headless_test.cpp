@@ -9,7 +9,9 @@
 
 #include "tests/phone/shell_program.h"
 #include "tests/phone/support/datagram_receiver.h"
+#include "tests/support/stream_port.h"
 #include "tests/support/wait.h"
+#include "wire/stream.h"
 
 namespace orlin::test {
 namespace {
@@ -37,7 +39,8 @@ bool SaysItStreams(const PhoneProcess& phone) {
 }
 
 TEST(PhoneHeadless, StreamsUntilSigtermThenCountsWhatItSent) {
-  DatagramReceiver pc(4444);
+  StreamPortTurn turn;  // the program sends to the real port
+  DatagramReceiver pc(wire::kStreamPort);
   ASSERT_TRUE(pc.Bound());
   PhoneScratch scratch;
   PhoneProcess phone(scratch, {"--headless", "--camera", "test"}, "phone");

@@ -12,7 +12,7 @@
 namespace orlin::test {
 namespace {
 
-using phone::kFourCCYV12;
+using wire::kFourCC_YV12;
 
 using Streaming = SenderFixture;
 
@@ -23,11 +23,11 @@ TEST_F(Streaming, CompressionBufferReplacedMidStreamIsNeverUsedAfterRelease) {
     // Stopped: a small buffer from a 176 x 144 connection, compression off, then
     // the 320 x 240 format, which needs a larger buffer than the one kept.
     sender_.SetFormat({});
-    Connect(kFourCCYV12, 176, 144, 38016, 1, 0, 2);
+    Connect(kFourCC_YV12, 176, 144, 38016, 1, 0, 2);
     ASSERT_EQ(sender_.ApplyCodecSettings(0, 0, 2), 0);
     sender_.SetFormat({});
     CameraScript camera;
-    camera.OfferVideo(kFourCCYV12, 320, 240, 115200);
+    camera.OfferVideo(kFourCC_YV12, 320, 240, 115200);
     ASSERT_EQ(camera.ConnectTo(sender_.InputPin()), S_OK);
 
     std::atomic<bool> stop{false};

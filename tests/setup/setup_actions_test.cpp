@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "filter/four_cc.h"
 #include "tests/setup/setup_fixture.h"
+#include "wire/four_cc.h"
 
 namespace orlin::setup {
 namespace {
@@ -57,10 +57,10 @@ TEST_F(SetupActionsTest, ApplyTwiceWritesAndRegistersTwiceWithoutAMessage) {
   const int before = library.Calls();
   const SetupActions actions = Actions();
   actions.SaveAndRegister(Entries());
-  EXPECT_EQ(Read(), (VideoFormatSettings{filter::kFourCC_YV12, 320, 240, 16, 0, 1, 0}));
+  EXPECT_EQ(Read(), (VideoFormatSettings{wire::kFourCC_YV12, 320, 240, 16, 0, 1, 0}));
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey);
   actions.SaveAndRegister(Entries());
-  EXPECT_EQ(Read(), (VideoFormatSettings{filter::kFourCC_YV12, 320, 240, 16, 0, 1, 0}));
+  EXPECT_EQ(Read(), (VideoFormatSettings{wire::kFourCC_YV12, 320, 240, 16, 0, 1, 0}));
   EXPECT_EQ(library.Calls() - before, 2);
   EXPECT_TRUE(messages_.empty());
 }

@@ -3,14 +3,14 @@
 // formats it warns cannot stream.
 #include <gtest/gtest.h>
 
-#include "filter/four_cc.h"
 #include "setup/setup_entries.h"
 #include "setup/stream_check.h"
+#include "wire/four_cc.h"
 
 namespace orlin::setup {
 namespace {
 
-using filter::MakeFourCC;
+using wire::MakeFourCC;
 
 WideText W(const char* text) {
   return Widen(text);
@@ -26,7 +26,7 @@ TEST(SetupEntries, ListEntryIsChosenByTheDigitsItBeginsWith) {
 }
 
 TEST(SetupEntries, FourCCShowsItsCharactersUpToTheFirstZeroByte) {
-  EXPECT_EQ(FourCCText(filter::kFourCC_IYUV), W("IYUV"));
+  EXPECT_EQ(FourCCText(wire::kFourCC_IYUV), W("IYUV"));
   EXPECT_EQ(FourCCText(MakeFourCC('Y', 'V', 0, 0)), W("YV"));
   EXPECT_EQ(FourCCText(MakeFourCC('Y', 0, 'V', '1')), W("Y"));
   EXPECT_EQ(FourCCText(0), W(""));
@@ -124,7 +124,7 @@ TEST(SetupText, StringTableHasSixTexts) {
 // Raw frames go as at most 15 chunks of one datagram each.
 TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
   const auto raw = [](std::uint32_t w, std::uint32_t h, std::uint32_t bits) {
-    return VideoFormatSettings{filter::kFourCC_YV12, w, h, bits, 0, 0, 0};
+    return VideoFormatSettings{wire::kFourCC_YV12, w, h, bits, 0, 0, 0};
   };
   EXPECT_TRUE(StreamWarning(raw(640, 480, 12)).empty());  // 8 chunks
   EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());  // 15 chunks of 65467 bytes
@@ -144,13 +144,13 @@ TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
 }
 
 TEST(StreamCheck, OnlyCompressionWithIyuvSendsCompressedFrames) {
-  const VideoFormatSettings large{filter::kFourCC_IYUV, 1024, 1024, 12, 1, 0, 0};
+  const VideoFormatSettings large{wire::kFourCC_IYUV, 1024, 1024, 12, 1, 0, 0};
   EXPECT_TRUE(StreamWarning(large).empty());
   VideoFormatSettings off = large;
   off.Compression = 0;
   EXPECT_FALSE(StreamWarning(off).empty());
   VideoFormatSettings i420 = large;
-  i420.FourCC = filter::kFourCC_I420;
+  i420.FourCC = wire::kFourCC_I420;
   EXPECT_FALSE(StreamWarning(i420).empty());
 }
 

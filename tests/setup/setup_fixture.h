@@ -70,7 +70,7 @@ class SetupActionsTest : public ::testing::Test {
   }
   VideoFormatSettings Read() const {
     VideoFormatSettings settings{};
-    filter::ReadVideoFormatSettings(settings, kTestKey);
+    settings::ReadVideoFormatSettings(settings, kTestKey);
     return settings;
   }
 

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "filter/framework/com_ptr.h"
+#include "tests/support/stream_port.h"
 #include "view/graph_host.h"
 
 namespace orlin::soak {
@@ -45,6 +46,9 @@ class HostedCamera {
  private:
   HRESULT OnSample(const BYTE* data, LONG size);
 
+  // The filter binds the stream port when it runs: a soak that shares it with
+  // another program gets that program's datagrams too.
+  test::StreamPortTurn turn_;
   Check check_;
   Milliseconds lastStop_{0};
   mutable std::mutex mutex_;

@@ -12,15 +12,14 @@
 #include <string>
 #include <thread>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
-#include "phone/sender_constants.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/soak/deliveries.h"
 #include "tests/soak/hosted_camera.h"
 #include "tests/soak/lossy_relay.h"
 #include "tests/soak/phone_link.h"
 #include "tests/soak/soak_frames.h"
+#include "wire/four_cc.h"
 
 namespace orlin::soak {
 namespace {
@@ -33,7 +32,7 @@ constexpr FaultRates kFaults{0.05, 0.03, 0.03, 0.03, 0.05};
 
 struct LossyCase {
   const char* name;
-  filter::VideoFormatSettings pc;
+  settings::VideoFormatSettings pc;
   int level;  // -1: raw frames
 };
 // Failures name the case rather than dump its bytes.
@@ -74,8 +73,8 @@ TEST_P(LossyLink, RecoversWithinAFrameOnceFaultsStop) {
   LossyRelay relay(kFaults, 20261208);
   ASSERT_TRUE(relay.Listening());
   const bool compressed = c.level >= 0;
-  PhoneLink phone(compressed ? phone::kFourCCYV12 : c.pc.FourCC, int(c.pc.Width), int(c.pc.Height),
-                  filter::SampleSizeOf(c.pc), compressed, compressed ? c.level : 0);
+  PhoneLink phone(compressed ? wire::kFourCC_YV12 : c.pc.FourCC, int(c.pc.Width), int(c.pc.Height),
+                  filter::SampleSizeOf(c.pc), compressed, compressed ? c.level : 0, relay.Port());
   ASSERT_TRUE(phone.Ready());
 
   // Faults: each frame goes once the one before was delivered, or after 3 ms
@@ -135,10 +134,10 @@ TEST_P(LossyLink, RecoversWithinAFrameOnceFaultsStop) {
 INSTANTIATE_TEST_SUITE_P(
     Formats, LossyLink,
     ::testing::Values(
-        LossyCase{"raw_176x144_one_chunk", {filter::kFourCC_I420, 176, 144, 12, 0, 0, 0}, -1},
-        LossyCase{"raw_320x240_three_chunks", {filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, -1},
-        LossyCase{"compressed_176x144_level0", {filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, 0},
-        LossyCase{"compressed_176x144_level3", {filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, 3}),
+        LossyCase{"raw_176x144_one_chunk", {wire::kFourCC_I420, 176, 144, 12, 0, 0, 0}, -1},
+        LossyCase{"raw_320x240_three_chunks", {wire::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, -1},
+        LossyCase{"compressed_176x144_level0", {wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, 0},
+        LossyCase{"compressed_176x144_level3", {wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, 3}),
     [](const ::testing::TestParamInfo<LossyCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include <chrono>
 
+#include "wire/stream.h"
+
 namespace orlin::soak {
 namespace {
-
-constexpr std::uint16_t kPort = 4444;
 
 sockaddr_in Loopback(std::uint16_t port) {
   sockaddr_in address{};
@@ -27,20 +27,21 @@ LossyRelay::LossyRelay(FaultRates rates, std::uint32_t seed) : rates_(rates), ra
   in_ = socket(AF_INET, SOCK_DGRAM, 0);
   out_ = socket(AF_INET, SOCK_DGRAM, 0);
   if (in_ < 0 || out_ < 0) return;
-  const int on = 1;
-  setsockopt(in_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   const int buffer = 4 << 20;
   setsockopt(in_, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
   setsockopt(out_, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer);
   // Short waits, so that the loop sees a stop and a change of faults.
   timeval wait{0, 20000};
   setsockopt(in_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-  const sockaddr_in address = Loopback(kPort);
-  if (bind(in_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  sockaddr_in address = Loopback(0);
+  socklen_t length = sizeof address;
+  if (bind(in_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      getsockname(in_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     close(in_);
     in_ = -1;
     return;
   }
+  port_ = ntohs(address.sin_port);
   thread_ = std::thread([this] { Loop(); });
 }
 
@@ -66,7 +67,7 @@ RelayCounts LossyRelay::Counts() const {
 }
 
 void LossyRelay::Forward(const std::uint8_t* data, std::size_t size) {
-  const sockaddr_in filter = Loopback(kPort);
+  const sockaddr_in filter = Loopback(wire::kStreamPort);
   sendto(out_, data, size, 0, reinterpret_cast<const sockaddr*>(&filter), sizeof filter);
 }
 

@@ -1,10 +1,10 @@
 // A lossy link between the phone's sender and the filter, on 127.0.0.1 only.
-// It binds 127.0.0.1:4444 beside the filter's socket on the wildcard address
-// (both with address reuse), where the more specific binding takes what the
-// sender sends. At the first datagram it connects to the sender's address, so
-// that what it passes on from a socket of its own goes to the filter's socket,
-// not back to itself. Each datagram is dropped, duplicated, held back behind
-// the next one, cut short or has bytes changed, at set rates.
+// It listens on a port of its own, which the sender is pointed at, and passes
+// what it receives on to the filter on the stream port, from a socket of its
+// own. At the first datagram it connects to the sender's address, so that
+// nothing else that reaches its port is passed on. Each datagram is dropped,
+// duplicated, held back behind the next one, cut short or has bytes changed,
+// at set rates.
 #pragma once
 
 #include <atomic>
@@ -34,13 +34,14 @@ struct RelayCounts {
 
 class LossyRelay {
  public:
-  // Bind after the filter's socket exists (the filter is paused or running).
   LossyRelay(FaultRates rates, std::uint32_t seed);
   ~LossyRelay();
   LossyRelay(const LossyRelay&) = delete;
   LossyRelay& operator=(const LossyRelay&) = delete;
 
   bool Listening() const { return in_ >= 0 && out_ >= 0; }
+  // The port the sender sends to.
+  std::uint16_t Port() const { return port_; }
   // Off: every datagram passes as it came, and one held back is dropped. The
   // change applies from the next datagram received; returns once it has.
   void SetFaults(bool on);
@@ -53,6 +54,7 @@ class LossyRelay {
   FaultRates rates_;
   std::mt19937 random_;
   int in_ = -1;
+  std::uint16_t port_ = 0;
   int out_ = -1;
   std::atomic<bool> faults_{true};
   std::atomic<bool> faultsSeen_{true};

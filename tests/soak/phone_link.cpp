@@ -7,8 +7,9 @@
 namespace orlin::soak {
 
 PhoneLink::PhoneLink(std::uint32_t fourCC, int width, int height, std::int32_t sampleBytes,
-                     bool compression, int level) {
+                     bool compression, int level, std::uint16_t port) {
   sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+  sender_.SetDestinationPort(port);
   sender_.SetCodecRequest(compression ? 1 : 0, 0, level);
   test::CameraScript camera;
   camera.OfferVideo(fourCC, width, height, sampleBytes);

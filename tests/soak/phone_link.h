@@ -1,11 +1,13 @@
 // The phone's end of a soak: the real FrameSender, connected as the phone's
-// camera connects it and sending to 127.0.0.1:4444, one frame per Send.
+// camera connects it and sending to 127.0.0.1 (the stream port, or a relay's),
+// one frame per Send.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "phone/frame_sender.h"
+#include "wire/stream.h"
 
 namespace orlin::soak {
 
@@ -13,8 +15,8 @@ class PhoneLink {
  public:
   // A camera delivering `fourCC` frames of width x height (sampleBytes each);
   // compression as requested at `level`.
-  PhoneLink(std::uint32_t fourCC, int width, int height, std::int32_t sampleBytes,
-            bool compression, int level);
+  PhoneLink(std::uint32_t fourCC, int width, int height, std::int32_t sampleBytes, bool compression,
+            int level, std::uint16_t port = wire::kStreamPort);
   ~PhoneLink();
   PhoneLink(const PhoneLink&) = delete;
   PhoneLink& operator=(const PhoneLink&) = delete;

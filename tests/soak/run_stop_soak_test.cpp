@@ -10,14 +10,13 @@
 #include <filesystem>
 #include <thread>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
-#include "phone/sender_constants.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/soak/deliveries.h"
 #include "tests/soak/hosted_camera.h"
 #include "tests/soak/phone_link.h"
 #include "tests/soak/soak_frames.h"
+#include "wire/four_cc.h"
 
 namespace orlin::soak {
 namespace {
@@ -44,7 +43,7 @@ std::size_t SettledThreads() {
 class RunStop : public filter::test::FilterFixture {};
 
 TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
-  const filter::VideoFormatSettings pc{filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
+  const settings::VideoFormatSettings pc{wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
   StoreSettings(pc);
   const CompressedFrames pictures(176, 144, 0);
   Deliveries deliveries;
@@ -60,7 +59,7 @@ TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
     const std::size_t threads = SettledThreads();
     std::atomic<bool> feeding{true};
     std::thread feeder([&] {
-      PhoneLink phone(phone::kFourCCYV12, 176, 144, filter::SampleSizeOf(pc), true, 0);
+      PhoneLink phone(wire::kFourCC_YV12, 176, 144, filter::SampleSizeOf(pc), true, 0);
       for (std::uint32_t n = 1; feeding.load() && phone.Ready(); ++n) {
         Bytes frame = pictures.Frame(n);
         phone.Send(frame);

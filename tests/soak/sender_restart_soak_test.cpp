@@ -10,14 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
-#include "phone/sender_constants.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/soak/deliveries.h"
 #include "tests/soak/hosted_camera.h"
 #include "tests/soak/phone_link.h"
 #include "tests/soak/soak_frames.h"
+#include "wire/four_cc.h"
 
 namespace orlin::soak {
 namespace {
@@ -53,7 +52,7 @@ class SenderRestart : public filter::test::FilterFixture {
 };
 
 TEST_F(SenderRestart, RawFramesOfEachNewSenderArriveWhole) {
-  const filter::VideoFormatSettings pc{filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
+  const settings::VideoFormatSettings pc{wire::kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
   StoreSettings(pc);
   const RawFrames frames(pc);
   Deliveries deliveries;
@@ -62,7 +61,7 @@ TEST_F(SenderRestart, RawFramesOfEachNewSenderArriveWhole) {
   ASSERT_EQ(camera.Run(), S_OK);
   std::uint32_t number = 0;
   for (int restart = 0; restart < kRestarts; ++restart) {
-    PhoneLink phone(phone::kFourCCYUY2, 320, 240, filter::SampleSizeOf(pc), false, 0);
+    PhoneLink phone(wire::kFourCC_YUY2, 320, 240, filter::SampleSizeOf(pc), false, 0);
     ASSERT_TRUE(phone.Ready());
     SendLockstep(phone, deliveries, number, [&](std::uint32_t n) { return frames.Frame(n); },
                  [](std::uint32_t n) { return n; });
@@ -72,7 +71,7 @@ TEST_F(SenderRestart, RawFramesOfEachNewSenderArriveWhole) {
 }
 
 TEST_F(SenderRestart, CompressedFramesFollowTheLevelOfEachNewSender) {
-  const filter::VideoFormatSettings pc{filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
+  const settings::VideoFormatSettings pc{wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
   StoreSettings(pc);
   std::vector<std::unique_ptr<CompressedFrames>> levels;
   for (int level = 0; level <= 3; ++level) levels.push_back(std::make_unique<CompressedFrames>(176, 144, level));
@@ -91,7 +90,7 @@ TEST_F(SenderRestart, CompressedFramesFollowTheLevelOfEachNewSender) {
   std::uint32_t number = 0;
   for (int restart = 0; restart < kRestarts; ++restart) {
     const int level = restart % 4;
-    PhoneLink phone(phone::kFourCCYV12, 176, 144, filter::SampleSizeOf(pc), true, level);
+    PhoneLink phone(wire::kFourCC_YV12, 176, 144, filter::SampleSizeOf(pc), true, level);
     ASSERT_TRUE(phone.Ready());
     SendLockstep(phone, deliveries, number, [&](std::uint32_t n) { return levels[0]->Frame(n); },
                  [&](std::uint32_t n) {

@@ -10,15 +10,14 @@
 #include <string>
 #include <thread>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
-#include "phone/sender_constants.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/soak/deliveries.h"
 #include "tests/soak/hosted_camera.h"
 #include "tests/soak/phone_link.h"
 #include "tests/soak/soak_frames.h"
 #include "tests/support/wait.h"
+#include "wire/four_cc.h"
 
 namespace orlin::soak {
 namespace {
@@ -28,7 +27,7 @@ using Seconds = std::chrono::duration<double>;
 
 struct SilentCase {
   const char* name;
-  filter::VideoFormatSettings pc;
+  settings::VideoFormatSettings pc;
   bool compressed;
 };
 // Failures name the case rather than dump its bytes.
@@ -46,8 +45,8 @@ TEST_P(SilentSender, SamplesComeEveryTimeOutAndStopReturnsWithinOne) {
   ASSERT_TRUE(camera.Connected());
   ASSERT_EQ(camera.Run(), S_OK);
   {
-    PhoneLink phone(c.compressed ? phone::kFourCCYV12 : c.pc.FourCC, int(c.pc.Width), int(c.pc.Height),
-                    filter::SampleSizeOf(c.pc), c.compressed, 0);
+    PhoneLink phone(c.compressed ? wire::kFourCC_YV12 : c.pc.FourCC, int(c.pc.Width),
+                    int(c.pc.Height), filter::SampleSizeOf(c.pc), c.compressed, 0);
     ASSERT_TRUE(phone.Ready());
     const CompressedFrames pictures(int(c.pc.Width), int(c.pc.Height), 0);
     for (std::uint32_t n = 1; n <= 3; ++n) {
@@ -82,9 +81,11 @@ TEST_P(SilentSender, SamplesComeEveryTimeOutAndStopReturnsWithinOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, SilentSender,
-    ::testing::Values(SilentCase{"raw", {filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, false},
-                      SilentCase{"compressed", {filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, true}),
-    [](const ::testing::TestParamInfo<SilentCase>& param) { return std::string(param.param.name); });
+    ::testing::Values(SilentCase{"raw", {wire::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, false},
+                      SilentCase{"compressed", {wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}, true}),
+    [](const ::testing::TestParamInfo<SilentCase>& param) {
+      return std::string(param.param.name);
+    });
 
 }  // namespace
 }  // namespace orlin::soak

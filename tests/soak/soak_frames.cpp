@@ -7,6 +7,7 @@
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
 #include "tests/support/test_data.h"
+#include "wire/chunk_geometry.h"
 
 namespace orlin::soak {
 namespace {
@@ -24,11 +25,11 @@ void FillFrom(std::uint32_t number, std::uint8_t* out, std::size_t size) {
 
 }  // namespace
 
-RawFrames::RawFrames(const filter::VideoFormatSettings& pc)
+RawFrames::RawFrames(const settings::VideoFormatSettings& pc)
     : size_(std::size_t(filter::SampleSizeOf(pc))) {
-  const auto s = std::uint32_t(size_);
-  chunkCount_ = s / filter::kMaxDatagramBytes + (s % filter::kMaxDatagramBytes != 0 ? 1 : 0);
-  chunkSize_ = s / chunkCount_;
+  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(std::int64_t(size_));
+  chunkCount_ = std::uint32_t(geometry.count);
+  chunkSize_ = std::uint32_t(geometry.bytes);
 }
 
 Bytes RawFrames::Frame(std::uint32_t number) const {
@@ -70,7 +71,7 @@ CompressedFrames::CompressedFrames(int width, int height, int level) : width_(wi
     // Whole, and within the receiver's buffer less its margin: then what the
     // PC decodes does not depend on bytes past the payload.
     EXPECT_LE(length, capacity - 2) << name;
-    EXPECT_LE(length, filter::kMaxDatagramBytes - 4) << name;
+    EXPECT_LE(length, wire::kMaxChunkBytes - 4) << name;
     Bytes decoded(picture, 0);
     const bool fixedSize = level >= 3;
     codec::DecompressFrame(payload.data(), fixedSize ? 0 : length, fixedSize ? 1 : 0, decoded.data(),

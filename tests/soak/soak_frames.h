@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "filter/video_format_settings.h"
 #include "orlin/dshow.h"
+#include "settings/video_format_settings.h"
 
 namespace orlin::soak {
 
@@ -19,7 +19,7 @@ inline constexpr std::uint32_t kNotWhole = 0;
 // Raw frames of S bytes cut in n chunks of q bytes as the phone sends them.
 class RawFrames {
  public:
-  explicit RawFrames(const filter::VideoFormatSettings& pc);
+  explicit RawFrames(const settings::VideoFormatSettings& pc);
   std::uint32_t ChunkCount() const { return chunkCount_; }
   // Frame `number` (1 or more) as the camera hands it to the sender.
   Bytes Frame(std::uint32_t number) const;

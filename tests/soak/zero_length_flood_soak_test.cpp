@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "filter/four_cc.h"
 #include "filter/frame_receiver.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/soak/hosted_camera.h"
+#include "wire/four_cc.h"
 
 namespace orlin::soak {
 namespace {
@@ -64,7 +64,7 @@ double MillisecondsSince(Clock::time_point start) {
 
 struct FloodCase {
   const char* name;
-  filter::VideoFormatSettings pc;
+  settings::VideoFormatSettings pc;
 };
 // Failures name the case rather than dump its bytes.
 void PrintTo(const FloodCase& c, std::ostream* os) { *os << c.name; }
@@ -90,9 +90,9 @@ TEST_P(ZeroLengthFlood, EndsTheFillInsteadOfKeepingItWaiting) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, ZeroLengthFlood,
-    ::testing::Values(FloodCase{"raw_one_chunk", {filter::kFourCC_I420, 176, 144, 12, 0, 0, 0}},
-                      FloodCase{"raw_three_chunks", {filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}},
-                      FloodCase{"compressed", {filter::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}}),
+    ::testing::Values(FloodCase{"raw_one_chunk", {wire::kFourCC_I420, 176, 144, 12, 0, 0, 0}},
+                      FloodCase{"raw_three_chunks", {wire::kFourCC_YUY2, 320, 240, 16, 0, 0, 0}},
+                      FloodCase{"compressed", {wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0}}),
     [](const ::testing::TestParamInfo<FloodCase>& param) { return std::string(param.param.name); });
 
 // One byte every second, each well within the receive time-out: were every
@@ -130,11 +130,11 @@ TEST_P(ZeroLengthFlood, ATrickleOfBytesEndsTheFillWithinOneTimeOut) {
 class ZeroLengthFloodOnFilter : public filter::test::FilterFixture {};
 
 TEST_F(ZeroLengthFloodOnFilter, StopReturnsWhileTheFloodLasts) {
-  StoreSettings({filter::kFourCC_YUY2, 320, 240, 16, 0, 0, 0});
+  StoreSettings({wire::kFourCC_YUY2, 320, 240, 16, 0, 0, 0});
   HostedCamera camera(nullptr);
   ASSERT_TRUE(camera.Connected());
   ASSERT_EQ(camera.Run(), S_OK);
-  EmptyFlood flood(filter::kStreamPort, 10000ms);
+  EmptyFlood flood(wire::kStreamPort, 10000ms);
   while (!flood.Flooding()) std::this_thread::yield();
   std::this_thread::sleep_for(200ms);
   ASSERT_EQ(camera.Stop(), S_OK);

@@ -5,17 +5,18 @@
 #include "tests/filter/class_object_camera.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "view/graph_host.h"
+#include "wire/four_cc.h"
 
 namespace orlin::view {
 namespace {
 
-constexpr filter::VideoFormatSettings kI420{filter::kFourCC_I420, 176, 144, 12, 0, 0, 0};
+constexpr settings::VideoFormatSettings kI420{wire::kFourCC_I420, 176, 144, 12, 0, 0, 0};
 // A type the camera offers and the viewer pin cannot convert.
-constexpr filter::VideoFormatSettings kMjpg{filter::MakeFourCC('M', 'J', 'P', 'G'), 176, 144, 12, 0, 0, 0};
+constexpr settings::VideoFormatSettings kMjpg{wire::MakeFourCC('M', 'J', 'P', 'G'), 176, 144, 12, 0, 0, 0};
 
 class HostedFilter : public filter::test::FilterFixture {
  protected:
-  void Create(const filter::VideoFormatSettings& settings) {
+  void Create(const settings::VideoFormatSettings& settings) {
     StoreSettings(settings);
     ASSERT_EQ(filter::test::CreateCameraFromClassObject(filter), S_OK);
     ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);

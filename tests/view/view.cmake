@@ -5,8 +5,9 @@ orlin_add_test(view_test SOURCES view/video_frame_test.cpp view/writers_test.cpp
 orlin_add_test(graph_host_test SOURCES view/graph_host_test.cpp LIBS orlin_view orlin_filter_test_support)
 orlin_uses_pc_registry(graph_host_test)
 
-# Registers the real library into a hive of its own and receives on UDP 4444.
-orlin_add_test(view_end_to_end_test SOURCES view/view_end_to_end_test.cpp LIBS orlin_phone_test_support orlin_filter)
+# Registers the real library into a hive of its own and receives on the real
+# stream port (the test takes its turn on it).
+orlin_add_test(view_end_to_end_test SOURCES view/view_end_to_end_test.cpp LIBS orlin_phone_test_support orlin_settings)
 target_compile_definitions(view_end_to_end_test PRIVATE
   ORLIN_REGSVR="$<TARGET_FILE:orlin-regsvr>" ORLIN_VIEW="$<TARGET_FILE:orlin-view>"
   ORLIN_LIBRARY="$<TARGET_FILE:orlin_dll>")

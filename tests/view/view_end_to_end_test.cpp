@@ -17,9 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "filter/video_format_settings.h"
 #include "phone/frame_sender.h"
+#include "settings/video_format_settings.h"
 #include "tests/phone/support/camera_script.h"
+#include "tests/support/stream_port.h"
 #include "tests/support/test_data.h"
 
 extern char** environ;
@@ -78,6 +79,7 @@ int Spawn(std::vector<std::string> args, pid_t* background = nullptr) {
 
 class EndToEnd : public ::testing::Test {
  protected:
+  orlin::test::StreamPortTurn turn_;  // orlin-view receives on the real port
   void SetUp() override {
     ASSERT_NE(std::getenv("ORLIN_PC_REGISTRY"), nullptr) << "run through ctest";
     std::remove(std::getenv("ORLIN_PC_REGISTRY"));
@@ -93,9 +95,10 @@ class EndToEnd : public ::testing::Test {
 
   // Streams the two pictures in turn to orlin-view until it has written
   // `frames` new ones; the frames as the Y4M holds them.
-  Y4m Stream(const orlin::filter::VideoFormatSettings& pc, std::uint32_t phone_fourcc, int compression,
-             const std::vector<BYTE>& first, const std::vector<BYTE>& second, int frames) {
-    EXPECT_EQ(orlin::filter::WriteVideoFormatSettings(pc), ERROR_SUCCESS);
+  Y4m Stream(const orlin::settings::VideoFormatSettings& pc, std::uint32_t phone_fourcc,
+             int compression, const std::vector<BYTE>& first, const std::vector<BYTE>& second,
+             int frames) {
+    EXPECT_EQ(orlin::settings::WriteVideoFormatSettings(pc), ERROR_SUCCESS);
     pid_t viewer = 0;
     EXPECT_EQ(Spawn({ORLIN_VIEW, "--y4m", output_, "--frames", std::to_string(frames), "--skip-repeats",
                    "--seconds", "30", "--quiet"},
@@ -144,9 +147,10 @@ class EndToEnd : public ::testing::Test {
 };
 
 TEST_F(EndToEnd, RawFramesArriveExactlyWithPlanesInYuvOrder) {
-  const orlin::filter::VideoFormatSettings pc{orlin::filter::kFourCC_IYUV, kWidth, kHeight, 12, 0, 0, 0};
+  const orlin::settings::VideoFormatSettings pc{
+      orlin::wire::kFourCC_IYUV, kWidth, kHeight, 12, 0, 0, 0};
   const std::vector<BYTE> a = I420(a_), b = I420(b_);
-  const Y4m y4m = Stream(pc, orlin::filter::kFourCC_IYUV, 0, a, b, 6);
+  const Y4m y4m = Stream(pc, orlin::wire::kFourCC_IYUV, 0, a, b, 6);
   EXPECT_EQ(y4m.header.rfind("YUV4MPEG2 W176 H144 F", 0), 0u) << y4m.header;
   EXPECT_NE(y4m.header.find(" C420"), std::string::npos) << y4m.header;
   ASSERT_EQ(y4m.frames.size(), 6u);
@@ -164,8 +168,9 @@ TEST_F(EndToEnd, RawFramesArriveExactlyWithPlanesInYuvOrder) {
 TEST_F(EndToEnd, CompressedFramesDecodeCloseToThePicturesSent) {
   // The phone compresses YV12; the PC takes IYUV and, with SwapUV, puts the
   // decoder's V-first planes into U, V order.
-  const orlin::filter::VideoFormatSettings pc{orlin::filter::kFourCC_IYUV, kWidth, kHeight, 12, 1, 0, 1};
-  const Y4m y4m = Stream(pc, orlin::filter::kFourCC_YV12, 1, a_, b_, 6);
+  const orlin::settings::VideoFormatSettings pc{
+      orlin::wire::kFourCC_IYUV, kWidth, kHeight, 12, 1, 0, 1};
+  const Y4m y4m = Stream(pc, orlin::wire::kFourCC_YV12, 1, a_, b_, 6);
   ASSERT_EQ(y4m.frames.size(), 6u);
   const std::vector<BYTE> a = I420(a_), b = I420(b_);
   for (std::size_t i = 1; i < y4m.frames.size(); ++i) {

@@ -2,12 +2,12 @@
 
 #include <set>
 
-#include "phone/sender_constants.h"
+#include "wire/four_cc.h"
 
 namespace orlin::wine_test {
 
 Phone RawPhone() {
-  return Phone(phone::kFourCCYUY2, int(kRaw.width), int(kRaw.height), kRaw.SampleSize(), false,
+  return Phone(wire::kFourCC_YUY2, int(kRaw.width), int(kRaw.height), kRaw.SampleSize(), false,
                [](int i) { return Gradient(kRaw.SampleSize(), i); });
 }
 

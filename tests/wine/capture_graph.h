@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#include "filter/four_cc.h"
 #include "tests/support/wait.h"
 #include "tests/wine/capture_app.h"
+#include "wire/four_cc.h"
 
 namespace orlin::wine_test {
 
 // Raw frames of three chunks each.
-inline constexpr PcFormat kRaw{filter::kFourCC_YUY2, 320, 240, 16, 0, 0};
+inline constexpr PcFormat kRaw{wire::kFourCC_YUY2, 320, 240, 16, 0, 0};
 // A phone whose camera delivers kRaw frames, each a different Gradient.
 Phone RawPhone();
 

@@ -6,14 +6,13 @@
 #include <cstring>
 
 #include "codec/codec.h"
-#include "filter/four_cc.h"
-#include "phone/sender_constants.h"
 #include "tests/wine/capture_graph.h"
+#include "wire/four_cc.h"
 
 namespace orlin::wine_test {
 namespace {
 
-using filter::kFourCC_IYUV;
+using wire::kFourCC_IYUV;
 
 constexpr PcFormat kCompressed{kFourCC_IYUV, 176, 144, 12, 1, 1};  // IYUV, SwapUV
 
@@ -149,7 +148,7 @@ TEST_F(CaptureGraph, CompressedFramesArriveDecodedWithTheChromaPlanesSwapped) {
   AddFilters(kCompressed);
   RenderCaptureStream();
   log.KeepBytes(true);
-  Phone phone(phone::kFourCCYV12, 176, 144, 38016, true,
+  Phone phone(wire::kFourCC_YV12, 176, 144, 38016, true,
               [](int i) { return SmoothPicture(176, 144, i); });
   phone.Start();
   ASSERT_TRUE(SUCCEEDED(Run()));

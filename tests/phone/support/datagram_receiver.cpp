@@ -27,6 +27,10 @@ DatagramReceiver::DatagramReceiver(std::uint16_t port) {
     ADD_FAILURE() << "cannot bind 127.0.0.1:" << port << " (error " << WSAGetLastError() << ")";
     return;
   }
+  socklen_t length = sizeof address;
+  if (getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    port_ = ntohs(address.sin_port);
+  }
   bound_ = true;
   thread_ = std::thread([this] { Run(); });
 }

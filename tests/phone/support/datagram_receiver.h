@@ -18,13 +18,16 @@ using Datagram = std::vector<std::uint8_t>;
 
 class DatagramReceiver {
  public:
-  // Binds 127.0.0.1:port; the test fails when it cannot.
-  explicit DatagramReceiver(std::uint16_t port);
+  // Binds 127.0.0.1:port (0: a port of the system's choosing, which no other
+  // program's stream reaches); the test fails when it cannot.
+  explicit DatagramReceiver(std::uint16_t port = 0);
   ~DatagramReceiver();
   DatagramReceiver(const DatagramReceiver&) = delete;
   DatagramReceiver& operator=(const DatagramReceiver&) = delete;
 
   bool Bound() const { return bound_; }
+  // The port bound, 0 when none is.
+  std::uint16_t Port() const { return port_; }
 
   // Waits until `count` datagrams have arrived (or `timeout` has passed) and
   // hands over everything received so far, in arrival order.
@@ -37,6 +40,7 @@ class DatagramReceiver {
   WinsockSession winsock_;
   SocketHandle socket_;
   bool bound_ = false;
+  std::uint16_t port_ = 0;
   std::atomic<bool> stop_{false};
   std::mutex lock_;
   std::condition_variable arrived_;

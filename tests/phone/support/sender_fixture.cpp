@@ -26,6 +26,7 @@ SenderFixture::SenderFixture()
         return IDOK;
       }) {
   sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+  sender_.SetDestinationPort(receiver_.Port());
 }
 
 void SenderFixture::Connect(std::uint32_t fourCC, int width, int height, std::int32_t sampleSize,

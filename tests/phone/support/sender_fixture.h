@@ -1,9 +1,10 @@
-// A FrameSender wired to a scripted camera and a receiving socket on
-// 127.0.0.1:4444, with its messages caught instead of shown.
+// A FrameSender wired to a scripted camera and a receiving socket on a
+// 127.0.0.1 port of its own, with its messages caught instead of shown.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,9 +13,9 @@
 #include "orlin/message_box.h"
 #include "phone/frame_sender.h"
 #include "phone/sample_grabber_pin.h"
-#include "phone/sender_constants.h"
 #include "tests/phone/support/camera_script.h"
 #include "tests/phone/support/datagram_receiver.h"
+#include "wire/four_cc.h"
 
 namespace orlin::test {
 
@@ -42,9 +43,12 @@ class SenderFixture : public ::testing::Test {
   // Hands one frame to the pin as the camera would.
   void Send(std::vector<std::uint8_t>& frame);
   void Send(std::vector<std::uint8_t>& frame, LONG reportedSize);
-  std::vector<Datagram> Take(std::size_t count) { return receiver_.Take(count); }
+  std::vector<Datagram> Take(std::size_t count,
+                             std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    return receiver_.Take(count, timeout);
+  }
 
-  DatagramReceiver receiver_{phone::kStreamPort};
+  DatagramReceiver receiver_;
   phone::FrameSender sender_;
   std::vector<CaughtMessage> messages_;
   ScopedMessageBoxHook hook_;

@@ -1,10 +1,11 @@
 // Four-character codes: the four ASCII codes in reading order, the first in
-// the lowest byte, as in the first 32 bits of a DirectShow video subtype.
+// the lowest byte, as in the first 32 bits of a DirectShow video subtype. The
+// phone names its camera's format by one, the PC its expected format.
 #pragma once
 
 #include <cstdint>
 
-namespace orlin::filter {
+namespace orlin::wire {
 
 constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d) {
   return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
@@ -12,8 +13,10 @@ constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d) {
 }
 
 inline constexpr std::uint32_t kFourCC_I420 = MakeFourCC('I', '4', '2', '0');
+// The PC's format for compressed frames: the only one that takes them.
 inline constexpr std::uint32_t kFourCC_IYUV = MakeFourCC('I', 'Y', 'U', 'V');
+// The phone's format for compressed frames: the only one it codes.
 inline constexpr std::uint32_t kFourCC_YV12 = MakeFourCC('Y', 'V', '1', '2');
 inline constexpr std::uint32_t kFourCC_YUY2 = MakeFourCC('Y', 'U', 'Y', '2');
 
-}  // namespace orlin::filter
+}  // namespace orlin::wire

@@ -1,7 +1,7 @@
 // Reading and writing the video format settings in the registry.
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
 
-namespace orlin::filter {
+namespace orlin::settings {
 namespace {
 
 struct Field {
@@ -67,4 +67,4 @@ VideoFormatSettings LoadFilterSettings(LPCWSTR keyPath) {
   return settings;
 }
 
-}  // namespace orlin::filter
+}  // namespace orlin::settings

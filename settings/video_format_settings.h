@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "filter/four_cc.h"
 #include "orlin/registry.h"
+#include "wire/four_cc.h"
 
-namespace orlin::filter {
+namespace orlin::settings {
 
 // Seven 32-bit values, in the order they are stored.
 struct VideoFormatSettings {
@@ -23,10 +23,10 @@ struct VideoFormatSettings {
 };
 
 // What the filter runs on when nothing is stored.
-inline constexpr VideoFormatSettings kFilterDefaults{kFourCC_I420, 176, 144, 12, 1, 0, 0};
+inline constexpr VideoFormatSettings kFilterDefaults{wire::kFourCC_I420, 176, 144, 12, 1, 0, 0};
 // What the setup tool shows when nothing is stored: IYUV, the one FourCC with
 // which the filter takes compressed frames.
-inline constexpr VideoFormatSettings kSetupDefaults{kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
+inline constexpr VideoFormatSettings kSetupDefaults{wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
 
 // HKEY_LOCAL_MACHINE key of the settings.
 inline constexpr WCHAR kVideoFormatKeyPath[] = ORLIN_TEXT("SOFTWARE\\Tessaly\\Orlin\\VideoFormat");
@@ -52,4 +52,4 @@ void ApplyDerivedRules(VideoFormatSettings& settings);
 // them, then the derived rules.
 VideoFormatSettings LoadFilterSettings(LPCWSTR keyPath = kVideoFormatKeyPath);
 
-}  // namespace orlin::filter
+}  // namespace orlin::settings

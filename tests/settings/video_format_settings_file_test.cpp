@@ -8,10 +8,12 @@
 #include <sstream>
 #include <string>
 
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
 
-namespace orlin::filter {
+namespace orlin::settings {
 namespace {
+
+using wire::kFourCC_IYUV;
 
 class SettingsFile : public ::testing::Test {
  protected:
@@ -94,4 +96,4 @@ TEST_F(SettingsFile, WrittenByTheStoreAsAPersonWouldReadIt) {
 }
 
 }  // namespace
-}  // namespace orlin::filter
+}  // namespace orlin::settings

@@ -5,10 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "filter/video_format_settings.h"
+#include "settings/video_format_settings.h"
 
-namespace orlin::filter {
+namespace orlin::settings {
 namespace {
+
+using wire::kFourCC_IYUV;
+using wire::kFourCC_YUY2;
+using wire::MakeFourCC;
 
 const WCHAR kTestKey[] = ORLIN_TEXT("SOFTWARE\\Tessaly\\OrlinTest\\VideoFormat");
 
@@ -121,4 +125,4 @@ TEST_F(VideoFormatStore, CorrectionsNeedTheBitsTheyExchange) {
 }
 
 }  // namespace
-}  // namespace orlin::filter
+}  // namespace orlin::settings

@@ -1,0 +1,103 @@
+#include "tests/support/stream_port.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "wire/stream.h"
+
+namespace orlin::test {
+namespace {
+
+// Inodes of UDP sockets on the stream port that belong to other programs.
+std::set<std::string> OthersOnTheStreamPort() {
+  std::set<std::string> ours;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const auto target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (!error && target.rfind("socket:[", 0) == 0)
+      ours.insert(target.substr(8, target.size() - 9));
+  }
+  char port[8];
+  std::snprintf(port, sizeof port, ":%04X", unsigned(wire::kStreamPort));
+  std::set<std::string> others;
+  std::ifstream table("/proc/net/udp");
+  std::string line;
+  std::getline(table, line);  // headings
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+    fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+        timeout >> inode;
+    if (local.size() > 5 && local.substr(local.size() - 5) == port && ours.count(inode) == 0) {
+      others.insert(inode);
+    }
+  }
+  return others;
+}
+
+}  // namespace
+
+// The machine-wide turn, taken once per process however many turns it holds
+// (two filters in one process share the port as they share the process).
+class MachineTurn {
+ public:
+  explicit MachineTurn(std::chrono::steady_clock::time_point deadline) {
+    // Every user's test runs take turns through the same file.
+    lock_ = open("/tmp/orlin-stream-port.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lock_ < 0) return;
+    fchmod(lock_, 0666);
+    while (flock(lock_, LOCK_EX | LOCK_NB) != 0 && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+  }
+  ~MachineTurn() {
+    if (lock_ >= 0) close(lock_);  // ends the turn
+  }
+  MachineTurn(const MachineTurn&) = delete;
+  MachineTurn& operator=(const MachineTurn&) = delete;
+
+ private:
+  int lock_ = -1;
+};
+
+namespace {
+
+std::shared_ptr<MachineTurn> TakeMachineTurn(std::chrono::steady_clock::time_point deadline) {
+  static std::mutex mutex;
+  static std::weak_ptr<MachineTurn> current;
+  std::lock_guard<std::mutex> guard(mutex);
+  std::shared_ptr<MachineTurn> turn = current.lock();
+  if (!turn) {
+    turn = std::make_shared<MachineTurn>(deadline);
+    current = turn;
+  }
+  return turn;
+}
+
+}  // namespace
+
+StreamPortTurn::StreamPortTurn() {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+  turn_ = TakeMachineTurn(deadline);
+  while (!OthersOnTheStreamPort().empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+}
+
+StreamPortTurn::~StreamPortTurn() = default;
+
+}  // namespace orlin::test
