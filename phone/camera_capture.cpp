@@ -114,7 +114,7 @@ HRESULT CameraCapture::StartSteps() {
   name.Get()->bstrVal = SysAllocString(device);
   if (name.Get()->bstrVal == nullptr) return E_OUTOFMEMORY;
 
-  ComRef<IPropertyBag> bag(PropertyBag::Create());
+  auto bag = ComRef<IPropertyBag>::Adopting(PropertyBag::Create());
   if (!bag) return E_OUTOFMEMORY;
   hr = bag->Write(kDeviceNameProperty, name.Get());
   if (FAILED(hr)) return hr;

@@ -11,7 +11,7 @@
 
 #include "orlin/dshow.h"
 #include "orlin/message_box.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 #include "phone/frame_sender.h"
 #include "phone/video_format.h"
 

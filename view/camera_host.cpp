@@ -6,14 +6,16 @@
 
 namespace orlin::view {
 
+using framework::CUnknown;
+
 bool CameraHost::Check(HRESULT hr, const char* step) {
   if (SUCCEEDED(hr)) return true;
   status_ = hr;
-  failedStep_ = step;
+  failed_step_ = step;
   return false;
 }
 
-CameraHost::CameraHost(SampleHandler onSample) : onSample_(std::move(onSample)) {
+CameraHost::CameraHost(SampleHandler onSample) : on_sample_(std::move(onSample)) {
   HRESULT hr = S_OK;
   CUnknown* object = filter::OrlinFilter::CreateInstance(nullptr, &hr);
   if (object == nullptr) hr = FAILED(hr) ? hr : E_OUTOFMEMORY;
@@ -22,21 +24,20 @@ CameraHost::CameraHost(SampleHandler onSample) : onSample_(std::move(onSample)) 
     return;
   }
   object->NonDelegatingAddRef();
-  hr = object->NonDelegatingQueryInterface(IID_IBaseFilter, filter_.ReleaseAndGetVoidAddress());
+  hr = object->NonDelegatingQueryInterface(IID_IBaseFilter, filter_.ReceiveVoid());
   object->NonDelegatingRelease();
   if (!Check(hr, "ask for IBaseFilter")) return;
-  events_ = RecordingEventSink::Create();
-  graph_ = new ViewerGraph(events_);
-  if (!Check(filter_->JoinFilterGraph(graph_, ORLIN_TEXT("Orlin Camera")), "join the graph")) return;
+  events_.Adopt(RecordingEventSink::Create());
+  graph_.Adopt(new ViewerGraph(events_.Get()));
+  if (!Check(filter_->JoinFilterGraph(graph_.Get(), ORLIN_TEXT("Orlin Camera")), "join the graph")) return;
   if (!Check(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
-                              clock_.ReleaseAndGetVoidAddress()),
+                              clock_.ReceiveVoid()),
              "create the system clock") ||
       !Check(filter_->SetSyncSource(clock_.Get()), "set the clock") ||
-      !Check(filter_->FindPin(ORLIN_TEXT("1"), output_.ReleaseAndGetAddressOf()), "find the pin")) {
+      !Check(filter_->FindPin(ORLIN_TEXT("1"), output_.Receive()), "find the pin")) {
     return;
   }
-  *input_.ReleaseAndGetAddressOf() =
-      ViewerPin::Create([this](const BYTE* data, LONG size) { return onSample_(data, size); });
+  input_.Adopt(ViewerPin::Create([this](const BYTE* data, LONG size) { return on_sample_(data, size); }));
   if (!input_) {
     Check(E_OUTOFMEMORY, "create the viewer pin");
     return;
@@ -52,12 +53,12 @@ CameraHost::~CameraHost() {
     filter_->SetSyncSource(nullptr);
     filter_->JoinFilterGraph(nullptr, nullptr);
   }
-  output_.Reset();
-  input_.Reset();
-  clock_.Reset();
-  filter_.Reset();
-  if (graph_ != nullptr) graph_->Release();
-  if (events_ != nullptr) events_->Release();
+  output_.Clear();
+  input_.Clear();
+  clock_.Clear();
+  filter_.Clear();
+  graph_.Clear();
+  events_.Clear();
 }
 
 HRESULT CameraHost::Run() {
@@ -69,6 +70,6 @@ HRESULT CameraHost::Run() {
 
 HRESULT CameraHost::Stop() { return filter_ ? filter_->Stop() : E_UNEXPECTED; }
 
-std::size_t CameraHost::Events() const { return events_ == nullptr ? 0 : events_->Events().size(); }
+std::size_t CameraHost::Events() const { return events_ ? events_->Events().size() : 0; }
 
 }  // namespace orlin::view

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
 #include "orlin/recording_event_sink.h"
 
@@ -27,7 +27,7 @@ class CameraHost {
   // S_OK once created and connected; otherwise what failed, and `FailedStep`
   // names it.
   HRESULT Status() const { return status_; }
-  const char* FailedStep() const { return failedStep_; }
+  const char* FailedStep() const { return failed_step_; }
 
   HRESULT Run();  // from the clock's present time
   HRESULT Stop();
@@ -37,15 +37,15 @@ class CameraHost {
  private:
   bool Check(HRESULT hr, const char* step);
 
-  SampleHandler onSample_;
+  SampleHandler on_sample_;
   HRESULT status_ = S_OK;
-  const char* failedStep_ = "";
-  ComPtr<IBaseFilter> filter_;
-  ComPtr<IPin> output_;
-  ComPtr<IPin> input_;
-  ComPtr<IReferenceClock> clock_;
-  RecordingEventSink* events_ = nullptr;
-  IFilterGraph* graph_ = nullptr;
+  const char* failed_step_ = "";
+  ComRef<IBaseFilter> filter_;
+  ComRef<IPin> output_;
+  ComRef<IPin> input_;
+  ComRef<IReferenceClock> clock_;
+  ComRef<RecordingEventSink> events_;
+  ComRef<IFilterGraph> graph_;
 };
 
 }  // namespace orlin::view

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "filter/video_format_settings.h"
+#include "orlin/com_ref.h"
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
@@ -131,22 +132,13 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-template <class T>
-struct Ref {  // releases one COM reference at scope end
-  T* p = nullptr;
-  ~Ref() {
-    if (p != nullptr) p->Release();
-  }
-  void** Out() { return reinterpret_cast<void**>(&p); }
-};
-
 std::u16string ReadName(IMoniker* moniker, LPCOLESTR property) {
-  Ref<IPropertyBag> bag;
-  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.Out()))) return {};
+  orlin::ComRef<IPropertyBag> bag;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid()))) return {};
   VARIANT value;
   VariantInit(&value);
   std::u16string text;
-  if (SUCCEEDED(bag.p->Read(property, &value, nullptr)) && value.vt == VT_BSTR) text = value.bstrVal;
+  if (SUCCEEDED(bag->Read(property, &value, nullptr)) && value.vt == VT_BSTR) text = value.bstrVal;
   VariantClear(&value);
   return text;
 }
@@ -154,12 +146,12 @@ std::u16string ReadName(IMoniker* moniker, LPCOLESTR property) {
 std::string Utf8(const std::u16string& text) { return orlin::detail::Utf16ToUtf8(text.c_str()); }
 
 int ListDevices(ICreateDevEnum* devices) {
-  Ref<IEnumMoniker> list;
-  const HRESULT hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &list.p, 0);
+  orlin::ComRef<IEnumMoniker> list;
+  const HRESULT hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, list.Receive(), 0);
   std::printf("Video input devices (hive %s):\n", orlin::platform::RegistryHiveFile().c_str());
   if (hr != S_OK) std::puts("  none: register the library with orlin-regsvr (see --help)");
   IMoniker* moniker = nullptr;
-  while (list.p != nullptr && list.p->Next(1, &moniker, nullptr) == S_OK) {
+  while (list && list->Next(1, &moniker, nullptr) == S_OK) {
     std::printf("  \"%s\"  class %s\n", Utf8(ReadName(moniker, u"FriendlyName")).c_str(),
                 Utf8(ReadName(moniker, u"CLSID")).c_str());
     moniker->Release();
@@ -176,12 +168,12 @@ int ListDevices(ICreateDevEnum* devices) {
 // The filter of the device with this friendly name, created through its moniker.
 HRESULT OpenDevice(ICreateDevEnum* devices, const std::u16string& name, IBaseFilter** filter) {
   *filter = nullptr;
-  Ref<IEnumMoniker> list;
-  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &list.p, 0) != S_OK) {
+  orlin::ComRef<IEnumMoniker> list;
+  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, list.Receive(), 0) != S_OK) {
     return REGDB_E_CLASSNOTREG;
   }
   IMoniker* moniker = nullptr;
-  while (list.p->Next(1, &moniker, nullptr) == S_OK) {
+  while (list->Next(1, &moniker, nullptr) == S_OK) {
     const bool match = ReadName(moniker, u"FriendlyName") == name;
     const HRESULT hr =
         match ? moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter))
@@ -194,11 +186,11 @@ HRESULT OpenDevice(ICreateDevEnum* devices, const std::u16string& name, IBaseFil
 
 HRESULT FirstOutputPin(IBaseFilter* filter, IPin** pin) {
   *pin = nullptr;
-  Ref<IEnumPins> pins;
-  HRESULT hr = filter->EnumPins(&pins.p);
+  orlin::ComRef<IEnumPins> pins;
+  HRESULT hr = filter->EnumPins(pins.Receive());
   if (FAILED(hr)) return hr;
   IPin* candidate = nullptr;
-  while (pins.p->Next(1, &candidate, nullptr) == S_OK) {
+  while (pins->Next(1, &candidate, nullptr) == S_OK) {
     PIN_DIRECTION direction = PINDIR_INPUT;
     if (SUCCEEDED(candidate->QueryDirection(&direction)) && direction == PINDIR_OUTPUT) {
       *pin = candidate;
@@ -222,11 +214,11 @@ void PrintStatus(const orlin::view::SessionCounts& counts, double elapsed, bool 
 }
 
 int Run(const Options& options) {
-  Ref<ICreateDevEnum> devices;
+  orlin::ComRef<ICreateDevEnum> devices;
   HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                devices.Out());
+                                devices.ReceiveVoid());
   if (FAILED(hr)) return Fail("no system device enumerator", hr);
-  if (options.list) return ListDevices(devices.p);
+  if (options.list) return ListDevices(devices.Get());
 
   auto session = std::make_unique<orlin::view::ViewSession>(options.frames, options.skip_repeats);
   if (!options.v4l2.empty()) {
@@ -239,39 +231,39 @@ int Run(const Options& options) {
     session->AddWriter(std::move(device));
   }
 
-  Ref<IBaseFilter> filter;
-  hr = OpenDevice(devices.p, options.device, &filter.p);
+  orlin::ComRef<IBaseFilter> filter;
+  hr = OpenDevice(devices.Get(), options.device, filter.Receive());
   if (FAILED(hr)) {
     std::fprintf(stderr, "orlin-view: cannot open \"%s\" (0x%08X)%s%s\n", Utf8(options.device).c_str(),
                  static_cast<unsigned>(hr), hr == REGDB_E_CLASSNOTREG ? ": is it registered? (see --help) " : ": ",
                  orlin::InProcessServerError().c_str());
     return 1;
   }
-  Ref<IPin> output;
-  hr = FirstOutputPin(filter.p, &output.p);
+  orlin::ComRef<IPin> output;
+  hr = FirstOutputPin(filter.Get(), output.Receive());
   if (FAILED(hr)) return Fail("the device has no output pin", hr);
 
-  Ref<orlin::RecordingEventSink> events;
-  events.p = orlin::RecordingEventSink::Create();
-  Ref<orlin::view::ViewerGraph> graph;
-  graph.p = events.p != nullptr ? new (std::nothrow) orlin::view::ViewerGraph(events.p) : nullptr;
-  Ref<orlin::view::ViewerPin> input;
+  orlin::ComRef<orlin::RecordingEventSink> events;
+  events.Adopt(orlin::RecordingEventSink::Create());
+  orlin::ComRef<orlin::view::ViewerGraph> graph;
+  graph.Adopt(events ? new (std::nothrow) orlin::view::ViewerGraph(events.Get()) : nullptr);
+  orlin::ComRef<orlin::view::ViewerPin> input;
   orlin::view::ViewSession* sink = session.get();
-  input.p = orlin::view::ViewerPin::Create(
-      [sink](const BYTE* data, LONG size) -> HRESULT { return sink->OnSample(data, size); });
-  Ref<IReferenceClock> clock;
-  if (graph.p == nullptr || input.p == nullptr) return Fail("out of memory", E_OUTOFMEMORY);
-  hr = CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock, clock.Out());
+  input.Adopt(orlin::view::ViewerPin::Create(
+      [sink](const BYTE* data, LONG size) -> HRESULT { return sink->OnSample(data, size); }));
+  orlin::ComRef<IReferenceClock> clock;
+  if (!graph || !input) return Fail("out of memory", E_OUTOFMEMORY);
+  hr = CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock, clock.ReceiveVoid());
   if (FAILED(hr)) return Fail("no system clock", hr);
 
-  filter.p->JoinFilterGraph(graph.p, options.device.c_str());
-  filter.p->SetSyncSource(clock.p);
-  hr = output.p->Connect(input.p, nullptr);
+  filter->JoinFilterGraph(graph.Get(), options.device.c_str());
+  filter->SetSyncSource(clock.Get());
+  hr = output->Connect(input.Get(), nullptr);
   if (FAILED(hr)) {
-    filter.p->JoinFilterGraph(nullptr, nullptr);
+    filter->JoinFilterGraph(nullptr, nullptr);
     return Fail("cannot connect to the device's pin: check the PC settings' format", hr);
   }
-  const orlin::view::FrameFormat format = *input.p->Format();
+  const orlin::view::FrameFormat format = *input->Format();
   session->SetFormat(format);
   if (!options.y4m.empty()) {
     session->AddWriter(std::make_unique<orlin::view::Y4mWriter>(options.y4m, format.frame_interval));
@@ -281,8 +273,8 @@ int Run(const Options& options) {
                                    Utf8(options.device).c_str());
 
   REFERENCE_TIME start = 0;
-  clock.p->GetTime(&start);
-  hr = filter.p->Run(start);
+  clock->GetTime(&start);
+  hr = filter->Run(start);
   int status = 0;
   if (FAILED(hr)) {
     status = Fail("cannot run the device", hr);
@@ -295,13 +287,13 @@ int Run(const Options& options) {
       if (live) PrintStatus(session->Counts(), elapsed, false);
       if (options.seconds > 0 && elapsed >= options.seconds) break;
     }
-    filter.p->Stop();
+    filter->Stop();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     if (!options.quiet) PrintStatus(session->Counts(), elapsed, true);
   }
-  output.p->Disconnect();
-  input.p->Disconnect();
-  filter.p->JoinFilterGraph(nullptr, nullptr);
+  output->Disconnect();
+  input->Disconnect();
+  filter->JoinFilterGraph(nullptr, nullptr);
 
   const std::string error = session->Finish();
   if (!error.empty()) {
@@ -309,7 +301,7 @@ int Run(const Options& options) {
     status = 1;
   }
   // The filter reports a failed fill to its graph and stops delivering.
-  for (const orlin::RecordedEvent& event : events.p->Events()) {
+  for (const orlin::RecordedEvent& event : events->Events()) {
     if (event.code == EC_ERRORABORT) {
       std::fprintf(stderr, "orlin-view: the device stopped with an error (0x%08X)\n",
                    static_cast<unsigned>(event.param1));

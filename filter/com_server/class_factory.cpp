@@ -2,6 +2,9 @@
 
 namespace orlin::filter {
 
+using framework::CUnknown;
+using framework::CBaseObject;
+
 std::atomic<LONG> CClassFactory::locks_{0};
 
 CClassFactory::CClassFactory(const CFactoryTemplate* entry)

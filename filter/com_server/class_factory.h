@@ -9,7 +9,7 @@
 
 namespace orlin::filter {
 
-class CClassFactory final : public IClassFactory, public CBaseObject {
+class CClassFactory final : public IClassFactory, public framework::CBaseObject {
  public:
   explicit CClassFactory(const CFactoryTemplate* entry);
 

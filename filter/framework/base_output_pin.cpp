@@ -1,5 +1,7 @@
 #include "filter/framework/base_output_pin.h"
 
+namespace orlin::framework {
+
 CBaseOutputPin::CBaseOutputPin(const WCHAR* object_name, CBaseFilter* filter, CCritSec* lock,
                                HRESULT* phr, const WCHAR* pin_name)
     : CBasePin(object_name, filter, lock, phr, pin_name, PINDIR_OUTPUT) {}
@@ -22,21 +24,21 @@ HRESULT CBaseOutputPin::Inactive() {
 HRESULT CBaseOutputPin::CheckConnect(IPin* pin) {
   HRESULT hr = CBasePin::CheckConnect(pin);
   if (FAILED(hr)) return hr;
-  return pin->QueryInterface(IID_IMemInputPin, input_pin_.ReleaseAndGetVoidAddress());
+  return pin->QueryInterface(IID_IMemInputPin, input_pin_.ReceiveVoid());
 }
 
 HRESULT CBaseOutputPin::BreakConnect() {
   if (allocator_) {
     const HRESULT hr = allocator_->Decommit();
     if (FAILED(hr)) return hr;
-    allocator_.Reset();
+    allocator_.Clear();
   }
-  input_pin_.Reset();
+  input_pin_.Clear();
   return S_OK;
 }
 
 HRESULT CBaseOutputPin::CompleteConnect(IPin*) {
-  return DecideAllocator(input_pin_.Get(), allocator_.ReleaseAndGetAddressOf());
+  return DecideAllocator(input_pin_.Get(), allocator_.Receive());
 }
 
 // ---- Allocator and delivery ----
@@ -127,3 +129,5 @@ HRESULT CBaseOutputPin::EndOfStream() { return E_UNEXPECTED; }
 HRESULT CBaseOutputPin::BeginFlush() { return E_UNEXPECTED; }
 
 HRESULT CBaseOutputPin::EndFlush() { return E_UNEXPECTED; }
+
+}  // namespace orlin::framework

@@ -4,6 +4,8 @@
 
 #include "filter/framework/base_pin.h"
 
+namespace orlin::framework {
+
 class CBaseOutputPin : public CBasePin {
  public:
   CBaseOutputPin(const WCHAR* object_name, CBaseFilter* filter, CCritSec* lock, HRESULT* phr,
@@ -41,6 +43,8 @@ class CBaseOutputPin : public CBasePin {
   IMemAllocator* Allocator() const { return allocator_.Get(); }
 
  protected:
-  ComPtr<IMemAllocator> allocator_;
-  ComPtr<IMemInputPin> input_pin_;
+  ComRef<IMemAllocator> allocator_;
+  ComRef<IMemInputPin> input_pin_;
 };
+
+}  // namespace orlin::framework

@@ -6,6 +6,8 @@
 #include "filter/framework/base_pin.h"
 #include "filter/framework/media_type.h"
 
+namespace orlin::framework {
+
 CEnumMediaTypes::CEnumMediaTypes(CBasePin* pin, const CEnumMediaTypes* source) : pin_(pin) {
   static_cast<IPin&>(*pin_).AddRef();
   if (source == nullptr) {
@@ -91,3 +93,5 @@ HRESULT CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum) {
   *ppEnum = clone;
   return S_OK;
 }
+
+}  // namespace orlin::framework

@@ -6,6 +6,8 @@
 
 #include "orlin/dshow.h"
 
+namespace orlin::framework {
+
 class CBasePin;
 
 class CEnumMediaTypes : public IEnumMediaTypes {
@@ -36,3 +38,5 @@ class CEnumMediaTypes : public IEnumMediaTypes {
   LONG version_ = 0;
   std::atomic<LONG> ref_count_{1};
 };
+
+}  // namespace orlin::framework

@@ -6,6 +6,8 @@
 #include "filter/framework/base_filter.h"
 #include "filter/framework/base_pin.h"
 
+namespace orlin::framework {
+
 CEnumPins::CEnumPins(CBaseFilter* filter, const CEnumPins* source) : filter_(filter) {
   static_cast<IBaseFilter&>(*filter_).AddRef();
   if (source == nullptr) {
@@ -118,3 +120,5 @@ HRESULT CEnumPins::Clone(IEnumPins** ppEnum) {
   *ppEnum = clone;
   return S_OK;
 }
+
+}  // namespace orlin::framework

@@ -7,6 +7,8 @@
 
 #include "orlin/dshow.h"
 
+namespace orlin::framework {
+
 class CBaseFilter;
 class CBasePin;
 
@@ -44,3 +46,5 @@ class CEnumPins : public IEnumPins {
   std::vector<CBasePin*> cache_;  // the pins already returned
   bool valid_ = true;
 };
+
+}  // namespace orlin::framework

@@ -137,8 +137,7 @@ HRESULT STDMETHODCALLTYPE CaptureFilter::GetState(DWORD, FILTER_STATE* state) {
 // Kept for whoever asks; frames are never timed against it.
 HRESULT STDMETHODCALLTYPE CaptureFilter::SetSyncSource(IReferenceClock* clock) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
-  if (clock != nullptr) clock->AddRef();
-  clock_.Reset(clock);
+  clock_.Share(clock);
   return S_OK;
 }
 

@@ -35,8 +35,8 @@ bool Fits(const AM_MEDIA_TYPE& wanted, const AM_MEDIA_TYPE& offered) {
 }  // namespace
 
 void CapturePin::Drop() {
-  sink_.Reset();
-  connected_.Reset();
+  sink_.Clear();
+  connected_.Clear();
   formatIndex_ = 0;
 }
 
@@ -79,8 +79,7 @@ HRESULT STDMETHODCALLTYPE CapturePin::Connect(IPin* receivePin, const AM_MEDIA_T
       receivePin->Disconnect();
       return hr;
     }
-    receivePin->AddRef();
-    connected_.Reset(receivePin);
+    connected_.Share(receivePin);
     sink_ = std::move(sink);
     formatIndex_ = i;
     return S_OK;

@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "orlin/dshow.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 
 namespace orlin::phone::cameras {
 

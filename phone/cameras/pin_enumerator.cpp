@@ -5,8 +5,7 @@
 namespace orlin::phone::cameras {
 
 PinEnumerator::PinEnumerator(IPin* pin, ULONG position) : position_(position) {
-  pin->AddRef();
-  pin_.Reset(pin);
+  pin_.Share(pin);
 }
 
 HRESULT PinEnumerator::Create(IPin* pin, ULONG position, IEnumPins** enumerator) {

@@ -4,7 +4,7 @@
 #include <atomic>
 
 #include "orlin/dshow.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 
 namespace orlin::phone::cameras {
 

@@ -8,6 +8,10 @@
 
 namespace orlin::filter::test {
 
+using framework::CBaseObject;
+using framework::CopyMediaType;
+using framework::FreeMediaType;
+
 RecordingSink::~RecordingSink() { ReleaseHeld(); }
 
 std::vector<ReceivedSample> RecordingSink::Samples() {
@@ -55,15 +59,15 @@ HRESULT RecordingSink::QueryInterface(REFIID riid, void** ppv) {
 HRESULT RecordingSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
   if (connector_) return VFW_E_ALREADY_CONNECTED;
-  connector_.Reset(pConnector);
+  connector_.Share(pConnector);
   FreeMediaType(&type);
   return CopyMediaType(&type, pmt);
 }
 
 HRESULT RecordingSink::Disconnect() {
   if (!connector_) return S_FALSE;
-  connector_.Reset();
-  allocator.Reset();
+  connector_.Clear();
+  allocator.Clear();
   return S_OK;
 }
 
@@ -95,7 +99,7 @@ HRESULT RecordingSink::QueryDirection(PIN_DIRECTION* pPinDir) {
 }
 
 HRESULT RecordingSink::NotifyAllocator(IMemAllocator* pAllocator, BOOL) {
-  allocator.Reset(pAllocator);
+  allocator.Share(pAllocator);
   return S_OK;
 }
 

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/framework/media_type.h"
 #include "filter/video_format_settings.h"
 #include "orlin/dshow.h"
@@ -76,15 +76,15 @@ class RecordingSink final : public IPin, public IMemInputPin {
   LONG buffersWanted = 0;  // cBuffers of GetAllocatorRequirements; 0: none asked
   int holdSamples = 0;     // the first samples kept (with a reference) until ReleaseHeld
 
-  ComPtr<IMemAllocator> allocator;
-  CMediaType type;
+  ComRef<IMemAllocator> allocator;
+  framework::CMediaType type;
 
  private:
   std::atomic<LONG> refs_{1};
   std::mutex mutex_;
   std::vector<ReceivedSample> samples_;
   std::vector<IMediaSample*> held_;
-  ComPtr<IPin> connector_;
+  ComRef<IPin> connector_;
 };
 
 // Stores `settings` where the filter reads them (Linux: the test's own hive,

@@ -4,7 +4,7 @@
 
 #include "filter/framework/base_object.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 
 void MakeVideoType(AM_MEDIA_TYPE* type, const GUID& subtype, LONG width, LONG height) {
   FreeMediaType(type);
@@ -156,7 +156,7 @@ class TypeList final : public IEnumMediaTypes {
 TestSink::TestSink() {
   requirements.cbAlign = 0;
   CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                   own_allocator.ReleaseAndGetVoidAddress());
+                   own_allocator.ReceiveVoid());
 }
 
 TestSink::~TestSink() = default;
@@ -186,14 +186,14 @@ HRESULT TestSink::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
 
 HRESULT TestSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (FAILED(receive_connection_result)) return receive_connection_result;
-  connector.Reset(pConnector);
+  connector.Share(pConnector);
   AssignMediaType(&type, pmt);
   return receive_connection_result;
 }
 
 HRESULT TestSink::Disconnect() {
   if (!connector) return S_FALSE;
-  connector.Reset();
+  connector.Clear();
   return S_OK;
 }
 
@@ -311,4 +311,4 @@ void FrameworkTest::TearDown() {
   CoUninitialize();
 }
 
-}  // namespace framework_test
+}  // namespace orlin::framework::test

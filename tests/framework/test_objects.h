@@ -12,13 +12,13 @@
 #include <mutex>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/framework/media_type.h"
 #include "filter/framework/source.h"
 #include "filter/framework/source_stream.h"
 #include "orlin/dshow.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 
 inline constexpr CLSID kTestClsid = {0x12345678, 0x1234, 0x5678,
                                      {0x9a, 0xbc, 0xde, 0xf0, 0x12, 0x34, 0x56, 0x78}};
@@ -125,12 +125,12 @@ class TestSink final : public IPin, public IMemInputPin {
   HRESULT receive_result = S_OK;
 
   // Records.
-  ComPtr<IMemAllocator> own_allocator;
+  ComRef<IMemAllocator> own_allocator;
   std::vector<IMemAllocator*> notified;  // not counted: identities only
   int enum_calls = 0;
   std::atomic<int> samples{0};
   std::atomic<int> end_of_streams{0};
-  ComPtr<IPin> connector;
+  ComRef<IPin> connector;
   CMediaType type;
 
  private:
@@ -195,4 +195,4 @@ class FrameworkTest : public ::testing::Test {
   TestGraph graph;
 };
 
-}  // namespace framework_test
+}  // namespace orlin::framework::test
