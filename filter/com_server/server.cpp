@@ -52,8 +52,7 @@ HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (entry == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
   auto* factory = new (std::nothrow) CClassFactory(entry);
   if (factory == nullptr) return E_OUTOFMEMORY;
-  factory->AddRef();
-  *ppv = static_cast<IClassFactory*>(factory);
+  *ppv = static_cast<IClassFactory*>(factory);  // created with the caller's reference
   return S_OK;
 }
 

@@ -22,27 +22,6 @@ CEnumMediaTypes::~CEnumMediaTypes() { static_cast<IPin&>(*pin_).Release(); }
 
 bool CEnumMediaTypes::OutOfSync() const { return pin_->GetMediaTypeVersion() != version_; }
 
-// ---- IUnknown ----
-
-HRESULT CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (!IsEqualIID(riid, IID_IEnumMediaTypes) && !IsEqualIID(riid, IID_IUnknown)) {
-    return E_NOINTERFACE;
-  }
-  *ppv = static_cast<IEnumMediaTypes*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG CEnumMediaTypes::AddRef() { return static_cast<ULONG>(ref_count_.fetch_add(1) + 1); }
-
-ULONG CEnumMediaTypes::Release() {
-  const LONG count = ref_count_.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
 // ---- IEnumMediaTypes ----
 
 HRESULT CEnumMediaTypes::Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTypes, ULONG* pcFetched) {

@@ -33,25 +33,6 @@ void CEnumPins::Refresh() {
   pin_count_ = filter_->GetPinCount();
 }
 
-// ---- IUnknown ----
-
-HRESULT CEnumPins::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (!IsEqualIID(riid, IID_IEnumPins) && !IsEqualIID(riid, IID_IUnknown)) return E_NOINTERFACE;
-  *ppv = static_cast<IEnumPins*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG CEnumPins::AddRef() { return static_cast<ULONG>(ref_count_.fetch_add(1) + 1); }
-
-ULONG CEnumPins::Release() {
-  const LONG count = ref_count_.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
 // ---- IEnumPins ----
 
 HRESULT CEnumPins::Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) {

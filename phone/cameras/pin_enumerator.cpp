@@ -17,25 +17,6 @@ HRESULT PinEnumerator::Create(IPin* pin, ULONG position, IEnumPins** enumerator)
   return S_OK;
 }
 
-// --- IUnknown ---
-
-HRESULT STDMETHODCALLTYPE PinEnumerator::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumPins)) return E_NOINTERFACE;
-  *object = static_cast<IEnumPins*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE PinEnumerator::AddRef() { return ++references_; }
-
-ULONG STDMETHODCALLTYPE PinEnumerator::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 // --- IEnumPins ---
 
 HRESULT STDMETHODCALLTYPE PinEnumerator::Next(ULONG count, IPin** pins, ULONG* fetched) {
