@@ -24,33 +24,7 @@ std::optional<FrameFormat> ViewerPin::Format() const {
   return format_;
 }
 
-// IUnknown
-
-HRESULT ViewerPin::QueryInterface(REFIID riid, void** ppvObject) {
-  if (ppvObject == nullptr) return E_POINTER;
-  *ppvObject = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *ppvObject = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *ppvObject = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG ViewerPin::AddRef() { return ++references_; }
-
-ULONG ViewerPin::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 // IPin
-
-HRESULT ViewerPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }  // input pins are connected to
 
 HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
@@ -114,12 +88,6 @@ HRESULT ViewerPin::QueryPinInfo(PIN_INFO* pInfo) {
   return S_OK;
 }
 
-HRESULT ViewerPin::QueryDirection(PIN_DIRECTION* pPinDir) {
-  if (pPinDir == nullptr) return E_POINTER;
-  *pPinDir = PINDIR_INPUT;
-  return S_OK;
-}
-
 HRESULT ViewerPin::QueryId(LPWSTR* Id) {
   if (Id == nullptr) return E_POINTER;
   *Id = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof kPinName));
@@ -143,11 +111,6 @@ HRESULT ViewerPin::QueryInternalConnections(IPin** apPin, ULONG* nPin) {
   if (apPin != nullptr && nPin != nullptr) *nPin = 0;
   return E_NOTIMPL;
 }
-
-HRESULT ViewerPin::EndOfStream() { return S_OK; }
-HRESULT ViewerPin::BeginFlush() { return S_OK; }
-HRESULT ViewerPin::EndFlush() { return S_OK; }
-HRESULT ViewerPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 // IMemInputPin
 

@@ -50,26 +50,19 @@ HRESULT CBaseOutputPin::DecideAllocator(IMemInputPin* pin, IMemAllocator** alloc
   pin->GetAllocatorRequirements(&props);
   if (props.cbAlign == 0) props.cbAlign = 1;
 
-  HRESULT hr = pin->GetAllocator(allocator);
-  if (SUCCEEDED(hr) && *allocator == nullptr) hr = E_POINTER;
-  if (SUCCEEDED(hr)) {
-    hr = DecideBufferSize(*allocator, &props);
-    if (SUCCEEDED(hr)) {
-      hr = pin->NotifyAllocator(*allocator, FALSE);
-      if (SUCCEEDED(hr)) return S_OK;
-    }
-  }
-  if (*allocator != nullptr) {
-    (*allocator)->Release();
-    *allocator = nullptr;
-  }
-
+  const HRESULT hr = OfferAllocator(pin, pin->GetAllocator(allocator), allocator, &props);
+  if (SUCCEEDED(hr)) return hr;
   // The downstream pin has none to offer or refused ours: use our own, with the
   // same request (the first DecideBufferSize may have adjusted it).
-  hr = InitAllocator(allocator);
+  return OfferAllocator(pin, InitAllocator(allocator), allocator, &props);
+}
+
+HRESULT CBaseOutputPin::OfferAllocator(IMemInputPin* pin, HRESULT got, IMemAllocator** allocator,
+                                       ALLOCATOR_PROPERTIES* props) {
+  HRESULT hr = got;
   if (SUCCEEDED(hr) && *allocator == nullptr) hr = E_POINTER;
   if (SUCCEEDED(hr)) {
-    hr = DecideBufferSize(*allocator, &props);
+    hr = DecideBufferSize(*allocator, props);
     if (SUCCEEDED(hr)) {
       hr = pin->NotifyAllocator(*allocator, FALSE);
       if (SUCCEEDED(hr)) return S_OK;

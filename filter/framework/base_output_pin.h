@@ -43,6 +43,12 @@ class CBaseOutputPin : public CBasePin {
   IMemAllocator* Allocator() const { return allocator_.Get(); }
 
  protected:
+  // One allocator tried: `got` is what fetching it into *allocator returned.
+  // Sized and handed to `pin`, S_OK; otherwise released, *allocator null, and
+  // the first failure returned.
+  HRESULT OfferAllocator(IMemInputPin* pin, HRESULT got, IMemAllocator** allocator,
+                         ALLOCATOR_PROPERTIES* props);
+
   ComRef<IMemAllocator> allocator_;
   ComRef<IMemInputPin> input_pin_;
 };

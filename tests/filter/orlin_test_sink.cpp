@@ -42,20 +42,6 @@ void RecordingSink::ReleaseHeld() {
   for (IMediaSample* sample : held) sample->Release();
 }
 
-HRESULT RecordingSink::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *ppv = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *ppv = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
 HRESULT RecordingSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
   if (connector_) return VFW_E_ALREADY_CONNECTED;
@@ -89,12 +75,6 @@ HRESULT RecordingSink::QueryPinInfo(PIN_INFO* pInfo) {
   if (pInfo == nullptr) return E_POINTER;
   *pInfo = PIN_INFO{};
   pInfo->dir = PINDIR_INPUT;
-  return S_OK;
-}
-
-HRESULT RecordingSink::QueryDirection(PIN_DIRECTION* pPinDir) {
-  if (pPinDir == nullptr) return E_POINTER;
-  *pPinDir = PINDIR_INPUT;
   return S_OK;
 }
 

@@ -10,10 +10,11 @@
 #include <mutex>
 #include <vector>
 
-#include "orlin/com_ref.h"
 #include "filter/framework/media_type.h"
 #include "filter/video_format_settings.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/input_pin.h"
 
 namespace orlin::filter::test {
 
@@ -24,7 +25,7 @@ struct ReceivedSample {
   bool syncPoint = false;
 };
 
-class RecordingSink final : public IPin, public IMemInputPin {
+class RecordingSink final : public InputPin {
  public:
   RecordingSink() = default;
   ~RecordingSink();
@@ -40,28 +41,16 @@ class RecordingSink final : public IPin, public IMemInputPin {
   void ReleaseHeld();
 
   // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
   ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
 
   // ---- IPin ----
-  HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
   HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
   HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
-  HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
-  HRESULT STDMETHODCALLTYPE QueryId(LPWSTR*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE*) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EndOfStream() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE BeginFlush() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE EndFlush() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override {
-    return S_OK;
-  }
 
   // ---- IMemInputPin ----
   HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator**) override { return VFW_E_NO_ALLOCATOR; }

@@ -161,29 +161,6 @@ TestSink::TestSink() {
 
 TestSink::~TestSink() = default;
 
-HRESULT TestSink::QueryInterface(REFIID riid, void** ppv) {
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *ppv = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *ppv = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG TestSink::AddRef() { return static_cast<ULONG>(++refs_); }
-
-ULONG TestSink::Release() {
-  const LONG count = --refs_;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
-HRESULT TestSink::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
-
 HRESULT TestSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (FAILED(receive_connection_result)) return receive_connection_result;
   connector.Share(pConnector);
@@ -212,7 +189,6 @@ HRESULT TestSink::QueryDirection(PIN_DIRECTION* pPinDir) {
   return S_OK;
 }
 
-HRESULT TestSink::QueryId(LPWSTR*) { return E_NOTIMPL; }
 HRESULT TestSink::QueryAccept(const AM_MEDIA_TYPE*) { return S_OK; }
 
 HRESULT TestSink::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
@@ -221,16 +197,11 @@ HRESULT TestSink::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
   return S_OK;
 }
 
-HRESULT TestSink::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-
 HRESULT TestSink::EndOfStream() {
   ++end_of_streams;
   return S_OK;
 }
 
-HRESULT TestSink::BeginFlush() { return S_OK; }
-HRESULT TestSink::EndFlush() { return S_OK; }
-HRESULT TestSink::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 HRESULT TestSink::GetAllocator(IMemAllocator** ppAllocator) {
   *ppAllocator = nullptr;

@@ -12,11 +12,12 @@
 #include <mutex>
 #include <vector>
 
-#include "orlin/com_ref.h"
 #include "filter/framework/media_type.h"
 #include "filter/framework/source.h"
 #include "filter/framework/source_stream.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/input_pin.h"
 
 namespace orlin::framework::test {
 
@@ -74,36 +75,19 @@ class TestSource : public CSource {
 };
 
 // A downstream input pin that records what arrives and refuses on request.
-class TestSink final : public IPin, public IMemInputPin {
+class TestSink final : public CountedInputPin {
  public:
   TestSink();
-  ~TestSink();
-  TestSink(const TestSink&) = delete;
-  TestSink& operator=(const TestSink&) = delete;
-
-  LONG References() const { return refs_.load(); }
-
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
   // ---- IPin ----
-  HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override;
   HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
   HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
   HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
-  HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* Id) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** ppEnum) override;
-  HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** apPin, ULONG* nPin) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
-  HRESULT STDMETHODCALLTYPE BeginFlush() override;
-  HRESULT STDMETHODCALLTYPE EndFlush() override;
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override;
 
   // ---- IMemInputPin ----
   HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** ppAllocator) override;
@@ -134,7 +118,7 @@ class TestSink final : public IPin, public IMemInputPin {
   CMediaType type;
 
  private:
-  std::atomic<LONG> refs_{1};
+  ~TestSink() override;
 };
 
 // A graph that is only an event sink: what the worker reports arrives here.
