@@ -86,9 +86,9 @@ class CameraCapture {
 
   ComRef<IBaseFilter> camera_;
   std::unique_ptr<FrameSender> sender_;
-  std::unique_ptr<VideoFormat[]> formatList_;
-  HWND messageOwner_ = nullptr;
-  LPCWSTR messageCaption_;
+  std::unique_ptr<VideoFormat[]> format_list_;
+  HWND message_owner_ = nullptr;
+  LPCWSTR message_caption_;
 };
 
 }  // namespace orlin::phone

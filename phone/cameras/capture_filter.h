@@ -90,9 +90,9 @@ class CaptureFilter final
   std::vector<BYTE> frame_;
   FrameSample sample_;
   std::thread streamer_;
-  std::mutex wakeLock_;
+  std::mutex wake_lock_;
   std::condition_variable wake_;
-  bool stopStreaming_ = false;
+  bool stop_streaming_ = false;
   std::atomic<long> delivered_{0};
 };
 

@@ -37,7 +37,7 @@ bool Fits(const AM_MEDIA_TYPE& wanted, const AM_MEDIA_TYPE& offered) {
 void CapturePin::Drop() {
   sink_.Clear();
   connected_.Clear();
-  formatIndex_ = 0;
+  format_index_ = 0;
 }
 
 // --- IUnknown ---
@@ -81,7 +81,7 @@ HRESULT STDMETHODCALLTYPE CapturePin::Connect(IPin* receivePin, const AM_MEDIA_T
     }
     connected_.Share(receivePin);
     sink_ = std::move(sink);
-    formatIndex_ = i;
+    format_index_ = i;
     return S_OK;
   }
   return VFW_E_NO_ACCEPTABLE_TYPES;
@@ -116,7 +116,7 @@ HRESULT STDMETHODCALLTYPE CapturePin::ConnectionMediaType(AM_MEDIA_TYPE* mediaTy
   std::lock_guard<std::recursive_mutex> guard(filter_.StateLock());
   if (!connected_) return VFW_E_NOT_CONNECTED;
   VideoMediaType connected;
-  FillMediaType(filter_.Formats()[formatIndex_], &connected);
+  FillMediaType(filter_.Formats()[format_index_], &connected);
   BYTE* format = static_cast<BYTE*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
   if (format == nullptr) return E_OUTOFMEMORY;
   std::memcpy(format, &connected.info, sizeof(VIDEOINFOHEADER));
