@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "filter/framework/base_object.h"
+#include "orlin/com_object.h"
 
 namespace orlin::framework::test {
 
@@ -101,25 +102,10 @@ TestSource* TestSource::Create(IUnknown* outer) {
 // ---- TestSink: its media type enumerator ----
 
 namespace {
-class TypeList final : public IEnumMediaTypes {
+class TypeList final : public ComObject<IEnumMediaTypes, IID_IEnumMediaTypes> {
  public:
   explicit TypeList(std::vector<GUID> subtypes) : subtypes_(std::move(subtypes)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumMediaTypes)) {
-      return E_NOINTERFACE;
-    }
-    *ppv = static_cast<IEnumMediaTypes*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG count = --refs_;
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override {
     ULONG n = 0;
     for (; n < count && position_ < subtypes_.size(); ++n, ++position_) {
@@ -147,7 +133,6 @@ class TypeList final : public IEnumMediaTypes {
  private:
   std::vector<GUID> subtypes_;
   std::size_t position_ = 0;
-  std::atomic<LONG> refs_{1};
 };
 }  // namespace
 
