@@ -15,9 +15,7 @@ ViewerPin* ViewerPin::Create(SampleHandler handler) {
   return new (std::nothrow) ViewerPin(std::move(handler));
 }
 
-ViewerPin::~ViewerPin() {
-  if (connected_ != nullptr) connected_->Release();
-}
+ViewerPin::~ViewerPin() = default;
 
 std::optional<FrameFormat> ViewerPin::Format() const {
   std::lock_guard lock(mutex_);
@@ -29,7 +27,7 @@ std::optional<FrameFormat> ViewerPin::Format() const {
 HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
   std::lock_guard lock(mutex_);
-  if (connected_ != nullptr) return VFW_E_ALREADY_CONNECTED;
+  if (connected_) return VFW_E_ALREADY_CONNECTED;
   const std::optional<FrameFormat> format = FormatOfMediaType(*pmt);
   if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
   try {
@@ -41,28 +39,25 @@ HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt)
   type_.pUnk = nullptr;
   type_.pbFormat = format_block_.data();
   format_ = format;
-  connected_ = pConnector;
-  connected_->AddRef();
+  connected_.Share(pConnector);
   return S_OK;
 }
 
 HRESULT ViewerPin::Disconnect() {
-  IPin* old = nullptr;
+  ComRef<IPin> old;  // released after the lock
   {
     std::lock_guard lock(mutex_);
-    old = std::exchange(connected_, nullptr);
+    old = std::move(connected_);
     format_.reset();
   }
-  if (old == nullptr) return S_FALSE;
-  old->Release();
-  return S_OK;
+  return old ? S_OK : S_FALSE;
 }
 
 HRESULT ViewerPin::ConnectedTo(IPin** pPin) {
   if (pPin == nullptr) return E_POINTER;
   std::lock_guard lock(mutex_);
-  *pPin = connected_;
-  if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+  *pPin = connected_.Get();
+  if (!connected_) return VFW_E_NOT_CONNECTED;
   connected_->AddRef();
   return S_OK;
 }
@@ -71,7 +66,7 @@ HRESULT ViewerPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
   if (pmt == nullptr) return E_POINTER;
   std::lock_guard lock(mutex_);
   std::memset(pmt, 0, sizeof *pmt);
-  if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+  if (!connected_) return VFW_E_NOT_CONNECTED;
   auto* block = static_cast<BYTE*>(CoTaskMemAlloc(format_block_.size()));
   if (block == nullptr && !format_block_.empty()) return E_OUTOFMEMORY;
   if (!format_block_.empty()) std::memcpy(block, format_block_.data(), format_block_.size());

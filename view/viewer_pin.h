@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
 #include "orlin/input_pin.h"
 #include "view/video_frame.h"
@@ -52,7 +53,7 @@ class ViewerPin final : public CountedInputPin {
 
   SampleHandler handler_;
   mutable std::mutex mutex_;
-  IPin* connected_ = nullptr;  // holds a reference
+  ComRef<IPin> connected_;
   AM_MEDIA_TYPE type_{};       // pbFormat points into format_block_
   std::vector<BYTE> format_block_;
   std::optional<FrameFormat> format_;
