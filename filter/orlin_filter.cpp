@@ -7,6 +7,10 @@
 
 namespace orlin::filter {
 
+using framework::CUnknown;
+using framework::CSource;
+using framework::CAutoLock;
+
 CUnknown* OrlinFilter::CreateInstance(IUnknown* outer, HRESULT* phr) {
   auto* filter = new (std::nothrow) OrlinFilter(outer, phr);
   if (filter == nullptr && phr != nullptr) *phr = E_OUTOFMEMORY;

@@ -14,12 +14,12 @@ inline constexpr CLSID CLSID_OrlinCamera = {0x398b8ab5, 0x72ac, 0x4fce,
 
 class OrlinStream;
 
-class OrlinFilter : public CSource {
+class OrlinFilter : public framework::CSource {
  public:
   // The creation function of the class factory: a filter with no reference
   // yet, or null when memory ran out (*phr then E_OUTOFMEMORY). Failures of
   // the constructor arrive through *phr only.
-  static CUnknown* CreateInstance(IUnknown* outer, HRESULT* phr);
+  static framework::CUnknown* CreateInstance(IUnknown* outer, HRESULT* phr);
 
   OrlinFilter(IUnknown* outer, HRESULT* phr);
 

@@ -13,6 +13,12 @@
 
 namespace orlin::filter {
 
+using framework::CSourceStream;
+using framework::CAutoLock;
+using framework::INonDelegatingUnknown;
+using framework::CreateMediaType;
+using framework::AllocFormatBuffer;
+
 OrlinStream::OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_name)
     : CSourceStream(ORLIN_TEXT("Orlin"), phr, filter, pin_name),
       owner_(filter),

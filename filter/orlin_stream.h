@@ -17,7 +17,7 @@ namespace orlin::filter {
 
 class OrlinFilter;
 
-class OrlinStream : public CSourceStream, public IKsPropertySet, public IAMStreamConfig {
+class OrlinStream : public framework::CSourceStream, public IKsPropertySet, public IAMStreamConfig {
  public:
   // Reads the settings; the pin registers itself as the filter's pin 0.
   OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_name);
@@ -32,7 +32,7 @@ class OrlinStream : public CSourceStream, public IKsPropertySet, public IAMStrea
   HRESULT FillBuffer(IMediaSample* sample) override;
   HRESULT OnThreadCreate() override;
   HRESULT OnThreadDestroy() override;
-  using CSourceStream::GetMediaType;
+  using framework::CSourceStream::GetMediaType;
   HRESULT GetMediaType(AM_MEDIA_TYPE* type) override;
 
   // ---- Pin face ----

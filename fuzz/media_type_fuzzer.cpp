@@ -13,7 +13,7 @@
 #include <string>
 
 #include "filter/framework/base_object.h"
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/framework/media_type.h"
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream.h"
@@ -27,11 +27,17 @@ namespace {
 using namespace orlin::filter;
 using orlin::settings::VideoFormatSettings;
 using orlin::settings::WriteVideoFormatSettings;
+using orlin::ComRef;
+using orlin::framework::CMediaType;
+using orlin::framework::CUnknown;
+using orlin::framework::CopyMediaType;
+using orlin::framework::DeleteMediaType;
+using orlin::framework::MediaTypesEqual;
 
 struct Camera {
-  ComPtr<IBaseFilter> filter;
-  ComPtr<IPin> pin;
-  ComPtr<IAMStreamConfig> config;
+  ComRef<IBaseFilter> filter;
+  ComRef<IPin> pin;
+  ComRef<IAMStreamConfig> config;
   CMediaType own;  // the pin's one media type
 };
 
@@ -44,11 +50,11 @@ bool MakeCamera(const VideoFormatSettings& settings, Camera& camera) {
   CUnknown* object = OrlinFilter::CreateInstance(nullptr, &hr);
   if (object == nullptr || FAILED(hr)) return false;
   object->NonDelegatingAddRef();
-  hr = object->NonDelegatingQueryInterface(IID_IBaseFilter, camera.filter.ReleaseAndGetVoidAddress());
+  hr = object->NonDelegatingQueryInterface(IID_IBaseFilter, camera.filter.ReceiveVoid());
   object->NonDelegatingRelease();
   if (FAILED(hr)) return false;
-  if (FAILED(camera.filter->FindPin(ORLIN_TEXT("1"), camera.pin.ReleaseAndGetAddressOf()))) return false;
-  if (FAILED(camera.pin->QueryInterface(IID_IAMStreamConfig, camera.config.ReleaseAndGetVoidAddress()))) {
+  if (FAILED(camera.filter->FindPin(ORLIN_TEXT("1"), camera.pin.Receive()))) return false;
+  if (FAILED(camera.pin->QueryInterface(IID_IAMStreamConfig, camera.config.ReceiveVoid()))) {
     return false;
   }
   AM_MEDIA_TYPE* type = nullptr;

@@ -31,7 +31,7 @@ class ScopedVariant {
 
 }  // namespace
 
-CameraCapture::CameraCapture() : messageCaption_(kApplicationTitle) {
+CameraCapture::CameraCapture() : message_caption_(kApplicationTitle) {
   // This object is the phone: its settings are never the PC's.
   platform::SelectRegistryHive(platform::RegistryHive::kPhone);
 }
@@ -39,13 +39,13 @@ CameraCapture::CameraCapture() : messageCaption_(kApplicationTitle) {
 CameraCapture::~CameraCapture() { StopCapture(); }
 
 void CameraCapture::SetMessageOwner(HWND owner, LPCWSTR caption) {
-  messageOwner_ = owner;
-  messageCaption_ = caption != nullptr ? caption : kApplicationTitle;
-  if (sender_) sender_->SetMessageOwner(messageOwner_, messageCaption_);
+  message_owner_ = owner;
+  message_caption_ = caption != nullptr ? caption : kApplicationTitle;
+  if (sender_) sender_->SetMessageOwner(message_owner_, message_caption_);
 }
 
 void CameraCapture::ShowError(LPCWSTR text) const {
-  ShowMessage(messageOwner_, text, messageCaption_, MB_OK | MB_ICONERROR);
+  ShowMessage(message_owner_, text, message_caption_, MB_OK | MB_ICONERROR);
 }
 
 HRESULT CameraCapture::FirstPin(ComRef<IPin>* pin) const {
@@ -113,7 +113,7 @@ HRESULT CameraCapture::StartSteps() {
   name.Get()->bstrVal = SysAllocString(device);
   if (name.Get()->bstrVal == nullptr) return E_OUTOFMEMORY;
 
-  ComRef<IPropertyBag> bag(PropertyBag::Create());
+  auto bag = ComRef<IPropertyBag>::Adopting(PropertyBag::Create());
   if (!bag) return E_OUTOFMEMORY;
   hr = bag->Write(kDeviceNameProperty, name.Get());
   if (FAILED(hr)) return hr;
@@ -125,7 +125,7 @@ HRESULT CameraCapture::StartSteps() {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
-  sender_->SetMessageOwner(messageOwner_, messageCaption_);
+  sender_->SetMessageOwner(message_owner_, message_caption_);
   sender_->SetFormat(VideoFormat{});
   sender_->SetDestinationAddress(kDefaultDestination);
   sender_->SetDestinationPort(destination_port_);
@@ -154,7 +154,7 @@ HRESULT CameraCapture::StopCapture() {
     sender_->CloseNetwork();
     sender_.reset();
   }
-  formatList_.reset();
+  format_list_.reset();
   return S_OK;
 }
 
@@ -183,14 +183,14 @@ bool CameraCapture::ListVideoFormats(const VideoFormat** list, int* count, int* 
   if (!buffer) return false;
   // The sender refers to the newest list only; the one before it goes now.
   if (sender_) sender_->AttachFormatList(buffer.get());
-  formatList_ = std::move(buffer);
-  *list = formatList_.get();
+  format_list_ = std::move(buffer);
+  *list = format_list_.get();
   if (!sender_ || FAILED(DetectFormats())) return true;
 
   *count = sender_->DetectedFormatCount();
   const VideoFormat inForce = sender_->Format();
   for (int i = 0; i < *count; ++i) {
-    if (SameFormat(formatList_[i], inForce)) {
+    if (SameFormat(format_list_[i], inForce)) {
       *current = i;
       break;
     }

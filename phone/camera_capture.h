@@ -11,7 +11,7 @@
 
 #include "orlin/dshow.h"
 #include "orlin/message_box.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 #include "phone/frame_sender.h"
 #include "phone/video_format.h"
 #include "wire/stream.h"
@@ -90,10 +90,10 @@ class CameraCapture {
 
   ComRef<IBaseFilter> camera_;
   std::unique_ptr<FrameSender> sender_;
-  std::unique_ptr<VideoFormat[]> formatList_;
+  std::unique_ptr<VideoFormat[]> format_list_;
   std::uint16_t destination_port_ = wire::kStreamPort;
-  HWND messageOwner_ = nullptr;
-  LPCWSTR messageCaption_;
+  HWND message_owner_ = nullptr;
+  LPCWSTR message_caption_;
 };
 
 }  // namespace orlin::phone

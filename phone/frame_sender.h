@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "orlin/dshow.h"
+#include "orlin/filter_face.h"
 #include "orlin/message_box.h"
 #include "orlin/winsock.h"
 #include "phone/video_format.h"
@@ -20,7 +21,7 @@ namespace orlin::phone {
 
 class SampleGrabberPin;
 
-class FrameSender final : public IBaseFilter {
+class FrameSender final : public FilterFace {
  public:
   // Address and text buffers: 32 UTF-16 units including the terminator.
   static constexpr int kAddressChars = 32;
@@ -83,28 +84,16 @@ class FrameSender final : public IBaseFilter {
   std::uint64_t FramesSent() const { return framesSent_.load(std::memory_order_relaxed); }
   std::uint64_t BytesSent() const { return bytesSent_.load(std::memory_order_relaxed); }
 
-  // --- IUnknown ---
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  // --- IUnknown: the sender is owned by the capture, not by references ---
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-  // --- IPersist ---
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
-
-  // --- IMediaFilter ---
-  HRESULT STDMETHODCALLTYPE Stop() override;
-  HRESULT STDMETHODCALLTYPE Pause() override;
-  HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
-  HRESULT STDMETHODCALLTYPE GetState(DWORD milliseconds, FILTER_STATE* state) override;
-  HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
-  HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
-
-  // --- IBaseFilter ---
-  HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
-  HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR id, IPin** pin) override;
-  HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
-  HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
-  HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR* vendorInfo) override;
+  // --- IMediaFilter: no clock; the camera stamps and paces nothing against one ---
+  HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override {
+    if (clock == nullptr) return E_POINTER;
+    *clock = nullptr;
+    return S_OK;
+  }
 
  private:
   // Bytes of compression buffer the current format needs (header included).

@@ -26,28 +26,6 @@ PropertyBag::~PropertyBag() {
   }
 }
 
-// --- IUnknown ---
-
-HRESULT STDMETHODCALLTYPE PropertyBag::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  // IUnknown as well: every COM object must give its identity.
-  if (!IsEqualIID(riid, IID_IPropertyBag) && !IsEqualIID(riid, IID_IUnknown)) {
-    return E_NOINTERFACE;
-  }
-  *object = static_cast<IPropertyBag*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE PropertyBag::AddRef() { return ++references_; }
-
-ULONG STDMETHODCALLTYPE PropertyBag::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 // --- IPropertyBag ---
 
 HRESULT STDMETHODCALLTYPE PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {

@@ -2,21 +2,15 @@
 // to the capture filter when the filter loads its properties.
 #pragma once
 
-#include <atomic>
-
 #include "orlin/automation.h"
+#include "orlin/com_object.h"
 
 namespace orlin::phone {
 
-class PropertyBag final : public IPropertyBag {
+class PropertyBag final : public ComObject<IPropertyBag, IID_IPropertyBag> {
  public:
   // A new bag holding one reference for the caller; null when memory is out.
   static PropertyBag* Create();
-
-  // --- IUnknown ---
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // --- IPropertyBag ---
   // A name that is not in the bag gives S_OK and leaves `value` untouched.
@@ -35,7 +29,6 @@ class PropertyBag final : public IPropertyBag {
   PropertyBag(const PropertyBag&) = delete;
   PropertyBag& operator=(const PropertyBag&) = delete;
 
-  std::atomic<ULONG> references_{1};
   Node* properties_ = nullptr;  // newest first
 };
 

@@ -38,19 +38,6 @@ bool ReadOfferedFormat(const AM_MEDIA_TYPE& mediaType, OfferedFormat* offered) {
 
 // --- IUnknown ---
 
-HRESULT STDMETHODCALLTYPE SampleGrabberPin::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *object = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *object = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  return S_OK;
-}
-
 // The pin lives as long as its sender; references are not counted.
 ULONG STDMETHODCALLTYPE SampleGrabberPin::AddRef() { return 1; }
 ULONG STDMETHODCALLTYPE SampleGrabberPin::Release() { return 1; }
@@ -106,18 +93,7 @@ HRESULT STDMETHODCALLTYPE SampleGrabberPin::QueryPinInfo(PIN_INFO* info) {
   return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE SampleGrabberPin::QueryDirection(PIN_DIRECTION* direction) {
-  if (direction == nullptr) return E_POINTER;
-  *direction = PINDIR_INPUT;
-  return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE SampleGrabberPin::QueryId(LPWSTR*) { return E_NOTIMPL; }
 HRESULT STDMETHODCALLTYPE SampleGrabberPin::QueryAccept(const AM_MEDIA_TYPE*) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE SampleGrabberPin::EnumMediaTypes(IEnumMediaTypes**) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE SampleGrabberPin::QueryInternalConnections(IPin**, ULONG*) {
-  return E_NOTIMPL;
-}
 HRESULT STDMETHODCALLTYPE SampleGrabberPin::EndOfStream() { return E_NOTIMPL; }
 HRESULT STDMETHODCALLTYPE SampleGrabberPin::BeginFlush() { return E_NOTIMPL; }
 HRESULT STDMETHODCALLTYPE SampleGrabberPin::EndFlush() { return E_NOTIMPL; }

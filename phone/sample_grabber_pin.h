@@ -4,19 +4,17 @@
 #pragma once
 
 #include "orlin/dshow.h"
+#include "orlin/input_pin.h"
 
 namespace orlin::phone {
 
 class FrameSender;
 
-class SampleGrabberPin final : public IPin, public IMemInputPin {
+class SampleGrabberPin final : public InputPin {
  public:
   explicit SampleGrabberPin(FrameSender& sender) : sender_(sender) {}
-  SampleGrabberPin(const SampleGrabberPin&) = delete;
-  SampleGrabberPin& operator=(const SampleGrabberPin&) = delete;
 
   // --- IUnknown (shared by both tables) ---
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
 
@@ -28,11 +26,7 @@ class SampleGrabberPin final : public IPin, public IMemInputPin {
   HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pin) override;
   HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* mediaType) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* info) override;
-  HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* direction) override;
-  HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* id) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* mediaType) override;
-  HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
-  HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** pins, ULONG* count) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
   HRESULT STDMETHODCALLTYPE BeginFlush() override;
   HRESULT STDMETHODCALLTYPE EndFlush() override;

@@ -11,11 +11,11 @@ namespace {
 // The first pin that sends: a capture source may have others.
 HRESULT FirstOutputPin(IBaseFilter* filter, IPin** pin) {
   *pin = nullptr;
-  ComPtr<IEnumPins> pins;
-  HRESULT hr = filter->EnumPins(pins.ReleaseAndGetAddressOf());
+  ComRef<IEnumPins> pins;
+  HRESULT hr = filter->EnumPins(pins.Receive());
   if (FAILED(hr)) return hr;
-  ComPtr<IPin> candidate;
-  while (pins->Next(1, candidate.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
+  ComRef<IPin> candidate;
+  while (pins->Next(1, candidate.Receive(), nullptr) == S_OK) {
     PIN_DIRECTION direction = PINDIR_INPUT;
     if (SUCCEEDED(candidate->QueryDirection(&direction)) && direction == PINDIR_OUTPUT) {
       *pin = candidate.Detach();
@@ -49,16 +49,16 @@ bool GraphHost::Check(HRESULT hr, HostStep step) {
 
 GraphHost::GraphHost(IBaseFilter* filter, const std::u16string& name, SampleHandler on_sample) {
   if (!Check(filter == nullptr ? E_POINTER : S_OK, HostStep::kFindPin)) return;
-  filter_.Reset(filter);
-  if (!Check(FirstOutputPin(filter, output_.ReleaseAndGetAddressOf()), HostStep::kFindPin)) return;
+  filter_.Share(filter);
+  if (!Check(FirstOutputPin(filter, output_.Receive()), HostStep::kFindPin)) return;
 
   // COM objects: an allocation failure is a result here, never an exception.
-  *events_.ReleaseAndGetAddressOf() = RecordingEventSink::Create();
-  if (events_) *graph_.ReleaseAndGetAddressOf() = new (std::nothrow) ViewerGraph(events_.Get());
-  *input_.ReleaseAndGetAddressOf() = ViewerPin::Create(std::move(on_sample));
+  events_.Adopt(RecordingEventSink::Create());
+  if (events_) graph_.Adopt(new (std::nothrow) ViewerGraph(events_.Get()));
+  input_.Adopt(ViewerPin::Create(std::move(on_sample)));
   if (!Check(graph_ && input_ ? S_OK : E_OUTOFMEMORY, HostStep::kAllocate)) return;
   if (!Check(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
-                              clock_.ReleaseAndGetVoidAddress()),
+                              clock_.ReceiveVoid()),
              HostStep::kClock)) {
     return;
   }
@@ -93,11 +93,11 @@ void GraphHost::Close() {
   // The filter would otherwise keep the clock, and a graph that is gone.
   if (clocked_) filter_->SetSyncSource(nullptr);
   if (joined_) filter_->JoinFilterGraph(nullptr, nullptr);
-  output_.Reset();
-  input_.Reset();
-  clock_.Reset();
-  graph_.Reset();
-  filter_.Reset();
+  output_.Clear();
+  input_.Clear();
+  clock_.Clear();
+  graph_.Clear();
+  filter_.Clear();
 }
 
 std::vector<RecordedEvent> GraphHost::Events() const {

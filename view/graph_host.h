@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
 #include "orlin/recording_event_sink.h"
 #include "view/video_frame.h"
@@ -68,12 +68,12 @@ class GraphHost {
 
   HRESULT status_ = S_OK;
   HostStep failed_step_ = HostStep::kNone;
-  ComPtr<IBaseFilter> filter_;
-  ComPtr<IPin> output_;
-  ComPtr<ViewerPin> input_;
-  ComPtr<IReferenceClock> clock_;
-  ComPtr<RecordingEventSink> events_;
-  ComPtr<ViewerGraph> graph_;
+  ComRef<IBaseFilter> filter_;
+  ComRef<IPin> output_;
+  ComRef<ViewerPin> input_;
+  ComRef<IReferenceClock> clock_;
+  ComRef<RecordingEventSink> events_;
+  ComRef<ViewerGraph> graph_;
   bool joined_ = false;
   bool clocked_ = false;
 };

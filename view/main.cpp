@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "orlin/com_ref.h"
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
@@ -130,22 +131,13 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-template <class T>
-struct Ref {  // releases one COM reference at scope end
-  T* p = nullptr;
-  ~Ref() {
-    if (p != nullptr) p->Release();
-  }
-  void** Out() { return reinterpret_cast<void**>(&p); }
-};
-
 std::u16string ReadName(IMoniker* moniker, LPCOLESTR property) {
-  Ref<IPropertyBag> bag;
-  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.Out()))) return {};
+  orlin::ComRef<IPropertyBag> bag;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid()))) return {};
   VARIANT value;
   VariantInit(&value);
   std::u16string text;
-  if (SUCCEEDED(bag.p->Read(property, &value, nullptr)) && value.vt == VT_BSTR) text = value.bstrVal;
+  if (SUCCEEDED(bag->Read(property, &value, nullptr)) && value.vt == VT_BSTR) text = value.bstrVal;
   VariantClear(&value);
   return text;
 }
@@ -153,12 +145,12 @@ std::u16string ReadName(IMoniker* moniker, LPCOLESTR property) {
 std::string Utf8(const std::u16string& text) { return orlin::detail::Utf16ToUtf8(text.c_str()); }
 
 int ListDevices(ICreateDevEnum* devices) {
-  Ref<IEnumMoniker> list;
-  const HRESULT hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &list.p, 0);
+  orlin::ComRef<IEnumMoniker> list;
+  const HRESULT hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, list.Receive(), 0);
   std::printf("Video input devices (hive %s):\n", orlin::platform::RegistryHiveFile().c_str());
   if (hr != S_OK) std::puts("  none: register the library with orlin-regsvr (see --help)");
   IMoniker* moniker = nullptr;
-  while (list.p != nullptr && list.p->Next(1, &moniker, nullptr) == S_OK) {
+  while (list && list->Next(1, &moniker, nullptr) == S_OK) {
     std::printf("  \"%s\"  class %s\n", Utf8(ReadName(moniker, u"FriendlyName")).c_str(),
                 Utf8(ReadName(moniker, u"CLSID")).c_str());
     moniker->Release();
@@ -175,12 +167,12 @@ int ListDevices(ICreateDevEnum* devices) {
 // The filter of the device with this friendly name, created through its moniker.
 HRESULT OpenDevice(ICreateDevEnum* devices, const std::u16string& name, IBaseFilter** filter) {
   *filter = nullptr;
-  Ref<IEnumMoniker> list;
-  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &list.p, 0) != S_OK) {
+  orlin::ComRef<IEnumMoniker> list;
+  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, list.Receive(), 0) != S_OK) {
     return REGDB_E_CLASSNOTREG;
   }
   IMoniker* moniker = nullptr;
-  while (list.p->Next(1, &moniker, nullptr) == S_OK) {
+  while (list->Next(1, &moniker, nullptr) == S_OK) {
     const bool match = ReadName(moniker, u"FriendlyName") == name;
     const HRESULT hr =
         match ? moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter))
@@ -204,11 +196,11 @@ void PrintStatus(const orlin::view::SessionCounts& counts, double elapsed, bool 
 }
 
 int Run(const Options& options) {
-  Ref<ICreateDevEnum> devices;
+  orlin::ComRef<ICreateDevEnum> devices;
   HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                devices.Out());
+                                devices.ReceiveVoid());
   if (FAILED(hr)) return Fail("no system device enumerator", hr);
-  if (options.list) return ListDevices(devices.p);
+  if (options.list) return ListDevices(devices.Get());
 
   auto session = std::make_unique<orlin::view::ViewSession>(options.frames, options.skip_repeats);
   if (!options.v4l2.empty()) {
@@ -221,8 +213,8 @@ int Run(const Options& options) {
     session->AddWriter(std::move(device));
   }
 
-  Ref<IBaseFilter> filter;
-  hr = OpenDevice(devices.p, options.device, &filter.p);
+  orlin::ComRef<IBaseFilter> filter;
+  hr = OpenDevice(devices.Get(), options.device, filter.Receive());
   if (FAILED(hr)) {
     std::fprintf(stderr, "orlin-view: cannot open \"%s\" (0x%08X)%s%s\n", Utf8(options.device).c_str(),
                  static_cast<unsigned>(hr), hr == REGDB_E_CLASSNOTREG ? ": is it registered? (see --help) " : ": ",
@@ -231,7 +223,7 @@ int Run(const Options& options) {
   }
   orlin::view::ViewSession* sink = session.get();
   orlin::view::GraphHost host(
-      filter.p, options.device,
+      filter.Get(), options.device,
       [sink](const BYTE* data, LONG size) -> HRESULT { return sink->OnSample(data, size); });
   using Step = orlin::view::HostStep;
   switch (host.FailedStep()) {

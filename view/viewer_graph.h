@@ -3,33 +3,17 @@
 // one answers IMediaEventSink with the recording sink it is given.
 #pragma once
 
-#include <atomic>
-
+#include "orlin/com_object.h"
+#include "orlin/com_ref.h"
 #include "orlin/recording_event_sink.h"
 
 namespace orlin::view {
 
-class ViewerGraph final : public IFilterGraph {
+class ViewerGraph final : public ComObject<IFilterGraph, IID_IFilterGraph> {
  public:
   // Holds a reference on `events` for its life.
-  explicit ViewerGraph(RecordingEventSink* events) : events_(events) { events_->AddRef(); }
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (IsEqualIID(riid, IID_IMediaEventSink)) return events_->QueryInterface(riid, ppvObject);
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IFilterGraph)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IFilterGraph*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  explicit ViewerGraph(RecordingEventSink* events)
+      : events_(ComRef<RecordingEventSink>::Sharing(events)) {}
 
   // IFilterGraph: orlin-view connects and runs the filter itself.
   HRESULT STDMETHODCALLTYPE AddFilter(IBaseFilter*, LPCWSTR) override { return E_NOTIMPL; }
@@ -48,10 +32,14 @@ class ViewerGraph final : public IFilterGraph {
   HRESULT STDMETHODCALLTYPE SetDefaultSyncSource() override { return E_NOTIMPL; }
 
  private:
-  ~ViewerGraph() { events_->Release(); }
+  ~ViewerGraph() = default;
 
-  std::atomic<ULONG> references_{1};
-  RecordingEventSink* events_;
+  HRESULT QueryOtherInterface(REFIID riid, void** ppvObject) override {
+    if (!IsEqualIID(riid, IID_IMediaEventSink)) return E_NOINTERFACE;
+    return events_->QueryInterface(riid, ppvObject);
+  }
+
+  const ComRef<RecordingEventSink> events_;
 };
 
 }  // namespace orlin::view

@@ -15,47 +15,19 @@ ViewerPin* ViewerPin::Create(SampleHandler handler) {
   return new (std::nothrow) ViewerPin(std::move(handler));
 }
 
-ViewerPin::~ViewerPin() {
-  if (connected_ != nullptr) connected_->Release();
-}
+ViewerPin::~ViewerPin() = default;
 
 std::optional<FrameFormat> ViewerPin::Format() const {
   std::lock_guard lock(mutex_);
   return format_;
 }
 
-// IUnknown
-
-HRESULT ViewerPin::QueryInterface(REFIID riid, void** ppvObject) {
-  if (ppvObject == nullptr) return E_POINTER;
-  *ppvObject = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *ppvObject = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *ppvObject = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG ViewerPin::AddRef() { return ++references_; }
-
-ULONG ViewerPin::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 // IPin
-
-HRESULT ViewerPin::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }  // input pins are connected to
 
 HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
   std::lock_guard lock(mutex_);
-  if (connected_ != nullptr) return VFW_E_ALREADY_CONNECTED;
+  if (connected_) return VFW_E_ALREADY_CONNECTED;
   const std::optional<FrameFormat> format = FormatOfMediaType(*pmt);
   if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
   try {
@@ -67,28 +39,25 @@ HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt)
   type_.pUnk = nullptr;
   type_.pbFormat = format_block_.data();
   format_ = format;
-  connected_ = pConnector;
-  connected_->AddRef();
+  connected_.Share(pConnector);
   return S_OK;
 }
 
 HRESULT ViewerPin::Disconnect() {
-  IPin* old = nullptr;
+  ComRef<IPin> old;  // released after the lock
   {
     std::lock_guard lock(mutex_);
-    old = std::exchange(connected_, nullptr);
+    old = std::move(connected_);
     format_.reset();
   }
-  if (old == nullptr) return S_FALSE;
-  old->Release();
-  return S_OK;
+  return old ? S_OK : S_FALSE;
 }
 
 HRESULT ViewerPin::ConnectedTo(IPin** pPin) {
   if (pPin == nullptr) return E_POINTER;
   std::lock_guard lock(mutex_);
-  *pPin = connected_;
-  if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+  *pPin = connected_.Get();
+  if (!connected_) return VFW_E_NOT_CONNECTED;
   connected_->AddRef();
   return S_OK;
 }
@@ -97,7 +66,7 @@ HRESULT ViewerPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
   if (pmt == nullptr) return E_POINTER;
   std::lock_guard lock(mutex_);
   std::memset(pmt, 0, sizeof *pmt);
-  if (connected_ == nullptr) return VFW_E_NOT_CONNECTED;
+  if (!connected_) return VFW_E_NOT_CONNECTED;
   auto* block = static_cast<BYTE*>(CoTaskMemAlloc(format_block_.size()));
   if (block == nullptr && !format_block_.empty()) return E_OUTOFMEMORY;
   if (!format_block_.empty()) std::memcpy(block, format_block_.data(), format_block_.size());
@@ -111,12 +80,6 @@ HRESULT ViewerPin::QueryPinInfo(PIN_INFO* pInfo) {
   pInfo->pFilter = nullptr;  // the viewer is no filter in a graph
   pInfo->dir = PINDIR_INPUT;
   std::memcpy(pInfo->achName, kPinName, sizeof kPinName);
-  return S_OK;
-}
-
-HRESULT ViewerPin::QueryDirection(PIN_DIRECTION* pPinDir) {
-  if (pPinDir == nullptr) return E_POINTER;
-  *pPinDir = PINDIR_INPUT;
   return S_OK;
 }
 
@@ -143,11 +106,6 @@ HRESULT ViewerPin::QueryInternalConnections(IPin** apPin, ULONG* nPin) {
   if (apPin != nullptr && nPin != nullptr) *nPin = 0;
   return E_NOTIMPL;
 }
-
-HRESULT ViewerPin::EndOfStream() { return S_OK; }
-HRESULT ViewerPin::BeginFlush() { return S_OK; }
-HRESULT ViewerPin::EndFlush() { return S_OK; }
-HRESULT ViewerPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 // IMemInputPin
 

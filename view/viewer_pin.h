@@ -4,18 +4,19 @@
 // session on the source's streaming thread.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
 
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/input_pin.h"
 #include "view/video_frame.h"
 
 namespace orlin::view {
 
-class ViewerPin final : public IPin, public IMemInputPin {
+class ViewerPin final : public CountedInputPin {
  public:
   // Returns S_OK to keep the source's loop going; anything else ends it.
   using SampleHandler = std::function<HRESULT(const BYTE* data, LONG size)>;
@@ -26,28 +27,16 @@ class ViewerPin final : public IPin, public IMemInputPin {
   // The format agreed at connection; nothing while unconnected.
   std::optional<FrameFormat> Format() const;
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
   // IPin
-  HRESULT STDMETHODCALLTYPE Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
   HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
-  HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
   HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* Id) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** ppEnum) override;
   HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** apPin, ULONG* nPin) override;
-  HRESULT STDMETHODCALLTYPE EndOfStream() override;
-  HRESULT STDMETHODCALLTYPE BeginFlush() override;
-  HRESULT STDMETHODCALLTYPE EndFlush() override;
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME tStart, REFERENCE_TIME tStop,
-                                       double dRate) override;
 
   // IMemInputPin
   HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** ppAllocator) override;
@@ -62,10 +51,9 @@ class ViewerPin final : public IPin, public IMemInputPin {
   explicit ViewerPin(SampleHandler handler) : handler_(std::move(handler)) {}
   ~ViewerPin();
 
-  std::atomic<ULONG> references_{1};
   SampleHandler handler_;
   mutable std::mutex mutex_;
-  IPin* connected_ = nullptr;  // holds a reference
+  ComRef<IPin> connected_;
   AM_MEDIA_TYPE type_{};       // pbFormat points into format_block_
   std::vector<BYTE> format_block_;
   std::optional<FrameFormat> format_;

@@ -20,12 +20,12 @@ double ThreadCpuSeconds() {
 
 // The filter from the server's class object, as COM creates it after loading
 // the library.
-HRESULT CreateCamera(ComPtr<IBaseFilter>& filter) {
-  ComPtr<IClassFactory> factory;
+HRESULT CreateCamera(ComRef<IBaseFilter>& filter) {
+  ComRef<IClassFactory> factory;
   HRESULT hr = filter::ServerGetClassObject(filter::CLSID_OrlinCamera, IID_IClassFactory,
-                                            factory.ReleaseAndGetVoidAddress());
+                                            factory.ReceiveVoid());
   if (FAILED(hr)) return hr;
-  return factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress());
+  return factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReceiveVoid());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "view/graph_host.h"
 
 namespace orlin::bench {
@@ -53,7 +53,7 @@ class PcHost {
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_;
   std::vector<Delivery> deliveries_;
-  ComPtr<IBaseFilter> filter_;
+  ComRef<IBaseFilter> filter_;
   HRESULT created_;
   view::GraphHost host_;  // last: it stops the stream before the rest goes
 };

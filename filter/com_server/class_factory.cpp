@@ -2,31 +2,13 @@
 
 namespace orlin::filter {
 
+using framework::CUnknown;
+using framework::CBaseObject;
+
 std::atomic<LONG> CClassFactory::locks_{0};
 
 CClassFactory::CClassFactory(const CFactoryTemplate* entry)
     : CBaseObject(ORLIN_TEXT("Class factory")), entry_(entry) {}
-
-// ---- IUnknown ----
-
-HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  *ppv = static_cast<IClassFactory*>(this);
-  return S_OK;
-}
-
-ULONG CClassFactory::AddRef() { return ULONG(++refs_); }
-
-ULONG CClassFactory::Release() {
-  const LONG left = --refs_;
-  if (left == 0) delete this;
-  return ULONG(left);
-}
 
 // ---- IClassFactory ----
 

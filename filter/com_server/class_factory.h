@@ -6,20 +6,17 @@
 
 #include "filter/com_server/factory_template.h"
 #include "filter/framework/base_object.h"
+#include "orlin/com_object.h"
 
 namespace orlin::filter {
 
-class CClassFactory final : public IClassFactory, public CBaseObject {
+class CClassFactory final : public ComObject<IClassFactory, IID_IClassFactory>,
+                            public framework::CBaseObject {
  public:
   explicit CClassFactory(const CFactoryTemplate* entry);
 
   // Locks taken through LockServer across every factory of the process.
   static LONG ServerLocks() { return locks_.load(); }
-
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // ---- IClassFactory ----
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
@@ -30,8 +27,6 @@ class CClassFactory final : public IClassFactory, public CBaseObject {
   ~CClassFactory() = default;
 
   const CFactoryTemplate* const entry_;
-  // Interlocked: COM may call a factory from any thread of a free-threaded client.
-  std::atomic<LONG> refs_{0};
   static std::atomic<LONG> locks_;
 };
 

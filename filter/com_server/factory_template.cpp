@@ -4,6 +4,10 @@
 #include "orlin/stream_config.h"
 
 namespace orlin::filter {
+
+using framework::AMOVIESETUP_FILTER;
+using framework::AMOVIESETUP_PIN;
+using framework::AMOVIESETUP_MEDIATYPE;
 namespace {
 
 const AMOVIESETUP_MEDIATYPE kPinTypes[] = {{&MEDIATYPE_Video, &GUID_NULL}};

@@ -2,13 +2,13 @@
 // create it and what to register for it.
 #pragma once
 
-#include "filter/com_server/setup_data.h"
+#include "filter/framework/setup_data.h"
 #include "filter/framework/unknown.h"
 
 namespace orlin::filter {
 
 // Creates an object for an outer object (or none); failures go into *phr.
-using CreateObjectFunction = CUnknown* (*)(IUnknown* outer, HRESULT* phr);
+using CreateObjectFunction = framework::CUnknown* (*)(IUnknown* outer, HRESULT* phr);
 // Called with TRUE at library load and FALSE at unload.
 using InitRoutine = void (*)(BOOL loading, const CLSID* clsid);
 
@@ -17,7 +17,7 @@ struct CFactoryTemplate {
   const CLSID* clsid;
   CreateObjectFunction create;
   InitRoutine init;
-  const AMOVIESETUP_FILTER* setup;
+  const framework::AMOVIESETUP_FILTER* setup;
 };
 
 extern const CFactoryTemplate kTemplates[];

@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "orlin/registry.h"
 
 namespace orlin::filter {
+
+using framework::AMOVIESETUP_FILTER;
+using framework::AMOVIESETUP_PIN;
 namespace {
 
 constexpr int kMaxPath = 260;
@@ -140,13 +143,13 @@ HRESULT RegisterAllServers(BOOL doRegister) {
   // Balanced: a caller already in another apartment (RPC_E_CHANGED_MODE) must
   // keep its COM initialisation.
   const bool initialised = SUCCEEDED(CoInitialize(nullptr));
-  ComPtr<IFilterMapper2> mapper2;
-  ComPtr<IFilterMapper> mapper1;
+  ComRef<IFilterMapper2> mapper2;
+  ComRef<IFilterMapper> mapper1;
   hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                        mapper2.ReleaseAndGetVoidAddress());
+                        mapper2.ReceiveVoid());
   if (FAILED(hr)) {
     hr = CoCreateInstance(CLSID_FilterMapper, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper,
-                          mapper1.ReleaseAndGetVoidAddress());
+                          mapper1.ReceiveVoid());
   }
   if (SUCCEEDED(hr)) {
     for (int i = 0; i < kTemplateCount && SUCCEEDED(hr); ++i) {
@@ -155,8 +158,8 @@ HRESULT RegisterAllServers(BOOL doRegister) {
                    : RegisterFilter1(kTemplates[i].setup, mapper1.Get(), doRegister);
     }
   }
-  mapper2.Reset();
-  mapper1.Reset();
+  mapper2.Clear();
+  mapper1.Clear();
   CoFreeUnusedLibraries();
   if (initialised) CoUninitialize();
 

@@ -25,7 +25,7 @@ HRESULT AMovieSetupRegisterServer(REFCLSID clsid, LPCWSTR description, LPCWSTR f
 HRESULT AMovieSetupUnregisterServer(REFCLSID clsid);
 
 // The filter's entry in the general filter list, through either mapper.
-HRESULT RegisterFilter2(const AMOVIESETUP_FILTER* setup, IFilterMapper2* mapper, BOOL doRegister);
-HRESULT RegisterFilter1(const AMOVIESETUP_FILTER* setup, IFilterMapper* mapper, BOOL doRegister);
+HRESULT RegisterFilter2(const framework::AMOVIESETUP_FILTER* setup, IFilterMapper2* mapper, BOOL doRegister);
+HRESULT RegisterFilter1(const framework::AMOVIESETUP_FILTER* setup, IFilterMapper* mapper, BOOL doRegister);
 
 }  // namespace orlin::filter

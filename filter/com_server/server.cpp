@@ -4,17 +4,19 @@
 
 #include "filter/com_server/class_factory.h"
 #include "filter/com_server/registration.h"
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/orlin_filter.h"
 
 namespace orlin::filter {
+
+using framework::CBaseObject;
 namespace {
 
 // Creates the filter mapper that holds the device categories.
-HRESULT CreateMapper(ComPtr<IFilterMapper2>& mapper) {
+HRESULT CreateMapper(ComRef<IFilterMapper2>& mapper) {
   // COM is initialised by the caller: the registration routine has undone its own.
   return CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                          mapper.ReleaseAndGetVoidAddress());
+                          mapper.ReceiveVoid());
 }
 
 }  // namespace
@@ -22,7 +24,7 @@ HRESULT CreateMapper(ComPtr<IFilterMapper2>& mapper) {
 HRESULT ServerRegister() {
   HRESULT hr = RegisterAllServers(TRUE);
   if (FAILED(hr)) return hr;
-  ComPtr<IFilterMapper2> mapper;
+  ComRef<IFilterMapper2> mapper;
   hr = CreateMapper(mapper);
   if (FAILED(hr)) return hr;
   return mapper->RegisterFilter(CLSID_OrlinCamera, kFriendlyName, nullptr,
@@ -33,7 +35,7 @@ HRESULT ServerRegister() {
 HRESULT ServerUnregister() {
   HRESULT hr = RegisterAllServers(FALSE);
   if (FAILED(hr)) return hr;
-  ComPtr<IFilterMapper2> mapper;
+  ComRef<IFilterMapper2> mapper;
   hr = CreateMapper(mapper);
   if (FAILED(hr)) return hr;
   return mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, kDeviceInstance,
@@ -50,8 +52,7 @@ HRESULT ServerGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (entry == nullptr) return CLASS_E_CLASSNOTAVAILABLE;
   auto* factory = new (std::nothrow) CClassFactory(entry);
   if (factory == nullptr) return E_OUTOFMEMORY;
-  factory->AddRef();
-  *ppv = static_cast<IClassFactory*>(factory);
+  *ppv = static_cast<IClassFactory*>(factory);  // created with the caller's reference
   return S_OK;
 }
 

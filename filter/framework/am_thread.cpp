@@ -6,6 +6,8 @@
 
 #include "orlin/thread_apartment.h"
 
+namespace orlin::framework {
+
 CAMThread::CAMThread(HRESULT*) {}
 
 CAMThread::~CAMThread() { Close(); }
@@ -62,3 +64,5 @@ void CAMThread::Reply(DWORD result) {
   send_event_.Reset();
   completion_event_.Set();
 }
+
+}  // namespace orlin::framework

@@ -10,6 +10,8 @@
 #include "filter/framework/event.h"
 #include "orlin/com.h"
 
+namespace orlin::framework {
+
 class CAMThread {
  public:
   // A failed set-up is reported through phr when given (only over a success).
@@ -54,3 +56,5 @@ class CAMThread {
   CCritSec worker_lock_;  // kept for derived workers; the framework never takes it
   std::atomic<DWORD> exit_code_{0};
 };
+
+}  // namespace orlin::framework

@@ -6,6 +6,8 @@
 #include "filter/framework/base_pin.h"
 #include "filter/framework/enum_pins.h"
 
+namespace orlin::framework {
+
 namespace {
 constexpr std::size_t kMaxNameLength = 2147483647;
 
@@ -238,3 +240,5 @@ HRESULT CBaseFilter::QueryVendorInfo(LPWSTR* pVendorInfo) {
 HRESULT CBaseFilter::Register() { return GetSetupData() == nullptr ? S_FALSE : E_NOTIMPL; }
 
 HRESULT CBaseFilter::Unregister() { return GetSetupData() == nullptr ? S_FALSE : E_NOTIMPL; }
+
+}  // namespace orlin::framework

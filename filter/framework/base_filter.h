@@ -11,6 +11,8 @@
 #include "filter/framework/wide_string.h"
 #include "orlin/dshow.h"
 
+namespace orlin::framework {
+
 class CBasePin;
 // Self-registration data; the framework's filters carry none.
 struct AMOVIESETUP_FILTER;
@@ -83,3 +85,5 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   // state lock (it must never take it); this small lock keeps them whole.
   std::mutex clock_lock_;
 };
+
+}  // namespace orlin::framework

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+namespace orlin::framework {
+
 namespace {
 std::atomic<LONG> objects_active{0};
 }  // namespace
@@ -11,3 +13,5 @@ LONG CBaseObject::ObjectsActive() { return objects_active.load(); }
 CBaseObject::CBaseObject(const WCHAR*) { objects_active.fetch_add(1); }
 
 CBaseObject::~CBaseObject() { objects_active.fetch_sub(1); }
+
+}  // namespace orlin::framework

@@ -5,6 +5,8 @@
 
 #include "orlin/com.h"
 
+namespace orlin::framework {
+
 class CBaseObject {
  public:
   // The number of counted objects alive in the process.
@@ -18,3 +20,5 @@ class CBaseObject {
   explicit CBaseObject(const WCHAR* name);
   ~CBaseObject();
 };
+
+}  // namespace orlin::framework

@@ -1,5 +1,7 @@
 #include "filter/framework/base_output_pin.h"
 
+namespace orlin::framework {
+
 CBaseOutputPin::CBaseOutputPin(const WCHAR* object_name, CBaseFilter* filter, CCritSec* lock,
                                HRESULT* phr, const WCHAR* pin_name)
     : CBasePin(object_name, filter, lock, phr, pin_name, PINDIR_OUTPUT) {}
@@ -22,21 +24,21 @@ HRESULT CBaseOutputPin::Inactive() {
 HRESULT CBaseOutputPin::CheckConnect(IPin* pin) {
   HRESULT hr = CBasePin::CheckConnect(pin);
   if (FAILED(hr)) return hr;
-  return pin->QueryInterface(IID_IMemInputPin, input_pin_.ReleaseAndGetVoidAddress());
+  return pin->QueryInterface(IID_IMemInputPin, input_pin_.ReceiveVoid());
 }
 
 HRESULT CBaseOutputPin::BreakConnect() {
   if (allocator_) {
     const HRESULT hr = allocator_->Decommit();
     if (FAILED(hr)) return hr;
-    allocator_.Reset();
+    allocator_.Clear();
   }
-  input_pin_.Reset();
+  input_pin_.Clear();
   return S_OK;
 }
 
 HRESULT CBaseOutputPin::CompleteConnect(IPin*) {
-  return DecideAllocator(input_pin_.Get(), allocator_.ReleaseAndGetAddressOf());
+  return DecideAllocator(input_pin_.Get(), allocator_.Receive());
 }
 
 // ---- Allocator and delivery ----
@@ -48,26 +50,19 @@ HRESULT CBaseOutputPin::DecideAllocator(IMemInputPin* pin, IMemAllocator** alloc
   pin->GetAllocatorRequirements(&props);
   if (props.cbAlign == 0) props.cbAlign = 1;
 
-  HRESULT hr = pin->GetAllocator(allocator);
-  if (SUCCEEDED(hr) && *allocator == nullptr) hr = E_POINTER;
-  if (SUCCEEDED(hr)) {
-    hr = DecideBufferSize(*allocator, &props);
-    if (SUCCEEDED(hr)) {
-      hr = pin->NotifyAllocator(*allocator, FALSE);
-      if (SUCCEEDED(hr)) return S_OK;
-    }
-  }
-  if (*allocator != nullptr) {
-    (*allocator)->Release();
-    *allocator = nullptr;
-  }
-
+  const HRESULT hr = OfferAllocator(pin, pin->GetAllocator(allocator), allocator, &props);
+  if (SUCCEEDED(hr)) return hr;
   // The downstream pin has none to offer or refused ours: use our own, with the
   // same request (the first DecideBufferSize may have adjusted it).
-  hr = InitAllocator(allocator);
+  return OfferAllocator(pin, InitAllocator(allocator), allocator, &props);
+}
+
+HRESULT CBaseOutputPin::OfferAllocator(IMemInputPin* pin, HRESULT got, IMemAllocator** allocator,
+                                       ALLOCATOR_PROPERTIES* props) {
+  HRESULT hr = got;
   if (SUCCEEDED(hr) && *allocator == nullptr) hr = E_POINTER;
   if (SUCCEEDED(hr)) {
-    hr = DecideBufferSize(*allocator, &props);
+    hr = DecideBufferSize(*allocator, props);
     if (SUCCEEDED(hr)) {
       hr = pin->NotifyAllocator(*allocator, FALSE);
       if (SUCCEEDED(hr)) return S_OK;
@@ -127,3 +122,5 @@ HRESULT CBaseOutputPin::EndOfStream() { return E_UNEXPECTED; }
 HRESULT CBaseOutputPin::BeginFlush() { return E_UNEXPECTED; }
 
 HRESULT CBaseOutputPin::EndFlush() { return E_UNEXPECTED; }
+
+}  // namespace orlin::framework

@@ -4,6 +4,8 @@
 
 #include "filter/framework/base_pin.h"
 
+namespace orlin::framework {
+
 class CBaseOutputPin : public CBasePin {
  public:
   CBaseOutputPin(const WCHAR* object_name, CBaseFilter* filter, CCritSec* lock, HRESULT* phr,
@@ -41,6 +43,14 @@ class CBaseOutputPin : public CBasePin {
   IMemAllocator* Allocator() const { return allocator_.Get(); }
 
  protected:
-  ComPtr<IMemAllocator> allocator_;
-  ComPtr<IMemInputPin> input_pin_;
+  // One allocator tried: `got` is what fetching it into *allocator returned.
+  // Sized and handed to `pin`, S_OK; otherwise released, *allocator null, and
+  // the first failure returned.
+  HRESULT OfferAllocator(IMemInputPin* pin, HRESULT got, IMemAllocator** allocator,
+                         ALLOCATOR_PROPERTIES* props);
+
+  ComRef<IMemAllocator> allocator_;
+  ComRef<IMemInputPin> input_pin_;
 };
+
+}  // namespace orlin::framework

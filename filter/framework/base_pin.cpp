@@ -6,6 +6,8 @@
 #include "filter/framework/enum_media_types.h"
 #include "filter/framework/media_type.h"
 
+namespace orlin::framework {
+
 namespace {
 // Failures that mean "this type, not that pin": negotiation moves on past them.
 bool IsTypeFailure(HRESULT hr) {
@@ -88,7 +90,7 @@ HRESULT CBasePin::AttemptConnection(IPin* receive_pin, const AM_MEDIA_TYPE* type
   }
   hr = CheckMediaType(type);
   if (hr == S_OK) {
-    connected_.Reset(receive_pin);
+    connected_.Share(receive_pin);
     hr = SetMediaType(type);
     if (SUCCEEDED(hr)) {
       hr = receive_pin->ReceiveConnection(static_cast<IPin*>(this), type);
@@ -102,7 +104,7 @@ HRESULT CBasePin::AttemptConnection(IPin* receive_pin, const AM_MEDIA_TYPE* type
     hr = AsTypeRefusal(hr);
   }
   BreakConnect();
-  connected_.Reset();
+  connected_.Clear();
   return hr;
 }
 
@@ -137,9 +139,9 @@ HRESULT CBasePin::AgreeMediaType(IPin* receive_pin, const AM_MEDIA_TYPE* propose
   for (int pass = 0; pass < 2; ++pass) {
     // Pass 0 takes the receiving pin's preferences unless ours are to go first.
     const bool ours = (pass == 1) != try_my_types_first_;
-    ComPtr<IEnumMediaTypes> types;
-    const HRESULT got = ours ? EnumMediaTypes(types.ReleaseAndGetAddressOf())
-                             : receive_pin->EnumMediaTypes(types.ReleaseAndGetAddressOf());
+    ComRef<IEnumMediaTypes> types;
+    const HRESULT got = ours ? EnumMediaTypes(types.Receive())
+                             : receive_pin->EnumMediaTypes(types.Receive());
     if (FAILED(got) || !types) continue;
     const HRESULT hr = TryMediaTypes(receive_pin, proposed, types.Get());
     if (SUCCEEDED(hr)) return S_OK;
@@ -178,11 +180,11 @@ HRESULT CBasePin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) 
     BreakConnect();
     return AsTypeRefusal(hr);
   }
-  connected_.Reset(pConnector);
+  connected_.Share(pConnector);
   hr = SetMediaType(pmt);
   if (SUCCEEDED(hr)) hr = CompleteConnect(pConnector);
   if (FAILED(hr)) {
-    connected_.Reset();
+    connected_.Clear();
     BreakConnect();
     return hr;
   }
@@ -195,7 +197,7 @@ HRESULT CBasePin::Disconnect() {
   if (!connected_) return S_FALSE;
   const HRESULT hr = BreakConnect();
   if (FAILED(hr)) return hr;
-  connected_.Reset();
+  connected_.Clear();
   return S_OK;
 }
 
@@ -279,3 +281,5 @@ HRESULT CBasePin::SetSink(IQualityControl* piqc) {
   quality_sink_ = piqc;
   return S_OK;
 }
+
+}  // namespace orlin::framework

@@ -2,11 +2,13 @@
 // negotiation. A pin shares its filter's lock and reference count.
 #pragma once
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/framework/critical_section.h"
 #include "filter/framework/unknown.h"
 #include "filter/framework/wide_string.h"
 #include "orlin/dshow.h"
+
+namespace orlin::framework {
 
 class CBaseFilter;
 
@@ -72,7 +74,7 @@ class CBasePin : public CUnknown, public IPin, public IQualityControl {
   bool MayChangeConnection();
 
   WideChars name_;
-  ComPtr<IPin> connected_;
+  ComRef<IPin> connected_;
   const PIN_DIRECTION direction_;
   CCritSec* const lock_;
   bool run_time_error_ = false;
@@ -89,3 +91,5 @@ class CBasePin : public CUnknown, public IPin, public IQualityControl {
 
 // A type refusal by CheckMediaType as the caller of a connection sees it.
 HRESULT AsTypeRefusal(HRESULT hr);
+
+}  // namespace orlin::framework

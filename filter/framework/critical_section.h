@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+namespace orlin::framework {
+
 class CCritSec {
  public:
   CCritSec() = default;
@@ -28,3 +30,5 @@ class CAutoLock {
  private:
   CCritSec* lock_;
 };
+
+}  // namespace orlin::framework

@@ -6,6 +6,8 @@
 #include "filter/framework/base_pin.h"
 #include "filter/framework/media_type.h"
 
+namespace orlin::framework {
+
 CEnumMediaTypes::CEnumMediaTypes(CBasePin* pin, const CEnumMediaTypes* source) : pin_(pin) {
   static_cast<IPin&>(*pin_).AddRef();
   if (source == nullptr) {
@@ -19,27 +21,6 @@ CEnumMediaTypes::CEnumMediaTypes(CBasePin* pin, const CEnumMediaTypes* source) :
 CEnumMediaTypes::~CEnumMediaTypes() { static_cast<IPin&>(*pin_).Release(); }
 
 bool CEnumMediaTypes::OutOfSync() const { return pin_->GetMediaTypeVersion() != version_; }
-
-// ---- IUnknown ----
-
-HRESULT CEnumMediaTypes::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (!IsEqualIID(riid, IID_IEnumMediaTypes) && !IsEqualIID(riid, IID_IUnknown)) {
-    return E_NOINTERFACE;
-  }
-  *ppv = static_cast<IEnumMediaTypes*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG CEnumMediaTypes::AddRef() { return static_cast<ULONG>(ref_count_.fetch_add(1) + 1); }
-
-ULONG CEnumMediaTypes::Release() {
-  const LONG count = ref_count_.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
 
 // ---- IEnumMediaTypes ----
 
@@ -91,3 +72,5 @@ HRESULT CEnumMediaTypes::Clone(IEnumMediaTypes** ppEnum) {
   *ppEnum = clone;
   return S_OK;
 }
+
+}  // namespace orlin::framework

@@ -2,24 +2,20 @@
 // pin (and so on the filter) and notices type changes through the type version.
 #pragma once
 
-#include <atomic>
-
+#include "orlin/com_object.h"
 #include "orlin/dshow.h"
+
+namespace orlin::framework {
 
 class CBasePin;
 
-class CEnumMediaTypes : public IEnumMediaTypes {
+class CEnumMediaTypes : public ComObject<IEnumMediaTypes, IID_IEnumMediaTypes> {
  public:
   // A fresh enumerator over pin, or a clone of source when one is given.
   CEnumMediaTypes(CBasePin* pin, const CEnumMediaTypes* source);
   virtual ~CEnumMediaTypes();
   CEnumMediaTypes(const CEnumMediaTypes&) = delete;
   CEnumMediaTypes& operator=(const CEnumMediaTypes&) = delete;
-
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // ---- IEnumMediaTypes ----
   HRESULT STDMETHODCALLTYPE Next(ULONG cMediaTypes, AM_MEDIA_TYPE** ppMediaTypes,
@@ -34,5 +30,6 @@ class CEnumMediaTypes : public IEnumMediaTypes {
   int position_ = 0;
   CBasePin* const pin_;  // counted
   LONG version_ = 0;
-  std::atomic<LONG> ref_count_{1};
 };
+
+}  // namespace orlin::framework

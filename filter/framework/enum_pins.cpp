@@ -6,6 +6,8 @@
 #include "filter/framework/base_filter.h"
 #include "filter/framework/base_pin.h"
 
+namespace orlin::framework {
+
 CEnumPins::CEnumPins(CBaseFilter* filter, const CEnumPins* source) : filter_(filter) {
   static_cast<IBaseFilter&>(*filter_).AddRef();
   if (source == nullptr) {
@@ -29,25 +31,6 @@ bool CEnumPins::OutOfSync() const { return filter_->GetPinVersion() != version_;
 void CEnumPins::Refresh() {
   version_ = filter_->GetPinVersion();
   pin_count_ = filter_->GetPinCount();
-}
-
-// ---- IUnknown ----
-
-HRESULT CEnumPins::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (!IsEqualIID(riid, IID_IEnumPins) && !IsEqualIID(riid, IID_IUnknown)) return E_NOINTERFACE;
-  *ppv = static_cast<IEnumPins*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG CEnumPins::AddRef() { return static_cast<ULONG>(ref_count_.fetch_add(1) + 1); }
-
-ULONG CEnumPins::Release() {
-  const LONG count = ref_count_.fetch_sub(1) - 1;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
 }
 
 // ---- IEnumPins ----
@@ -118,3 +101,5 @@ HRESULT CEnumPins::Clone(IEnumPins** ppEnum) {
   *ppEnum = clone;
   return S_OK;
 }
+
+}  // namespace orlin::framework

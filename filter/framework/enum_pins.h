@@ -2,15 +2,17 @@
 // filter and notices when the filter's pins change through the pin version.
 #pragma once
 
-#include <atomic>
 #include <vector>
 
+#include "orlin/com_object.h"
 #include "orlin/dshow.h"
+
+namespace orlin::framework {
 
 class CBaseFilter;
 class CBasePin;
 
-class CEnumPins : public IEnumPins {
+class CEnumPins : public ComObject<IEnumPins, IID_IEnumPins> {
  public:
   // A fresh enumerator over filter, or a clone of source when one is given.
   CEnumPins(CBaseFilter* filter, const CEnumPins* source);
@@ -20,11 +22,6 @@ class CEnumPins : public IEnumPins {
 
   // False when the clone's cache could not be copied.
   bool Valid() const { return valid_; }
-
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // ---- IEnumPins ----
   HRESULT STDMETHODCALLTYPE Next(ULONG cPins, IPin** ppPins, ULONG* pcFetched) override;
@@ -40,7 +37,8 @@ class CEnumPins : public IEnumPins {
   int pin_count_ = 0;
   CBaseFilter* const filter_;  // counted
   LONG version_ = 0;
-  std::atomic<LONG> ref_count_{1};
   std::vector<CBasePin*> cache_;  // the pins already returned
   bool valid_ = true;
 };
+
+}  // namespace orlin::framework

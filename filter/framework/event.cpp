@@ -1,5 +1,7 @@
 #include "filter/framework/event.h"
 
+namespace orlin::framework {
+
 void CAMEvent::Set() {
   {
     std::lock_guard lock(mutex_);
@@ -25,3 +27,5 @@ bool CAMEvent::Check() {
   if (!manual_) signalled_ = false;
   return was;
 }
+
+}  // namespace orlin::framework

@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <mutex>
 
+namespace orlin::framework {
+
 class CAMEvent {
  public:
   enum class Reset { Manual, Automatic };
@@ -27,3 +29,5 @@ class CAMEvent {
   bool signalled_ = false;
   const bool manual_;
 };
+
+}  // namespace orlin::framework

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace orlin::framework {
+
 namespace {
 bool FormatBlocksEqual(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
   if (a.cbFormat != b.cbFormat) return false;
@@ -116,3 +118,5 @@ BYTE* AllocFormatBuffer(AM_MEDIA_TYPE* type, ULONG length) {
   type->pbFormat = block;
   return block;
 }
+
+}  // namespace orlin::framework

@@ -4,6 +4,8 @@
 
 #include "orlin/dshow.h"
 
+namespace orlin::framework {
+
 // All zero, then lSampleSize 1 and bFixedSizeSamples TRUE.
 void InitMediaType(AM_MEDIA_TYPE* type);
 // Deep copy into a target that owns nothing; E_OUTOFMEMORY leaves it without a block.
@@ -42,3 +44,5 @@ class CMediaType : public AM_MEDIA_TYPE {
     InitMediaType(this);
   }
 };
+
+}  // namespace orlin::framework

@@ -5,6 +5,8 @@
 
 #include "filter/framework/source_stream.h"
 
+namespace orlin::framework {
+
 CSource::CSource(const WCHAR* name, IUnknown* outer, REFCLSID clsid)
     : CBaseFilter(name, outer, &state_lock_, clsid) {}
 
@@ -59,3 +61,5 @@ int CSource::FindPinNumber(IPin* pin) {
   }
   return -1;
 }
+
+}  // namespace orlin::framework

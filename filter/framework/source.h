@@ -6,6 +6,8 @@
 
 #include "filter/framework/base_filter.h"
 
+namespace orlin::framework {
+
 class CSourceStream;
 
 class CSource : public CBaseFilter {
@@ -30,3 +32,5 @@ class CSource : public CBaseFilter {
   std::unique_ptr<CSourceStream*[]> pins_;
   CCritSec state_lock_;
 };
+
+}  // namespace orlin::framework

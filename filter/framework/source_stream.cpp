@@ -7,6 +7,8 @@
 #include "filter/framework/media_type.h"
 #include "filter/framework/source.h"
 
+namespace orlin::framework {
+
 namespace {
 DWORD AsReply(HRESULT hr) { return static_cast<DWORD>(hr); }
 HRESULT AsResult(DWORD reply) { return static_cast<HRESULT>(reply); }
@@ -71,8 +73,8 @@ HRESULT CSourceStream::DoBufferProcessing() {
   for (;;) {
     DWORD command = 0;
     while (!CheckRequest(&command)) {
-      ComPtr<IMediaSample> sample;
-      HRESULT hr = GetDeliveryBuffer(sample.ReleaseAndGetAddressOf(), nullptr, nullptr, 0);
+      ComRef<IMediaSample> sample;
+      HRESULT hr = GetDeliveryBuffer(sample.Receive(), nullptr, nullptr, 0);
       if (FAILED(hr) || !sample) {
         // Decommitted, or no free sample for a moment: look for a command again.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -81,15 +83,15 @@ HRESULT CSourceStream::DoBufferProcessing() {
       hr = FillBuffer(sample.Get());
       if (hr == S_OK) {
         hr = Deliver(sample.Get());
-        sample.Reset();
+        sample.Clear();
         // Downstream wants no more (or failed): stop quietly.
         if (hr != S_OK) return S_OK;
       } else if (hr == S_FALSE) {
-        sample.Reset();
+        sample.Clear();
         DeliverEndOfStream();
         return S_OK;
       } else {
-        sample.Reset();
+        sample.Clear();
         DeliverEndOfStream();
         source_->NotifyEvent(EC_ERRORABORT, hr, 0);
         return hr;
@@ -184,3 +186,5 @@ HRESULT CSourceStream::QueryId(LPWSTR* Id) {
   *Id = text;
   return S_OK;
 }
+
+}  // namespace orlin::framework

@@ -5,6 +5,8 @@
 #include "filter/framework/am_thread.h"
 #include "filter/framework/base_output_pin.h"
 
+namespace orlin::framework {
+
 class CSource;
 
 class CSourceStream : public CAMThread, public CBaseOutputPin {
@@ -42,3 +44,5 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
  protected:
   CSource* const source_;
 };
+
+}  // namespace orlin::framework

@@ -4,6 +4,8 @@
 
 #include "orlin/dshow.h"
 
+namespace orlin::framework {
+
 CUnknown::CUnknown(const WCHAR* name, IUnknown* outer)
     : CBaseObject(name), face_(this), owner_(outer != nullptr ? outer : &face_) {}
 
@@ -41,3 +43,5 @@ ULONG CUnknown::NonDelegatingRelease() {
   }
   return std::max(static_cast<ULONG>(count), ULONG{1});
 }
+
+}  // namespace orlin::framework

@@ -8,6 +8,8 @@
 #include "filter/framework/base_object.h"
 #include "orlin/com.h"
 
+namespace orlin::framework {
+
 struct INonDelegatingUnknown {
   virtual HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) = 0;
   virtual ULONG STDMETHODCALLTYPE NonDelegatingAddRef() = 0;
@@ -66,3 +68,5 @@ class CUnknown : public INonDelegatingUnknown, public CBaseObject {
   }                                                                              \
   ULONG STDMETHODCALLTYPE AddRef() override { return GetOwner()->AddRef(); }     \
   ULONG STDMETHODCALLTYPE Release() override { return GetOwner()->Release(); }
+
+}  // namespace orlin::framework

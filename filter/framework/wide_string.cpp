@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+namespace orlin::framework {
+
 WideChars CopyWide(const WCHAR* text, bool* out_of_memory) {
   if (out_of_memory != nullptr) *out_of_memory = false;
   if (text == nullptr) return nullptr;
@@ -22,3 +24,5 @@ void CopyWideBounded(WCHAR* target, std::size_t capacity, const WCHAR* text) {
   if (length != 0) std::copy(text, text + length, target);
   target[length] = 0;
 }
+
+}  // namespace orlin::framework

@@ -8,6 +8,8 @@
 
 #include "orlin/com.h"
 
+namespace orlin::framework {
+
 using WideChars = std::unique_ptr<WCHAR[]>;
 
 inline std::size_t WideLength(const WCHAR* text) { return std::char_traits<WCHAR>::length(text); }
@@ -17,3 +19,5 @@ WideChars CopyWide(const WCHAR* text, bool* out_of_memory);
 
 // Copies at most capacity - 1 characters and a terminator; an empty string for none.
 void CopyWideBounded(WCHAR* target, std::size_t capacity, const WCHAR* text);
+
+}  // namespace orlin::framework

@@ -63,27 +63,11 @@ bool CaptureFilter::PrepareFrames(std::size_t bytes) {
 
 // --- IUnknown ---
 
-HRESULT STDMETHODCALLTYPE CaptureFilter::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPersist) ||
-      IsEqualIID(riid, IID_IMediaFilter) || IsEqualIID(riid, IID_IBaseFilter)) {
-    *object = static_cast<IBaseFilter*>(this);
-  } else if (IsEqualIID(riid, IID_IPersistPropertyBag)) {
-    *object = static_cast<IPersistPropertyBag*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
+HRESULT CaptureFilter::QueryOtherInterface(REFIID riid, void** object) {
+  if (!IsEqualIID(riid, IID_IPersistPropertyBag)) return E_NOINTERFACE;
+  *object = static_cast<IPersistPropertyBag*>(this);
   AddRef();
   return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE CaptureFilter::AddRef() { return ++references_; }
-
-ULONG STDMETHODCALLTYPE CaptureFilter::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 // --- IPersist ---
@@ -137,8 +121,7 @@ HRESULT STDMETHODCALLTYPE CaptureFilter::GetState(DWORD, FILTER_STATE* state) {
 // Kept for whoever asks; frames are never timed against it.
 HRESULT STDMETHODCALLTYPE CaptureFilter::SetSyncSource(IReferenceClock* clock) {
   std::lock_guard<std::recursive_mutex> guard(lock_);
-  if (clock != nullptr) clock->AddRef();
-  clock_.Reset(clock);
+  clock_.Share(clock);
   return S_OK;
 }
 

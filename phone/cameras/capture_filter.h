@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "orlin/automation.h"
+#include "orlin/com_object.h"
 #include "orlin/dshow.h"
 #include "phone/cameras/camera.h"
 #include "phone/cameras/capture_pin.h"
@@ -20,7 +21,9 @@
 
 namespace orlin::phone::cameras {
 
-class CaptureFilter final : public IBaseFilter, public IPersistPropertyBag {
+class CaptureFilter final
+    : public ComObject<IBaseFilter, IID_IPersist, IID_IMediaFilter, IID_IBaseFilter>,
+      public IPersistPropertyBag {
  public:
   // The class factory of CLSID_VideoCapture.
   static HRESULT Create(IUnknown* outer, REFIID riid, void** object);
@@ -36,10 +39,12 @@ class CaptureFilter final : public IBaseFilter, public IPersistPropertyBag {
   // Sizes the frame buffer for a connection; false when memory is out.
   bool PrepareFrames(std::size_t bytes);
 
-  // --- IUnknown ---
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  // --- IUnknown, for the property bag face as well ---
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    return ComObject::QueryInterface(riid, object);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ComObject::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return ComObject::Release(); }
 
   // --- IPersist ---
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
@@ -66,7 +71,8 @@ class CaptureFilter final : public IBaseFilter, public IPersistPropertyBag {
 
  private:
   CaptureFilter();
-  ~CaptureFilter();
+  ~CaptureFilter() override;
+  HRESULT QueryOtherInterface(REFIID riid, void** object) override;
   CaptureFilter(const CaptureFilter&) = delete;
   CaptureFilter& operator=(const CaptureFilter&) = delete;
 
@@ -75,7 +81,6 @@ class CaptureFilter final : public IBaseFilter, public IPersistPropertyBag {
   void StopStreaming();
   void Stream(IMemInputPin* sink, REFERENCE_TIME frameInterval);
 
-  std::atomic<ULONG> references_{1};
   std::recursive_mutex lock_;
   FILTER_STATE state_ = State_Stopped;
   std::unique_ptr<Camera> camera_;
@@ -85,9 +90,9 @@ class CaptureFilter final : public IBaseFilter, public IPersistPropertyBag {
   std::vector<BYTE> frame_;
   FrameSample sample_;
   std::thread streamer_;
-  std::mutex wakeLock_;
+  std::mutex wake_lock_;
   std::condition_variable wake_;
-  bool stopStreaming_ = false;
+  bool stop_streaming_ = false;
   std::atomic<long> delivered_{0};
 };
 

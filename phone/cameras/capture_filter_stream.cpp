@@ -7,8 +7,8 @@ namespace orlin::phone::cameras {
 
 void CaptureFilter::StartStreaming() {
   {
-    std::lock_guard<std::mutex> guard(wakeLock_);
-    stopStreaming_ = false;
+    std::lock_guard<std::mutex> guard(wake_lock_);
+    stop_streaming_ = false;
   }
   const REFERENCE_TIME interval = camera_->Formats()[pin_.FormatIndex()].frameInterval;
   streamer_ = std::thread(&CaptureFilter::Stream, this, pin_.Sink(), interval);
@@ -16,8 +16,8 @@ void CaptureFilter::StartStreaming() {
 
 void CaptureFilter::StopStreaming() {
   {
-    std::lock_guard<std::mutex> guard(wakeLock_);
-    stopStreaming_ = true;
+    std::lock_guard<std::mutex> guard(wake_lock_);
+    stop_streaming_ = true;
   }
   wake_.notify_all();
   if (streamer_.joinable()) streamer_.join();
@@ -32,9 +32,9 @@ void CaptureFilter::Stream(IMemInputPin* sink, REFERENCE_TIME frameInterval) {
   auto due = Clock::now();
   for (;;) {
     {
-      std::unique_lock<std::mutex> waiting(wakeLock_);
-      if (frameInterval > 0) wake_.wait_until(waiting, due, [this] { return stopStreaming_; });
-      if (stopStreaming_) return;
+      std::unique_lock<std::mutex> waiting(wake_lock_);
+      if (frameInterval > 0) wake_.wait_until(waiting, due, [this] { return stop_streaming_; });
+      if (stop_streaming_) return;
     }
     const FrameResult result = camera_->ReadFrame(frame_.data(), frame_.size());
     // A camera that fails ends the stream quietly: streaming failures are not

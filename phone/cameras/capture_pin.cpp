@@ -35,9 +35,9 @@ bool Fits(const AM_MEDIA_TYPE& wanted, const AM_MEDIA_TYPE& offered) {
 }  // namespace
 
 void CapturePin::Drop() {
-  sink_.Reset();
-  connected_.Reset();
-  formatIndex_ = 0;
+  sink_.Clear();
+  connected_.Clear();
+  format_index_ = 0;
 }
 
 // --- IUnknown ---
@@ -79,10 +79,9 @@ HRESULT STDMETHODCALLTYPE CapturePin::Connect(IPin* receivePin, const AM_MEDIA_T
       receivePin->Disconnect();
       return hr;
     }
-    receivePin->AddRef();
-    connected_.Reset(receivePin);
+    connected_.Share(receivePin);
     sink_ = std::move(sink);
-    formatIndex_ = i;
+    format_index_ = i;
     return S_OK;
   }
   return VFW_E_NO_ACCEPTABLE_TYPES;
@@ -117,7 +116,7 @@ HRESULT STDMETHODCALLTYPE CapturePin::ConnectionMediaType(AM_MEDIA_TYPE* mediaTy
   std::lock_guard<std::recursive_mutex> guard(filter_.StateLock());
   if (!connected_) return VFW_E_NOT_CONNECTED;
   VideoMediaType connected;
-  FillMediaType(filter_.Formats()[formatIndex_], &connected);
+  FillMediaType(filter_.Formats()[format_index_], &connected);
   BYTE* format = static_cast<BYTE*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
   if (format == nullptr) return E_OUTOFMEMORY;
   std::memcpy(format, &connected.info, sizeof(VIDEOINFOHEADER));

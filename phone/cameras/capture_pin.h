@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "orlin/dshow.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 
 namespace orlin::phone::cameras {
 
@@ -20,7 +20,7 @@ class CapturePin final : public IPin {
 
   // Under the filter's lock.
   bool Connected() const { return static_cast<bool>(connected_); }
-  std::size_t FormatIndex() const { return formatIndex_; }
+  std::size_t FormatIndex() const { return format_index_; }
   IMemInputPin* Sink() const { return sink_.Get(); }
   // Drops the connection (the filter is stopped or going away).
   void Drop();
@@ -53,7 +53,7 @@ class CapturePin final : public IPin {
   CaptureFilter& filter_;
   ComRef<IPin> connected_;
   ComRef<IMemInputPin> sink_;
-  std::size_t formatIndex_ = 0;
+  std::size_t format_index_ = 0;
 };
 
 }  // namespace orlin::phone::cameras

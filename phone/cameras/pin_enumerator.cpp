@@ -5,8 +5,7 @@
 namespace orlin::phone::cameras {
 
 PinEnumerator::PinEnumerator(IPin* pin, ULONG position) : position_(position) {
-  pin->AddRef();
-  pin_.Reset(pin);
+  pin_.Share(pin);
 }
 
 HRESULT PinEnumerator::Create(IPin* pin, ULONG position, IEnumPins** enumerator) {
@@ -16,25 +15,6 @@ HRESULT PinEnumerator::Create(IPin* pin, ULONG position, IEnumPins** enumerator)
   if (created == nullptr) return E_OUTOFMEMORY;
   *enumerator = created;
   return S_OK;
-}
-
-// --- IUnknown ---
-
-HRESULT STDMETHODCALLTYPE PinEnumerator::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumPins)) return E_NOINTERFACE;
-  *object = static_cast<IEnumPins*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE PinEnumerator::AddRef() { return ++references_; }
-
-ULONG STDMETHODCALLTYPE PinEnumerator::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 // --- IEnumPins ---

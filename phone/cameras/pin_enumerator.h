@@ -1,22 +1,16 @@
 // IEnumPins over the capture filter's one pin.
 #pragma once
 
-#include <atomic>
-
+#include "orlin/com_object.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
-#include "phone/cameras/com_ref.h"
 
 namespace orlin::phone::cameras {
 
-class PinEnumerator final : public IEnumPins {
+class PinEnumerator final : public ComObject<IEnumPins, IID_IEnumPins> {
  public:
   // Holds a reference on `pin` (and so on its filter) while it lives.
   static HRESULT Create(IPin* pin, ULONG position, IEnumPins** enumerator);
-
-  // --- IUnknown ---
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // --- IEnumPins ---
   HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** pins, ULONG* fetched) override;
@@ -28,7 +22,6 @@ class PinEnumerator final : public IEnumPins {
   PinEnumerator(IPin* pin, ULONG position);
   ~PinEnumerator() = default;
 
-  std::atomic<ULONG> references_{1};
   ComRef<IPin> pin_;
   ULONG position_;
 };

@@ -6,29 +6,6 @@ namespace orlin {
 
 RecordingEventSink* RecordingEventSink::Create() { return new (std::nothrow) RecordingEventSink; }
 
-// --- IUnknown ---------------------------------------------------------------
-
-HRESULT RecordingEventSink::QueryInterface(REFIID riid, void** ppvObject) {
-  if (ppvObject == nullptr) return E_POINTER;
-  *ppvObject = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IMediaEventSink)) {
-    return E_NOINTERFACE;
-  }
-  *ppvObject = static_cast<IMediaEventSink*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG RecordingEventSink::AddRef() {
-  return references_.fetch_add(1, std::memory_order_relaxed) + 1;
-}
-
-ULONG RecordingEventSink::Release() {
-  const ULONG remaining = references_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  if (remaining == 0) delete this;
-  return remaining;
-}
-
 // --- IMediaEventSink --------------------------------------------------------
 
 HRESULT RecordingEventSink::Notify(LONG EventCode, LONG_PTR EventParam1, LONG_PTR EventParam2) {

@@ -3,17 +3,17 @@
 #pragma once
 
 #include "filter/com_server/server.h"
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/orlin_filter.h"
 
 namespace orlin::filter::test {
 
-inline HRESULT CreateCameraFromClassObject(ComPtr<IBaseFilter>& filter) {
-  ComPtr<IClassFactory> factory;
+inline HRESULT CreateCameraFromClassObject(ComRef<IBaseFilter>& filter) {
+  ComRef<IClassFactory> factory;
   const HRESULT hr =
-      ServerGetClassObject(CLSID_OrlinCamera, IID_IClassFactory, factory.ReleaseAndGetVoidAddress());
+      ServerGetClassObject(CLSID_OrlinCamera, IID_IClassFactory, factory.ReceiveVoid());
   if (FAILED(hr)) return hr;
-  return factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress());
+  return factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReceiveVoid());
 }
 
 }  // namespace orlin::filter::test

@@ -2,7 +2,7 @@
 // the setup program load it.
 #include <gtest/gtest.h>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/orlin_filter.h"
 #include "orlin/dshow.h"
 #include "orlin/filter_mapper.h"
@@ -46,9 +46,9 @@ class Exports : public ::testing::Test {
     CoUninitialize();
   }
 
-  ComPtr<IClassFactory> Factory() {
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(getClassObject(CLSID_OrlinCamera, IID_IClassFactory, factory.ReleaseAndGetVoidAddress()),
+  ComRef<IClassFactory> Factory() {
+    ComRef<IClassFactory> factory;
+    EXPECT_EQ(getClassObject(CLSID_OrlinCamera, IID_IClassFactory, factory.ReceiveVoid()),
               S_OK);
     return factory;
   }
@@ -69,51 +69,51 @@ TEST_F(Exports, GiveAFactoryForTheCameraClassOnly) {
   EXPECT_EQ(getClassObject(CLSID_OrlinCamera, IID_IPin, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);
 
-  ComPtr<IClassFactory> factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   ASSERT_TRUE(factory);
-  ComPtr<IBaseFilter> filter;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+  ComRef<IBaseFilter> filter;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReceiveVoid()),
             S_OK);
   CLSID clsid = GUID_NULL;
   EXPECT_EQ(filter->GetClassID(&clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_OrlinCamera);
-  ComPtr<IPin> pin;
-  ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);
-  ComPtr<IAMStreamConfig> config;
-  EXPECT_EQ(pin->QueryInterface(IID_IAMStreamConfig, config.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IPin> pin;
+  ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.Receive()), S_OK);
+  ComRef<IAMStreamConfig> config;
+  EXPECT_EQ(pin->QueryInterface(IID_IAMStreamConfig, config.ReceiveVoid()), S_OK);
 }
 
 TEST_F(Exports, AggregationGivesOnlyTheInnerUnknown) {
-  ComPtr<IClassFactory> factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   OuterObject outer;
   void* object = &object;
   EXPECT_EQ(factory->CreateInstance(&outer, IID_IBaseFilter, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);
-  ComPtr<IUnknown> inner;
-  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, inner.ReleaseAndGetVoidAddress()), S_OK);
-  ComPtr<IBaseFilter> filter;
-  ASSERT_EQ(inner->QueryInterface(IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IUnknown> inner;
+  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, inner.ReceiveVoid()), S_OK);
+  ComRef<IBaseFilter> filter;
+  ASSERT_EQ(inner->QueryInterface(IID_IBaseFilter, filter.ReceiveVoid()), S_OK);
   EXPECT_EQ(outer.References(), 2);
-  filter.Reset();
-  inner.Reset();
+  filter.Clear();
+  inner.Clear();
   EXPECT_EQ(outer.References(), 1);
 }
 
 TEST_F(Exports, StayLoadedWhileAFactoryFilterOrLockLives) {
   EXPECT_EQ(canUnloadNow(), S_OK);
-  ComPtr<IClassFactory> factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   EXPECT_EQ(canUnloadNow(), S_FALSE);
-  ComPtr<IBaseFilter> filter;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+  ComRef<IBaseFilter> filter;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReceiveVoid()),
             S_OK);
   factory->LockServer(TRUE);
-  factory.Reset();
+  factory.Clear();
   EXPECT_EQ(canUnloadNow(), S_FALSE);
-  filter.Reset();
+  filter.Clear();
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   factory = Factory();
   factory->LockServer(FALSE);
-  factory.Reset();
+  factory.Clear();
   EXPECT_EQ(canUnloadNow(), S_OK);
 }
 

@@ -6,13 +6,15 @@
 #include "filter/com_server/registration.h"
 #include "filter/com_server/server.h"
 #include "filter/framework/base_object.h"
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/orlin_filter.h"
 #include "orlin/module.h"
 #include "tests/filter/com_server_support.h"
 #include "tests/filter/orlin_test_sink.h"
 
 namespace orlin::filter::test {
+
+using framework::CBaseObject;
 namespace {
 
 // Registration creates the filter mapper through COM, as in a caller that has
@@ -24,10 +26,10 @@ class ComServer : public FilterFixture {
   }
 };
 
-ComPtr<IClassFactory> Factory() {
-  ComPtr<IClassFactory> factory;
+ComRef<IClassFactory> Factory() {
+  ComRef<IClassFactory> factory;
   EXPECT_EQ(ServerGetClassObject(CLSID_OrlinCamera, IID_IClassFactory,
-                                 factory.ReleaseAndGetVoidAddress()),
+                                 factory.ReceiveVoid()),
             S_OK);
   return factory;
 }
@@ -42,28 +44,28 @@ TEST_F(ComServer, ServesTheCameraClassOnlyAndOnlyAsAFactory) {
   EXPECT_EQ(object, nullptr);
   EXPECT_EQ(ServerGetClassObject(CLSID_OrlinCamera, IID_IClassFactory, nullptr), E_POINTER);
 
-  ComPtr<IUnknown> unknown;
-  ASSERT_EQ(ServerGetClassObject(CLSID_OrlinCamera, IID_IUnknown, unknown.ReleaseAndGetVoidAddress()),
+  ComRef<IUnknown> unknown;
+  ASSERT_EQ(ServerGetClassObject(CLSID_OrlinCamera, IID_IUnknown, unknown.ReceiveVoid()),
             S_OK);
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(unknown->QueryInterface(IID_IClassFactory, factory.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IClassFactory> factory;
+  ASSERT_EQ(unknown->QueryInterface(IID_IClassFactory, factory.ReceiveVoid()), S_OK);
   EXPECT_EQ(factory->QueryInterface(IID_IBaseFilter, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);
   EXPECT_EQ(factory->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
 }
 
 TEST_F(ComServer, FactoryCreatesTheCameraFilter) {
-  ComPtr<IClassFactory> factory = Factory();
-  ComPtr<IBaseFilter> filter;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+  ComRef<IClassFactory> factory = Factory();
+  ComRef<IBaseFilter> filter;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReceiveVoid()),
             S_OK);
   CLSID clsid = GUID_NULL;
   ASSERT_EQ(filter->GetClassID(&clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_OrlinCamera);
   FILTER_INFO info{};
   ASSERT_EQ(filter->QueryFilterInfo(&info), S_OK);
-  ComPtr<IPin> pin;
-  ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IPin> pin;
+  ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.Receive()), S_OK);
   PIN_INFO pinInfo{};
   ASSERT_EQ(pin->QueryPinInfo(&pinInfo), S_OK);
   EXPECT_EQ(std::basic_string<WCHAR>(pinInfo.achName), ORLIN_TEXT("Orlin Pin"));
@@ -77,43 +79,43 @@ TEST_F(ComServer, FactoryCreatesTheCameraFilter) {
 }
 
 TEST_F(ComServer, AnAggregatedFilterGivesOnlyItsInnerUnknown) {
-  ComPtr<IClassFactory> factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   OuterObject outer;
   void* object = &object;
   EXPECT_EQ(factory->CreateInstance(&outer, IID_IBaseFilter, &object), E_NOINTERFACE);
   EXPECT_EQ(object, nullptr);
   EXPECT_EQ(CBaseObject::ObjectsActive(), 1);  // the factory: nothing was made
 
-  ComPtr<IUnknown> inner;
-  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, inner.ReleaseAndGetVoidAddress()), S_OK);
-  ComPtr<IBaseFilter> filter;
-  ASSERT_EQ(inner->QueryInterface(IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IUnknown> inner;
+  ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, inner.ReceiveVoid()), S_OK);
+  ComRef<IBaseFilter> filter;
+  ASSERT_EQ(inner->QueryInterface(IID_IBaseFilter, filter.ReceiveVoid()), S_OK);
   // The filter's own faces count on the outer object.
   EXPECT_EQ(outer.References(), 2);
-  filter.Reset();
+  filter.Clear();
   EXPECT_EQ(outer.References(), 1);
-  inner.Reset();
+  inner.Clear();
   EXPECT_EQ(outer.References(), 1);
 }
 
 TEST_F(ComServer, UnloadsOnlyWithNoFactoryFilterOrLockLeft) {
   EXPECT_EQ(ServerCanUnloadNow(), S_OK);
-  ComPtr<IClassFactory> factory = Factory();
+  ComRef<IClassFactory> factory = Factory();
   EXPECT_EQ(ServerCanUnloadNow(), S_FALSE);
-  ComPtr<IBaseFilter> filter;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+  ComRef<IBaseFilter> filter;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IBaseFilter, filter.ReceiveVoid()),
             S_OK);
   ASSERT_EQ(factory->LockServer(TRUE), S_OK);
   ASSERT_EQ(factory->LockServer(TRUE), S_OK);
-  factory.Reset();
+  factory.Clear();
   EXPECT_EQ(ServerCanUnloadNow(), S_FALSE);
-  filter.Reset();
+  filter.Clear();
   EXPECT_EQ(ServerCanUnloadNow(), S_FALSE);  // two locks
   factory = Factory();
   factory->LockServer(FALSE);
   factory->LockServer(FALSE);
   EXPECT_EQ(ServerCanUnloadNow(), S_FALSE);  // the factory itself
-  factory.Reset();
+  factory.Clear();
   EXPECT_EQ(ServerCanUnloadNow(), S_OK);
 }
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "filter/framework/base_object.h"
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/framework/media_type.h"
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream.h"
@@ -13,6 +13,12 @@
 #include "tests/filter/orlin_test_sink.h"
 
 namespace orlin::filter::test {
+
+using framework::CUnknown;
+using framework::CMediaType;
+using framework::CBaseObject;
+using framework::DeleteMediaType;
+using framework::MediaTypesEqual;
 namespace {
 
 using wire::kFourCC_I420;
@@ -35,19 +41,19 @@ class CameraFilter : public FilterFixture {
     ASSERT_NE(object, nullptr);
     ASSERT_EQ(hr, S_OK);
     object->NonDelegatingAddRef();
-    ASSERT_EQ(object->NonDelegatingQueryInterface(IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+    ASSERT_EQ(object->NonDelegatingQueryInterface(IID_IBaseFilter, filter.ReceiveVoid()),
               S_OK);
     object->NonDelegatingRelease();
-    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);
-    ASSERT_EQ(pin->QueryInterface(IID_IAMStreamConfig, config.ReleaseAndGetVoidAddress()), S_OK);
-    ASSERT_EQ(pin->QueryInterface(IID_IKsPropertySet, properties.ReleaseAndGetVoidAddress()), S_OK);
+    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.Receive()), S_OK);
+    ASSERT_EQ(pin->QueryInterface(IID_IAMStreamConfig, config.ReceiveVoid()), S_OK);
+    ASSERT_EQ(pin->QueryInterface(IID_IKsPropertySet, properties.ReceiveVoid()), S_OK);
   }
   OrlinStream* Stream() { return static_cast<OrlinFilter*>(filter.Get())->Stream(); }
   void TearDown() override {
-    properties.Reset();
-    config.Reset();
-    pin.Reset();
-    filter.Reset();
+    properties.Clear();
+    config.Clear();
+    pin.Clear();
+    filter.Clear();
     FilterFixture::TearDown();
   }
 
@@ -69,10 +75,10 @@ class CameraFilter : public FilterFixture {
     return format;
   }
 
-  ComPtr<IBaseFilter> filter;
-  ComPtr<IPin> pin;
-  ComPtr<IAMStreamConfig> config;
-  ComPtr<IKsPropertySet> properties;
+  ComRef<IBaseFilter> filter;
+  ComRef<IPin> pin;
+  ComRef<IAMStreamConfig> config;
+  ComRef<IKsPropertySet> properties;
 };
 
 TEST_F(CameraFilter, DefaultSettingsGiveTheI420TypeAndItsCapability) {
@@ -304,16 +310,16 @@ TEST_F(CameraFilter, PausedIsReportedAsUnableToCue) {
 TEST_F(CameraFilter, PinAndItsFacesCountOnTheFilter) {
   Create();
   EXPECT_EQ(CBaseObject::ObjectsActive(), 2);  // filter and pin
-  ComPtr<IPin> again;
-  ASSERT_EQ(config->QueryInterface(IID_IPin, again.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IPin> again;
+  ASSERT_EQ(config->QueryInterface(IID_IPin, again.ReceiveVoid()), S_OK);
   EXPECT_EQ(again.Get(), pin.Get());
   // Released in the other order: the filter lives while any face is held.
-  filter.Reset();
-  pin.Reset();
-  again.Reset();
-  config.Reset();
+  filter.Clear();
+  pin.Clear();
+  again.Clear();
+  config.Clear();
   EXPECT_EQ(CBaseObject::ObjectsActive(), 2);
-  properties.Reset();
+  properties.Clear();
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "filter/orlin_filter.h"
 #include "phone/frame_sender.h"
 #include "tests/filter/orlin_test_sink.h"
@@ -20,6 +20,8 @@
 #endif
 
 namespace orlin::filter::test {
+
+using framework::CUnknown;
 namespace {
 
 using settings::VideoFormatSettings;
@@ -59,10 +61,10 @@ class Streaming : public FilterFixture {
     CUnknown* object = OrlinFilter::CreateInstance(nullptr, &hr);
     ASSERT_NE(object, nullptr);
     object->NonDelegatingAddRef();
-    ASSERT_EQ(object->NonDelegatingQueryInterface(IID_IBaseFilter, filter.ReleaseAndGetVoidAddress()),
+    ASSERT_EQ(object->NonDelegatingQueryInterface(IID_IBaseFilter, filter.ReceiveVoid()),
               S_OK);
     object->NonDelegatingRelease();
-    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.Receive()), S_OK);
     ASSERT_EQ(pin->Connect(&sink, nullptr), S_OK);
 
     sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
@@ -81,8 +83,8 @@ class Streaming : public FilterFixture {
     if (pin) pin->Disconnect();
     sink.Disconnect();
     sink.ReleaseHeld();
-    pin.Reset();
-    filter.Reset();
+    pin.Clear();
+    filter.Clear();
     sender.CloseNetwork();
     EXPECT_EQ(sink.References(), 1);
     FilterFixture::TearDown();
@@ -112,8 +114,8 @@ class Streaming : public FilterFixture {
     return {};
   }
 
-  ComPtr<IBaseFilter> filter;
-  ComPtr<IPin> pin;
+  ComRef<IBaseFilter> filter;
+  ComRef<IPin> pin;
   RecordingSink sink;
   phone::FrameSender sender;
 };
@@ -134,9 +136,9 @@ TEST_F(Streaming, RawFramesArriveWholeAndPausedSamplesAreStampedFromZero) {
 TEST_F(Streaming, RunningSamplesAreStampedFromTheStreamTime) {
   const VideoFormatSettings pc{kFourCC_YUY2, 320, 240, 16, 0, 0, 0};
   Start(pc, wire::kFourCC_YUY2, 0);
-  ComPtr<IReferenceClock> clock;
+  ComRef<IReferenceClock> clock;
   ASSERT_EQ(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
-                             clock.ReleaseAndGetVoidAddress()),
+                             clock.ReceiveVoid()),
             S_OK);
   ASSERT_EQ(filter->SetSyncSource(clock.Get()), S_OK);
   REFERENCE_TIME now = 0;

@@ -11,6 +11,9 @@ namespace orlin::filter::test {
 using settings::kVideoFormatKeyPath;
 using settings::VideoFormatSettings;
 using settings::WriteVideoFormatSettings;
+using framework::CBaseObject;
+using framework::CopyMediaType;
+using framework::FreeMediaType;
 
 RecordingSink::~RecordingSink() { ReleaseHeld(); }
 
@@ -37,32 +40,18 @@ void RecordingSink::ReleaseHeld() {
   for (IMediaSample* sample : held) sample->Release();
 }
 
-HRESULT RecordingSink::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *ppv = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *ppv = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
 HRESULT RecordingSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
   if (connector_) return VFW_E_ALREADY_CONNECTED;
-  connector_.Reset(pConnector);
+  connector_.Share(pConnector);
   FreeMediaType(&type);
   return CopyMediaType(&type, pmt);
 }
 
 HRESULT RecordingSink::Disconnect() {
   if (!connector_) return S_FALSE;
-  connector_.Reset();
-  allocator.Reset();
+  connector_.Clear();
+  allocator.Clear();
   return S_OK;
 }
 
@@ -87,14 +76,8 @@ HRESULT RecordingSink::QueryPinInfo(PIN_INFO* pInfo) {
   return S_OK;
 }
 
-HRESULT RecordingSink::QueryDirection(PIN_DIRECTION* pPinDir) {
-  if (pPinDir == nullptr) return E_POINTER;
-  *pPinDir = PINDIR_INPUT;
-  return S_OK;
-}
-
 HRESULT RecordingSink::NotifyAllocator(IMemAllocator* pAllocator, BOOL) {
-  allocator.Reset(pAllocator);
+  allocator.Share(pAllocator);
   return S_OK;
 }
 

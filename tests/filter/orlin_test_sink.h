@@ -10,9 +10,10 @@
 #include <mutex>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
 #include "filter/framework/media_type.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/input_pin.h"
 #include "settings/video_format_settings.h"
 
 namespace orlin::filter::test {
@@ -24,7 +25,7 @@ struct ReceivedSample {
   bool syncPoint = false;
 };
 
-class RecordingSink final : public IPin, public IMemInputPin {
+class RecordingSink final : public InputPin {
  public:
   RecordingSink() = default;
   ~RecordingSink();
@@ -40,28 +41,16 @@ class RecordingSink final : public IPin, public IMemInputPin {
   void ReleaseHeld();
 
   // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++refs_); }
   ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
 
   // ---- IPin ----
-  HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
   HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
   HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
-  HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
-  HRESULT STDMETHODCALLTYPE QueryId(LPWSTR*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE*) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EndOfStream() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE BeginFlush() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE EndFlush() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override {
-    return S_OK;
-  }
 
   // ---- IMemInputPin ----
   HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator**) override { return VFW_E_NO_ALLOCATOR; }
@@ -76,15 +65,15 @@ class RecordingSink final : public IPin, public IMemInputPin {
   LONG buffersWanted = 0;  // cBuffers of GetAllocatorRequirements; 0: none asked
   int holdSamples = 0;     // the first samples kept (with a reference) until ReleaseHeld
 
-  ComPtr<IMemAllocator> allocator;
-  CMediaType type;
+  ComRef<IMemAllocator> allocator;
+  framework::CMediaType type;
 
  private:
   std::atomic<LONG> refs_{1};
   std::mutex mutex_;
   std::vector<ReceivedSample> samples_;
   std::vector<IMediaSample*> held_;
-  ComPtr<IPin> connector_;
+  ComRef<IPin> connector_;
 };
 
 // Stores `settings` where the filter reads them (Linux: the test's own hive,

@@ -4,7 +4,7 @@
 
 #include "tests/framework/test_objects.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 namespace {
 
 using Enumerators = FrameworkTest;
@@ -17,8 +17,8 @@ std::u16string Text(const WCHAR* text) {
 }
 
 TEST_F(Enumerators, PinsNextSkipResetAndClone) {
-  ComPtr<IEnumPins> pins;
-  ASSERT_EQ(Filter()->EnumPins(pins.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IEnumPins> pins;
+  ASSERT_EQ(Filter()->EnumPins(pins.Receive()), S_OK);
   IPin* got[2] = {nullptr, nullptr};
   EXPECT_EQ(pins->Next(2, got, nullptr), E_INVALIDARG);
   ASSERT_EQ(pins->Next(1, got, nullptr), S_OK);
@@ -28,8 +28,8 @@ TEST_F(Enumerators, PinsNextSkipResetAndClone) {
   ULONG fetched = 7;
   EXPECT_EQ(pins->Next(1, got, &fetched), S_FALSE);
   EXPECT_EQ(fetched, 0u);
-  ComPtr<IEnumPins> clone;
-  ASSERT_EQ(pins->Clone(clone.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IEnumPins> clone;
+  ASSERT_EQ(pins->Clone(clone.Receive()), S_OK);
   EXPECT_EQ(clone->Next(1, got, &fetched), S_FALSE) << "a clone keeps the position";
 
   EXPECT_EQ(pins->Reset(), S_OK);
@@ -44,8 +44,8 @@ TEST_F(Enumerators, PinsNextSkipResetAndClone) {
 }
 
 TEST_F(Enumerators, PinsOutOfSync) {
-  ComPtr<IEnumPins> pins;
-  ASSERT_EQ(Filter()->EnumPins(pins.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IEnumPins> pins;
+  ASSERT_EQ(Filter()->EnumPins(pins.Receive()), S_OK);
   IPin* got = nullptr;
   ASSERT_EQ(pins->Next(1, &got, nullptr), S_OK);
   got->Release();
@@ -64,8 +64,8 @@ TEST_F(Enumerators, PinsOutOfSync) {
 }
 
 TEST_F(Enumerators, MediaTypesYieldExactlyTheOneType) {
-  ComPtr<IEnumMediaTypes> types;
-  ASSERT_EQ(Pin()->EnumMediaTypes(types.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IEnumMediaTypes> types;
+  ASSERT_EQ(Pin()->EnumMediaTypes(types.Receive()), S_OK);
   AM_MEDIA_TYPE* got[2] = {nullptr, nullptr};
   EXPECT_EQ(types->Next(2, got, nullptr), E_INVALIDARG);
   ULONG fetched = 0;
@@ -80,8 +80,8 @@ TEST_F(Enumerators, MediaTypesYieldExactlyTheOneType) {
   EXPECT_EQ(types->Skip(0), S_OK);
   EXPECT_EQ(types->Skip(1), S_OK);
   EXPECT_EQ(types->Skip(1), S_FALSE);
-  ComPtr<IEnumMediaTypes> clone;
-  ASSERT_EQ(types->Clone(clone.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IEnumMediaTypes> clone;
+  ASSERT_EQ(types->Clone(clone.Receive()), S_OK);
   EXPECT_EQ(clone->Next(1, got, &fetched), S_FALSE);
   EXPECT_EQ(types->Reset(), S_OK);
   ASSERT_EQ(types->Next(1, got, nullptr), S_OK);
@@ -89,8 +89,8 @@ TEST_F(Enumerators, MediaTypesYieldExactlyTheOneType) {
 }
 
 TEST_F(Enumerators, MediaTypesOutOfSync) {
-  ComPtr<IEnumMediaTypes> types;
-  ASSERT_EQ(Pin()->EnumMediaTypes(types.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IEnumMediaTypes> types;
+  ASSERT_EQ(Pin()->EnumMediaTypes(types.Receive()), S_OK);
   Stream()->BumpTypeVersion();
   AM_MEDIA_TYPE* got = nullptr;
   EXPECT_EQ(types->Next(1, &got, nullptr), VFW_E_ENUM_OUT_OF_SYNC);
@@ -104,10 +104,10 @@ TEST_F(Enumerators, MediaTypesOutOfSync) {
 }
 
 TEST_F(Enumerators, EnumeratorsAnswerOnlyTheirOwnInterfaces) {
-  ComPtr<IEnumPins> pins;
-  ASSERT_EQ(Filter()->EnumPins(pins.ReleaseAndGetAddressOf()), S_OK);
-  ComPtr<IUnknown> unknown;
-  EXPECT_EQ(pins->QueryInterface(IID_IUnknown, unknown.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IEnumPins> pins;
+  ASSERT_EQ(Filter()->EnumPins(pins.Receive()), S_OK);
+  ComRef<IUnknown> unknown;
+  EXPECT_EQ(pins->QueryInterface(IID_IUnknown, unknown.ReceiveVoid()), S_OK);
   void* other = &unknown;
   EXPECT_EQ(pins->QueryInterface(IID_IPin, &other), E_NOINTERFACE);
   EXPECT_EQ(other, nullptr);
@@ -115,14 +115,14 @@ TEST_F(Enumerators, EnumeratorsAnswerOnlyTheirOwnInterfaces) {
 }
 
 TEST_F(Identity, FindPinReadsTheIdentifierAsADecimalNumber) {
-  ComPtr<IPin> found;
-  ASSERT_EQ(Filter()->FindPin(ORLIN_TEXT("1"), found.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IPin> found;
+  ASSERT_EQ(Filter()->FindPin(ORLIN_TEXT("1"), found.Receive()), S_OK);
   EXPECT_EQ(found.Get(), Pin());
-  ASSERT_EQ(Filter()->FindPin(ORLIN_TEXT("  +1 pin"), found.ReleaseAndGetAddressOf()), S_OK);
+  ASSERT_EQ(Filter()->FindPin(ORLIN_TEXT("  +1 pin"), found.Receive()), S_OK);
   EXPECT_EQ(found.Get(), Pin());
   for (const WCHAR* missing : {ORLIN_TEXT("0"), ORLIN_TEXT("2"), ORLIN_TEXT("-1"), ORLIN_TEXT(""),
                                ORLIN_TEXT("Test Pin"), ORLIN_TEXT("99999999999999999999")}) {
-    EXPECT_EQ(Filter()->FindPin(missing, found.ReleaseAndGetAddressOf()), VFW_E_NOT_FOUND);
+    EXPECT_EQ(Filter()->FindPin(missing, found.Receive()), VFW_E_NOT_FOUND);
     EXPECT_FALSE(found);
   }
   EXPECT_EQ(Filter()->FindPin(ORLIN_TEXT("1"), nullptr), E_POINTER);
@@ -164,28 +164,28 @@ TEST_F(Identity, FilterAndPinInfo) {
 }
 
 TEST_F(Identity, FacesAndFixedAnswers) {
-  ComPtr<IMediaFilter> media_filter;
-  ComPtr<IPersist> persist;
-  ASSERT_EQ(Filter()->QueryInterface(IID_IMediaFilter, media_filter.ReleaseAndGetVoidAddress()),
+  ComRef<IMediaFilter> media_filter;
+  ComRef<IPersist> persist;
+  ASSERT_EQ(Filter()->QueryInterface(IID_IMediaFilter, media_filter.ReceiveVoid()),
             S_OK);
-  ASSERT_EQ(Filter()->QueryInterface(IID_IPersist, persist.ReleaseAndGetVoidAddress()), S_OK);
+  ASSERT_EQ(Filter()->QueryInterface(IID_IPersist, persist.ReceiveVoid()), S_OK);
   EXPECT_EQ(static_cast<void*>(media_filter.Get()), static_cast<void*>(Filter()));
   EXPECT_EQ(static_cast<void*>(persist.Get()), static_cast<void*>(Filter()));
 
-  ComPtr<IAMovieSetup> setup;
-  ASSERT_EQ(Filter()->QueryInterface(IID_IAMovieSetup, setup.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IAMovieSetup> setup;
+  ASSERT_EQ(Filter()->QueryInterface(IID_IAMovieSetup, setup.ReceiveVoid()), S_OK);
   EXPECT_EQ(setup->Register(), S_FALSE);
   EXPECT_EQ(setup->Unregister(), S_FALSE);
 
   // Every face leads to the same object identity.
-  ComPtr<IUnknown> from_filter;
-  ComPtr<IUnknown> from_setup;
-  ASSERT_EQ(Filter()->QueryInterface(IID_IUnknown, from_filter.ReleaseAndGetVoidAddress()), S_OK);
-  ASSERT_EQ(setup->QueryInterface(IID_IUnknown, from_setup.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IUnknown> from_filter;
+  ComRef<IUnknown> from_setup;
+  ASSERT_EQ(Filter()->QueryInterface(IID_IUnknown, from_filter.ReceiveVoid()), S_OK);
+  ASSERT_EQ(setup->QueryInterface(IID_IUnknown, from_setup.ReceiveVoid()), S_OK);
   EXPECT_EQ(from_filter.Get(), from_setup.Get());
 
-  ComPtr<IQualityControl> quality;
-  ASSERT_EQ(Pin()->QueryInterface(IID_IQualityControl, quality.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IQualityControl> quality;
+  ASSERT_EQ(Pin()->QueryInterface(IID_IQualityControl, quality.ReceiveVoid()), S_OK);
   EXPECT_EQ(quality->Notify(Filter(), Quality{}), E_NOTIMPL);
   EXPECT_EQ(quality->SetSink(nullptr), S_OK);
   void* none = &quality;
@@ -235,10 +235,10 @@ TEST_F(Identity, StreamTimeIsClockTimeSinceTheRunStarted) {
   StillClock clock;
   ASSERT_EQ(Filter()->SetSyncSource(&clock), S_OK);
   EXPECT_EQ(clock.refs, 2);
-  ComPtr<IReferenceClock> got;
-  ASSERT_EQ(Filter()->GetSyncSource(got.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IReferenceClock> got;
+  ASSERT_EQ(Filter()->GetSyncSource(got.Receive()), S_OK);
   EXPECT_EQ(got.Get(), &clock);
-  got.Reset();
+  got.Clear();
 
   REFERENCE_TIME now = 0;
   ASSERT_EQ(Filter()->Run(1000), S_OK);
@@ -249,7 +249,7 @@ TEST_F(Identity, StreamTimeIsClockTimeSinceTheRunStarted) {
 
   ASSERT_EQ(Filter()->SetSyncSource(nullptr), S_OK);
   EXPECT_EQ(clock.refs, 1);
-  EXPECT_EQ(Filter()->GetSyncSource(got.ReleaseAndGetAddressOf()), S_OK);
+  EXPECT_EQ(Filter()->GetSyncSource(got.Receive()), S_OK);
   EXPECT_FALSE(got);
 }
 
@@ -262,4 +262,4 @@ TEST_F(Identity, PinReferencesKeepTheWholeFilterAlive) {
 }
 
 }  // namespace
-}  // namespace framework_test
+}  // namespace orlin::framework::test

@@ -2,7 +2,7 @@
 // are reported, and which allocator the connection ends up with.
 #include "tests/framework/test_objects.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 namespace {
 
 using Negotiation = FrameworkTest;
@@ -18,8 +18,8 @@ TEST_F(Negotiation, FullySpecifiedTypeIsTheOnlyOneTried) {
   CMediaType connection;
   EXPECT_EQ(Pin()->ConnectionMediaType(&connection), S_OK);
   EXPECT_TRUE(MediaTypesEqual(connection, yv12));
-  ComPtr<IPin> peer;
-  EXPECT_EQ(Pin()->ConnectedTo(peer.ReleaseAndGetAddressOf()), S_OK);
+  ComRef<IPin> peer;
+  EXPECT_EQ(Pin()->ConnectedTo(peer.Receive()), S_OK);
   EXPECT_EQ(peer.Get(), static_cast<IPin*>(sink));
 }
 
@@ -166,4 +166,4 @@ TEST_F(Negotiation, SinglePositionOfTheSourceType) {
 }
 
 }  // namespace
-}  // namespace framework_test
+}  // namespace orlin::framework::test

@@ -4,7 +4,7 @@
 #include "filter/framework/base_object.h"
 #include "tests/framework/test_objects.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 namespace {
 
 // An outer object that aggregates a filter: it owns the inner object's
@@ -49,11 +49,11 @@ TEST(ObjectModel, AggregatedFilterForwardsEveryFaceToItsOuterObject) {
   IBaseFilter* face = nullptr;
   ASSERT_EQ(outer.inner->QueryInterface(IID_IBaseFilter, reinterpret_cast<void**>(&face)), S_OK);
   EXPECT_EQ(outer.refs, 2) << "handing out a face counts on the outer object";
-  ComPtr<IUnknown> identity;
-  EXPECT_EQ(face->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress()), S_OK);
+  ComRef<IUnknown> identity;
+  EXPECT_EQ(face->QueryInterface(IID_IUnknown, identity.ReceiveVoid()), S_OK);
   EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(&outer));
   EXPECT_EQ(outer.queries, 1);
-  identity.Reset();
+  identity.Clear();
   face->Release();
   EXPECT_EQ(outer.refs, 1);
 
@@ -161,4 +161,4 @@ TEST(MediaTypes, FormatBufferKeepsOrReplacesTheBlock) {
 }
 
 }  // namespace
-}  // namespace framework_test
+}  // namespace orlin::framework::test

@@ -2,8 +2,9 @@
 
 
 #include "filter/framework/base_object.h"
+#include "orlin/com_object.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 
 void MakeVideoType(AM_MEDIA_TYPE* type, const GUID& subtype, LONG width, LONG height) {
   FreeMediaType(type);
@@ -91,25 +92,10 @@ TestSource* TestSource::Create(IUnknown* outer) {
 // ---- TestSink: its media type enumerator ----
 
 namespace {
-class TypeList final : public IEnumMediaTypes {
+class TypeList final : public ComObject<IEnumMediaTypes, IID_IEnumMediaTypes> {
  public:
   explicit TypeList(std::vector<GUID> subtypes) : subtypes_(std::move(subtypes)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumMediaTypes)) {
-      return E_NOINTERFACE;
-    }
-    *ppv = static_cast<IEnumMediaTypes*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const LONG count = --refs_;
-    if (count == 0) delete this;
-    return static_cast<ULONG>(count);
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override {
     ULONG n = 0;
     for (; n < count && position_ < subtypes_.size(); ++n, ++position_) {
@@ -137,7 +123,6 @@ class TypeList final : public IEnumMediaTypes {
  private:
   std::vector<GUID> subtypes_;
   std::size_t position_ = 0;
-  std::atomic<LONG> refs_{1};
 };
 }  // namespace
 
@@ -146,44 +131,21 @@ class TypeList final : public IEnumMediaTypes {
 TestSink::TestSink() {
   requirements.cbAlign = 0;
   CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                   own_allocator.ReleaseAndGetVoidAddress());
+                   own_allocator.ReceiveVoid());
 }
 
 TestSink::~TestSink() = default;
 
-HRESULT TestSink::QueryInterface(REFIID riid, void** ppv) {
-  *ppv = nullptr;
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPin)) {
-    *ppv = static_cast<IPin*>(this);
-  } else if (IsEqualIID(riid, IID_IMemInputPin)) {
-    *ppv = static_cast<IMemInputPin*>(this);
-  } else {
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG TestSink::AddRef() { return static_cast<ULONG>(++refs_); }
-
-ULONG TestSink::Release() {
-  const LONG count = --refs_;
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
-HRESULT TestSink::Connect(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
-
 HRESULT TestSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
   if (FAILED(receive_connection_result)) return receive_connection_result;
-  connector.Reset(pConnector);
+  connector.Share(pConnector);
   AssignMediaType(&type, pmt);
   return receive_connection_result;
 }
 
 HRESULT TestSink::Disconnect() {
   if (!connector) return S_FALSE;
-  connector.Reset();
+  connector.Clear();
   return S_OK;
 }
 
@@ -202,7 +164,6 @@ HRESULT TestSink::QueryDirection(PIN_DIRECTION* pPinDir) {
   return S_OK;
 }
 
-HRESULT TestSink::QueryId(LPWSTR*) { return E_NOTIMPL; }
 HRESULT TestSink::QueryAccept(const AM_MEDIA_TYPE*) { return S_OK; }
 
 HRESULT TestSink::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
@@ -211,16 +172,11 @@ HRESULT TestSink::EnumMediaTypes(IEnumMediaTypes** ppEnum) {
   return S_OK;
 }
 
-HRESULT TestSink::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-
 HRESULT TestSink::EndOfStream() {
   ++end_of_streams;
   return S_OK;
 }
 
-HRESULT TestSink::BeginFlush() { return S_OK; }
-HRESULT TestSink::EndFlush() { return S_OK; }
-HRESULT TestSink::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 HRESULT TestSink::GetAllocator(IMemAllocator** ppAllocator) {
   *ppAllocator = nullptr;
@@ -301,4 +257,4 @@ void FrameworkTest::TearDown() {
   CoUninitialize();
 }
 
-}  // namespace framework_test
+}  // namespace orlin::framework::test

@@ -12,14 +12,15 @@
 #include <mutex>
 #include <vector>
 
-#include "filter/framework/com_ptr.h"
 #include "filter/framework/media_type.h"
 #include "filter/framework/source.h"
 #include "filter/framework/source_stream.h"
+#include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/input_pin.h"
 #include "tests/support/wait.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 
 inline constexpr CLSID kTestClsid = {0x12345678, 0x1234, 0x5678,
                                      {0x9a, 0xbc, 0xde, 0xf0, 0x12, 0x34, 0x56, 0x78}};
@@ -74,36 +75,19 @@ class TestSource : public CSource {
 };
 
 // A downstream input pin that records what arrives and refuses on request.
-class TestSink final : public IPin, public IMemInputPin {
+class TestSink final : public CountedInputPin {
  public:
   TestSink();
-  ~TestSink();
-  TestSink(const TestSink&) = delete;
-  TestSink& operator=(const TestSink&) = delete;
-
-  LONG References() const { return refs_.load(); }
-
-  // ---- IUnknown ----
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-
   // ---- IPin ----
-  HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override;
   HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
   HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
   HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
-  HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* Id) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** ppEnum) override;
-  HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** apPin, ULONG* nPin) override;
   HRESULT STDMETHODCALLTYPE EndOfStream() override;
-  HRESULT STDMETHODCALLTYPE BeginFlush() override;
-  HRESULT STDMETHODCALLTYPE EndFlush() override;
-  HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override;
 
   // ---- IMemInputPin ----
   HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** ppAllocator) override;
@@ -125,16 +109,16 @@ class TestSink final : public IPin, public IMemInputPin {
   HRESULT receive_result = S_OK;
 
   // Records.
-  ComPtr<IMemAllocator> own_allocator;
+  ComRef<IMemAllocator> own_allocator;
   std::vector<IMemAllocator*> notified;  // not counted: identities only
   int enum_calls = 0;
   std::atomic<int> samples{0};
   std::atomic<int> end_of_streams{0};
-  ComPtr<IPin> connector;
+  ComRef<IPin> connector;
   CMediaType type;
 
  private:
-  std::atomic<LONG> refs_{1};
+  ~TestSink() override;
 };
 
 // A graph that is only an event sink: what the worker reports arrives here.
@@ -195,4 +179,4 @@ class FrameworkTest : public ::testing::Test {
   TestGraph graph;
 };
 
-}  // namespace framework_test
+}  // namespace orlin::framework::test

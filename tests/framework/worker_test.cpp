@@ -5,7 +5,7 @@
 
 #include "tests/framework/test_objects.h"
 
-namespace framework_test {
+namespace orlin::framework::test {
 namespace {
 
 using Worker = FrameworkTest;
@@ -176,4 +176,4 @@ TEST_F(Worker, ThousandPauseStopCyclesOfAConnectedSource) {
 }
 
 }  // namespace
-}  // namespace framework_test
+}  // namespace orlin::framework::test

@@ -14,7 +14,7 @@
 #include "phone/cameras/camera_catalogue.h"
 #include "phone/cameras/capture_filter.h"
 #include "phone/cameras/capture_filter_class.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 #include "phone/cameras/device_manager.h"
 #include "phone/cameras/pixel_formats.h"
 #include "phone/cameras/test_camera.h"
@@ -31,7 +31,6 @@ namespace orlin::test {
 namespace {
 
 using namespace phone::cameras;
-using phone::ComRef;
 
 std::vector<BYTE> Frame(Camera& camera, std::size_t index) {
   std::vector<BYTE> frame(FrameBytes(camera.Formats()[index]));
@@ -237,7 +236,7 @@ class CaptureFilterTest : public ::testing::Test {
   HRESULT Load(LPCWSTR name) {
     ComRef<IPersistPropertyBag> persist;
     EXPECT_EQ(filter_->QueryInterface(IID_IPersistPropertyBag, persist.ReceiveVoid()), S_OK);
-    ComRef<IPropertyBag> bag(phone::PropertyBag::Create());
+    auto bag = ComRef<IPropertyBag>::Adopting(phone::PropertyBag::Create());
     VARIANT value;
     VariantInit(&value);
     value.vt = VT_BSTR;

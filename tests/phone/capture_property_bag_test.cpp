@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "orlin/automation.h"
-#include "phone/cameras/com_ref.h"
+#include "orlin/com_ref.h"
 #include "phone/property_bag.h"
 
 namespace orlin::test {
 namespace {
 
-using phone::ComRef;
 using phone::PropertyBag;
 
 std::u16string U16(const OLECHAR* text) {
@@ -25,7 +24,7 @@ struct Variant {
 };
 
 TEST(PropertyBagTest, ReadGivesAnOwnCopyOfTheNewestValueWritten) {
-  ComRef<IPropertyBag> bag(PropertyBag::Create());
+  auto bag = ComRef<IPropertyBag>::Adopting(PropertyBag::Create());
   ASSERT_TRUE(bag);
   Variant written;
   written.value.vt = VT_BSTR;
@@ -44,7 +43,7 @@ TEST(PropertyBagTest, ReadGivesAnOwnCopyOfTheNewestValueWritten) {
 }
 
 TEST(PropertyBagTest, MissingOrDifferentlyCasedNameLeavesTheValueUntouched) {
-  ComRef<IPropertyBag> bag(PropertyBag::Create());
+  auto bag = ComRef<IPropertyBag>::Adopting(PropertyBag::Create());
   Variant number;
   number.value.vt = VT_I4;
   number.value.lVal = 5;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "orlin/com_object.h"
 #include "orlin/host_services.h"
 #include "phone/camera_capture_classes.h"
 #include "phone/cameras/capture_filter_class.h"
@@ -64,27 +65,14 @@ class ScriptedPin final : public IPin {
   IBaseFilter& filter_;
 };
 
-class ScriptedFilter final : public IBaseFilter, public IPersistPropertyBag {
+class ScriptedFilter final : public ComObject<IBaseFilter, IID_IBaseFilter>,
+                             public IPersistPropertyBag {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (IsEqualIID(riid, IID_IPersistPropertyBag)) {
-      *object = static_cast<IPersistPropertyBag*>(this);
-    } else if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBaseFilter)) {
-      *object = static_cast<IBaseFilter*>(this);
-    } else {
-      return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    return ComObject::QueryInterface(riid, object);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ComObject::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return ComObject::Release(); }
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Stop() override {
     if (g_script == nullptr) return S_OK;
@@ -115,18 +103,18 @@ class ScriptedFilter final : public IBaseFilter, public IPersistPropertyBag {
   HRESULT STDMETHODCALLTYPE Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
 
  private:
-  std::atomic<ULONG> references_{1};
+  HRESULT QueryOtherInterface(REFIID riid, void** object) override {
+    if (!IsEqualIID(riid, IID_IPersistPropertyBag)) return E_NOINTERFACE;
+    *object = static_cast<IPersistPropertyBag*>(this);
+    AddRef();
+    return S_OK;
+  }
+
   ScriptedPin pin_{static_cast<IBaseFilter&>(*this)};
 };
 
 HRESULT CreateScriptedFilter(IUnknown* outer, REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  auto* filter = new ScriptedFilter();
-  const HRESULT hr = filter->QueryInterface(riid, object);
-  filter->Release();
-  return hr;
+  return CreateComObject<ScriptedFilter>(outer, riid, object);
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <new>
 
-#include "orlin/com.h"
+#include "orlin/com_object.h"
 
 namespace {
+
+using orlin::ComObject;
 
 constexpr CLSID kServedClass = {0x5d1f0a52, 0x3c6e, 0x4b8a,
                                 {0x9e, 0x41, 0x27, 0x0c, 0x6a, 0x93, 0x1d, 0xb4}};
@@ -14,23 +16,9 @@ constexpr CLSID kServedClass = {0x5d1f0a52, 0x3c6e, 0x4b8a,
 std::atomic<long> live_objects{0};
 std::atomic<long> server_locks{0};
 
-class Served final : public IPersist {
+class Served final : public ComObject<IPersist, IID_IPersist> {
  public:
   Served() { ++live_objects; }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPersist)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IPersist*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) override {
     if (pClassID == nullptr) return E_POINTER;
     *pClassID = kServedClass;
@@ -39,35 +27,13 @@ class Served final : public IPersist {
 
  private:
   ~Served() { --live_objects; }
-  std::atomic<ULONG> references_{1};
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public ComObject<IClassFactory, IID_IClassFactory> {
  public:
   Factory() { ++live_objects; }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-    *ppvObject = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* object = new (std::nothrow) Served;
-    if (object == nullptr) return E_OUTOFMEMORY;
-    const HRESULT hr = object->QueryInterface(riid, ppvObject);
-    object->Release();
-    return hr;
+    return orlin::CreateComObject<Served>(outer, riid, ppvObject);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL fLock) override {
     server_locks += fLock ? 1 : -1;
@@ -76,7 +42,6 @@ class Factory final : public IClassFactory {
 
  private:
   ~Factory() { --live_objects; }
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace

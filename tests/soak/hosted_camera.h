@@ -10,7 +10,7 @@
 #include <functional>
 #include <mutex>
 
-#include "filter/framework/com_ptr.h"
+#include "orlin/com_ref.h"
 #include "tests/support/stream_port.h"
 #include "view/graph_host.h"
 
@@ -54,7 +54,7 @@ class HostedCamera {
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_changed_;
   std::uint64_t delivered_ = 0;
-  ComPtr<IBaseFilter> filter_;
+  ComRef<IBaseFilter> filter_;
   HRESULT created_;
   view::GraphHost host_;  // last: it stops the stream before the rest goes
 };

@@ -19,11 +19,11 @@ class HostedFilter : public filter::test::FilterFixture {
   void Create(const settings::VideoFormatSettings& settings) {
     StoreSettings(settings);
     ASSERT_EQ(filter::test::CreateCameraFromClassObject(filter), S_OK);
-    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(filter->FindPin(ORLIN_TEXT("1"), pin.Receive()), S_OK);
   }
   void TearDown() override {
-    pin.Reset();
-    filter.Reset();
+    pin.Clear();
+    filter.Clear();
     FilterFixture::TearDown();
   }
 
@@ -33,18 +33,18 @@ class HostedFilter : public filter::test::FilterFixture {
     ASSERT_EQ(filter->QueryFilterInfo(&info), S_OK);
     EXPECT_EQ(info.pGraph, nullptr) << "still in a graph that is gone";
     if (info.pGraph != nullptr) info.pGraph->Release();
-    ComPtr<IReferenceClock> clock;
-    EXPECT_EQ(filter->GetSyncSource(clock.ReleaseAndGetAddressOf()), S_OK);
+    ComRef<IReferenceClock> clock;
+    EXPECT_EQ(filter->GetSyncSource(clock.Receive()), S_OK);
     EXPECT_EQ(clock.Get(), nullptr) << "still holding the host's clock";
-    ComPtr<IPin> peer;
-    EXPECT_EQ(pin->ConnectedTo(peer.ReleaseAndGetAddressOf()), VFW_E_NOT_CONNECTED);
+    ComRef<IPin> peer;
+    EXPECT_EQ(pin->ConnectedTo(peer.Receive()), VFW_E_NOT_CONNECTED);
     FILTER_STATE state = State_Running;
     EXPECT_EQ(filter->GetState(0, &state), S_OK);
     EXPECT_EQ(state, State_Stopped);
   }
 
-  ComPtr<IBaseFilter> filter;
-  ComPtr<IPin> pin;
+  ComRef<IBaseFilter> filter;
+  ComRef<IPin> pin;
 };
 
 TEST_F(HostedFilter, CloseLeavesTheFilterOutOfTheGraphAndOffTheClock) {

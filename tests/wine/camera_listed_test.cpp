@@ -18,20 +18,20 @@ using Registered = Enumerator;
 using Unregistered = Enumerator;
 
 TEST_F(Registered, CameraIsListedAndItsMonikerOpensTheFilter) {
-  Ref<IBaseFilter> camera;
-  ASSERT_EQ(CreateCamera(camera.Put()), S_OK);
-  Ref<IPin> pin(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  ComRef<IBaseFilter> camera;
+  ASSERT_EQ(CreateCamera(camera.Receive()), S_OK);
+  auto pin = ComRef<IPin>::Adopting(FirstPin(camera.Get(), PINDIR_OUTPUT));
   EXPECT_TRUE(pin);
-  pin.Reset();
+  pin.Clear();
   EXPECT_EQ(camera.ReleaseLast(), 0u);
 }
 
 TEST_F(Unregistered, CameraIsNoLongerListed) {
   EXPECT_EQ(FindVideoInputDevice(L"Orlin Camera", nullptr), 0);
   // Nor can it be created by its class any more.
-  Ref<IBaseFilter> camera;
+  ComRef<IBaseFilter> camera;
   const CLSID orlinCamera = {0x398b8ab5, 0x72ac, 0x4fce, {0x91, 0xcf, 0x83, 0x8b, 0x70, 0xf8, 0xc5, 0xd6}};
-  EXPECT_EQ(CoCreateInstance(orlinCamera, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, camera.PutVoid()),
+  EXPECT_EQ(CoCreateInstance(orlinCamera, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, camera.ReceiveVoid()),
             REGDB_E_CLASSNOTREG);
 }
 

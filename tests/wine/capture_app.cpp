@@ -60,20 +60,20 @@ HRESULT OrlinLibrary::CanUnloadNow() const { return canUnloadNow_ != nullptr ? c
 // ---- Finding the camera ----
 
 int FindVideoInputDevice(const wchar_t* name, IMoniker** found) {
-  Ref<ICreateDevEnum> devices;
+  ComRef<ICreateDevEnum> devices;
   if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                              devices.PutVoid()))) {
+                              devices.ReceiveVoid()))) {
     ADD_FAILURE() << "no system device enumerator";
     return 0;
   }
-  Ref<IEnumMoniker> monikers;
-  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Put(), 0) != S_OK) return 0;
+  ComRef<IEnumMoniker> monikers;
+  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.Receive(), 0) != S_OK) return 0;
   int count = 0;
   IMoniker* moniker = nullptr;
   while (monikers->Next(1, &moniker, nullptr) == S_OK) {
     bool match = false;
-    Ref<IPropertyBag> bag;
-    if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.PutVoid()))) {
+    ComRef<IPropertyBag> bag;
+    if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid()))) {
       VARIANT value;
       VariantInit(&value);
       if (SUCCEEDED(bag->Read(L"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR) {
@@ -92,14 +92,14 @@ int FindVideoInputDevice(const wchar_t* name, IMoniker** found) {
 
 HRESULT CreateCamera(IBaseFilter** camera) {
   *camera = nullptr;
-  Ref<IMoniker> moniker;
-  if (FindVideoInputDevice(L"Orlin Camera", moniker.Put()) != 1) return E_FAIL;
+  ComRef<IMoniker> moniker;
+  if (FindVideoInputDevice(L"Orlin Camera", moniker.Receive()) != 1) return E_FAIL;
   return moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(camera));
 }
 
 IPin* FirstPin(IBaseFilter* filter, PIN_DIRECTION direction) {
-  Ref<IEnumPins> pins;
-  if (FAILED(filter->EnumPins(pins.Put()))) return nullptr;
+  ComRef<IEnumPins> pins;
+  if (FAILED(filter->EnumPins(pins.Receive()))) return nullptr;
   IPin* pin = nullptr;
   while (pins->Next(1, &pin, nullptr) == S_OK) {
     PIN_DIRECTION d;

@@ -17,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "orlin/com_ref.h"
+
 // In strmiids, though the SDK's qedit.h does not declare them.
 extern "C" const CLSID CLSID_SampleGrabber;
 extern "C" const CLSID CLSID_NullRenderer;
@@ -25,38 +27,6 @@ namespace orlin::wine_test {
 
 using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
-
-// A COM reference that releases itself.
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  explicit Ref(T* adopted) : p_(adopted) {}
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  ~Ref() { Reset(); }
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  T** Put() {
-    Reset();
-    return &p_;
-  }
-  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-  void Reset() {
-    if (p_ != nullptr) p_->Release();
-    p_ = nullptr;
-  }
-  // Releases and returns what the last reference's Release said.
-  ULONG ReleaseLast() {
-    const ULONG left = p_ != nullptr ? p_->Release() : 0;
-    p_ = nullptr;
-    return left;
-  }
-
- private:
-  T* p_ = nullptr;
-};
 
 // The PC's video format settings, as the setup tool stores them.
 struct PcFormat {

@@ -29,30 +29,30 @@ void CaptureGraph::TearDown() {
 void CaptureGraph::AddFilters(const PcFormat& format) {
   StorePcFormat(format);
   ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                             graph.PutVoid()),
+                             graph.ReceiveVoid()),
             S_OK);
-  ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.PutVoid()), S_OK);
-  ASSERT_EQ(CreateCamera(camera.Put()), S_OK);
+  ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.ReceiveVoid()), S_OK);
+  ASSERT_EQ(CreateCamera(camera.Receive()), S_OK);
   ASSERT_EQ(graph->AddFilter(camera.Get(), L"Orlin Camera"), S_OK);
 
   ASSERT_EQ(CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                             grabberFilter.PutVoid()),
+                             grabberFilter.ReceiveVoid()),
             S_OK);
-  ASSERT_EQ(grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.PutVoid()), S_OK);
+  ASSERT_EQ(grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.ReceiveVoid()), S_OK);
   ASSERT_EQ(grabber->SetBufferSamples(FALSE), S_OK);
   ASSERT_EQ(grabber->SetOneShot(FALSE), S_OK);
   ASSERT_EQ(grabber->SetCallback(&log, 0), S_OK);
   ASSERT_EQ(graph->AddFilter(grabberFilter.Get(), L"Sample Grabber"), S_OK);
 
   ASSERT_EQ(CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                             nullRenderer.PutVoid()),
+                             nullRenderer.ReceiveVoid()),
             S_OK);
   ASSERT_EQ(graph->AddFilter(nullRenderer.Get(), L"Null Renderer"), S_OK);
 }
 
 void CaptureGraph::RenderCaptureStream() {
   ASSERT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_ICaptureGraphBuilder2, builder.PutVoid()),
+                             IID_ICaptureGraphBuilder2, builder.ReceiveVoid()),
             S_OK);
   ASSERT_EQ(builder->SetFiltergraph(graph.Get()), S_OK);
   ASSERT_EQ(builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(),
@@ -61,12 +61,12 @@ void CaptureGraph::RenderCaptureStream() {
 }
 
 void CaptureGraph::ConnectDirectly() {
-  Ref<IPin> out(FirstPin(camera.Get(), PINDIR_OUTPUT));
-  Ref<IPin> in(FirstPin(grabberFilter.Get(), PINDIR_INPUT));
+  auto out = ComRef<IPin>::Adopting(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  auto in = ComRef<IPin>::Adopting(FirstPin(grabberFilter.Get(), PINDIR_INPUT));
   ASSERT_TRUE(out && in);
   ASSERT_EQ(graph->Connect(out.Get(), in.Get()), S_OK);
-  Ref<IPin> grabbed(FirstPin(grabberFilter.Get(), PINDIR_OUTPUT));
-  Ref<IPin> rendered(FirstPin(nullRenderer.Get(), PINDIR_INPUT));
+  auto grabbed = ComRef<IPin>::Adopting(FirstPin(grabberFilter.Get(), PINDIR_OUTPUT));
+  auto rendered = ComRef<IPin>::Adopting(FirstPin(nullRenderer.Get(), PINDIR_INPUT));
   ASSERT_TRUE(grabbed && rendered);
   IPin* peer = nullptr;
   if (rendered->ConnectedTo(&peer) == S_OK) {
@@ -77,8 +77,8 @@ void CaptureGraph::ConnectDirectly() {
 }
 
 void CaptureGraph::DisconnectCamera() {
-  Ref<IPin> out(FirstPin(camera.Get(), PINDIR_OUTPUT));
-  Ref<IPin> in(FirstPin(grabberFilter.Get(), PINDIR_INPUT));
+  auto out = ComRef<IPin>::Adopting(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  auto in = ComRef<IPin>::Adopting(FirstPin(grabberFilter.Get(), PINDIR_INPUT));
   ASSERT_EQ(graph->Disconnect(out.Get()), S_OK);
   ASSERT_EQ(graph->Disconnect(in.Get()), S_OK);
 }
@@ -91,9 +91,9 @@ HRESULT CaptureGraph::Timed(HRESULT (STDMETHODCALLTYPE IMediaControl::*call)()) 
 }
 
 IReferenceClock* CaptureGraph::GraphClock() {
-  Ref<IMediaFilter> filter;
-  if (FAILED(graph->QueryInterface(IID_IMediaFilter, filter.PutVoid()))) return nullptr;
-  filter->GetSyncSource(clock.Put());
+  ComRef<IMediaFilter> filter;
+  if (FAILED(graph->QueryInterface(IID_IMediaFilter, filter.ReceiveVoid()))) return nullptr;
+  filter->GetSyncSource(clock.Receive());
   return clock.Get();
 }
 
@@ -103,12 +103,12 @@ void CaptureGraph::ReleaseGraph() {
   for (const Seen& s : log.Samples()) threads.insert(s.thread);
   for (DWORD id : threads) EXPECT_TRUE(ThreadEnded(id)) << "thread " << id << " still runs after Stop";
   log.UseClock(nullptr);
-  clock.Reset();
-  control.Reset();
-  builder.Reset();
-  grabber.Reset();
-  grabberFilter.Reset();
-  nullRenderer.Reset();
+  clock.Clear();
+  control.Clear();
+  builder.Clear();
+  grabber.Clear();
+  grabberFilter.Clear();
+  nullRenderer.Clear();
   if (graph) {
     EXPECT_EQ(graph.ReleaseLast(), 0u);
   }

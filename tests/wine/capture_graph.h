@@ -60,14 +60,14 @@ class CaptureGraph : public ::testing::Test {
 
   OrlinLibrary library;
   GrabberLog log;
-  Ref<IGraphBuilder> graph;
-  Ref<ICaptureGraphBuilder2> builder;
-  Ref<IMediaControl> control;
-  Ref<IBaseFilter> camera;
-  Ref<IBaseFilter> grabberFilter;
-  Ref<ISampleGrabber> grabber;
-  Ref<IBaseFilter> nullRenderer;
-  Ref<IReferenceClock> clock;
+  ComRef<IGraphBuilder> graph;
+  ComRef<ICaptureGraphBuilder2> builder;
+  ComRef<IMediaControl> control;
+  ComRef<IBaseFilter> camera;
+  ComRef<IBaseFilter> grabberFilter;
+  ComRef<ISampleGrabber> grabber;
+  ComRef<IBaseFilter> nullRenderer;
+  ComRef<IReferenceClock> clock;
 
  private:
   HRESULT Timed(HRESULT (STDMETHODCALLTYPE IMediaControl::*call)());

@@ -63,9 +63,9 @@ TEST_F(CaptureGraph, RenderStreamFindsTheStoredFormatAndACapturePinCategory) {
   AddFilters(kCompressed);
   RenderCaptureStream();
 
-  Ref<IAMStreamConfig> config;
+  ComRef<IAMStreamConfig> config;
   ASSERT_EQ(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(),
-                                   IID_IAMStreamConfig, config.PutVoid()),
+                                   IID_IAMStreamConfig, config.ReceiveVoid()),
             S_OK);
   AM_MEDIA_TYPE* type = nullptr;
   ASSERT_EQ(config->GetFormat(&type), S_OK);
@@ -106,9 +106,9 @@ TEST_F(CaptureGraph, RenderStreamFindsTheStoredFormatAndACapturePinCategory) {
   EXPECT_EQ(caps.MinFrameInterval, 333333);
   EXPECT_EQ(caps.MaxFrameInterval, 10000000);
 
-  Ref<IKsPropertySet> properties;
+  ComRef<IKsPropertySet> properties;
   ASSERT_EQ(builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.Get(),
-                                   IID_IKsPropertySet, properties.PutVoid()),
+                                   IID_IKsPropertySet, properties.ReceiveVoid()),
             S_OK);
   GUID category = GUID_NULL;
   DWORD returned = 0;
@@ -119,9 +119,9 @@ TEST_F(CaptureGraph, RenderStreamFindsTheStoredFormatAndACapturePinCategory) {
   EXPECT_EQ(returned, sizeof(GUID));
 
   // The builder finds the camera's capture pin by that category, too.
-  Ref<IPin> pin;
+  ComRef<IPin> pin;
   EXPECT_EQ(builder->FindPin(camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, FALSE, 0,
-                             pin.Put()),
+                             pin.Receive()),
             S_OK);
 }
 
@@ -189,9 +189,9 @@ TEST_F(CaptureGraph, PreviewRenderedBesideTheCaptureStreamLeavesTheCaptureFrames
   AddFilters(kRaw);
   RenderCaptureStream();
   // No preview pin of its own: the builder renders the tee's preview output.
-  Ref<IBaseFilter> preview;
+  ComRef<IBaseFilter> preview;
   ASSERT_EQ(CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                             preview.PutVoid()),
+                             preview.ReceiveVoid()),
             S_OK);
   ASSERT_EQ(graph->AddFilter(preview.Get(), L"Preview"), S_OK);
   EXPECT_TRUE(SUCCEEDED(builder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, camera.Get(), nullptr,
@@ -249,13 +249,13 @@ TEST_F(CaptureGraph, ReconnectionAfterAFrameRateChangeStreamsAtTheNewInterval) {
   EXPECT_TRUE(MoreFrames(3));
 
   // While running the connection cannot change.
-  Ref<IPin> out(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  auto out = ComRef<IPin>::Adopting(FirstPin(camera.Get(), PINDIR_OUTPUT));
   EXPECT_EQ(graph->Disconnect(out.Get()), VFW_E_NOT_STOPPED);
   EXPECT_EQ(Stop(), S_OK);
 
   // 15 frames a second, as an application's format dialog sets it, then reconnect.
-  Ref<IAMStreamConfig> config;
-  ASSERT_EQ(out->QueryInterface(IID_IAMStreamConfig, config.PutVoid()), S_OK);
+  ComRef<IAMStreamConfig> config;
+  ASSERT_EQ(out->QueryInterface(IID_IAMStreamConfig, config.ReceiveVoid()), S_OK);
   AM_MEDIA_TYPE* type = nullptr;
   ASSERT_EQ(config->GetFormat(&type), S_OK);
   reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat)->AvgTimePerFrame = 666666;
@@ -297,8 +297,8 @@ TEST_F(CaptureGraph, ReconnectionAfterAFrameRateChangeStreamsAtTheNewInterval) {
 
 TEST_F(CaptureGraph, PinConnectsStraightToTheNullRenderer) {
   AddFilters(kRaw);
-  Ref<IPin> out(FirstPin(camera.Get(), PINDIR_OUTPUT));
-  Ref<IPin> in(FirstPin(nullRenderer.Get(), PINDIR_INPUT));
+  auto out = ComRef<IPin>::Adopting(FirstPin(camera.Get(), PINDIR_OUTPUT));
+  auto in = ComRef<IPin>::Adopting(FirstPin(nullRenderer.Get(), PINDIR_INPUT));
   ASSERT_EQ(graph->ConnectDirect(out.Get(), in.Get(), nullptr), S_OK);
   Phone phone = RawPhone();
   phone.Start();

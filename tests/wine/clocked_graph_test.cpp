@@ -123,8 +123,8 @@ TEST_F(ClockedGraph, SilentPhonePauseAndRunReturnAtOnceAndStopWithinOneReceiveTi
 TEST_F(ClockedGraph, WithoutAClockEverySampleIsStampedFromZero) {
   AddFilters(kRaw);
   RenderCaptureStream();
-  Ref<IMediaFilter> timing;
-  ASSERT_EQ(graph->QueryInterface(IID_IMediaFilter, timing.PutVoid()), S_OK);
+  ComRef<IMediaFilter> timing;
+  ASSERT_EQ(graph->QueryInterface(IID_IMediaFilter, timing.ReceiveVoid()), S_OK);
   ASSERT_EQ(timing->SetSyncSource(nullptr), S_OK);
   Phone phone = RawPhone();
   phone.Start();

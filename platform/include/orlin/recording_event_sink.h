@@ -3,13 +3,13 @@
 // object serves natively and under Wine.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
 #include <vector>
 
+#include "orlin/com_object.h"
 #include "orlin/dshow.h"
 
 namespace orlin {
@@ -20,18 +20,13 @@ struct RecordedEvent {
   LONG_PTR param2;
 };
 
-class RecordingEventSink final : public IMediaEventSink {
+class RecordingEventSink final : public ComObject<IMediaEventSink, IID_IMediaEventSink> {
  public:
   // A new sink holding one reference for the caller; none when out of memory.
   static RecordingEventSink* Create();
 
   RecordingEventSink(const RecordingEventSink&) = delete;
   RecordingEventSink& operator=(const RecordingEventSink&) = delete;
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // IMediaEventSink
   HRESULT STDMETHODCALLTYPE Notify(LONG EventCode, LONG_PTR EventParam1,
@@ -46,7 +41,6 @@ class RecordingEventSink final : public IMediaEventSink {
   RecordingEventSink() = default;
   ~RecordingEventSink() = default;
 
-  std::atomic<ULONG> references_{1};
   mutable std::mutex mutex_;
   mutable std::condition_variable recorded_;
   std::vector<RecordedEvent> events_;

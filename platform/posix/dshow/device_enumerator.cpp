@@ -7,7 +7,7 @@
 
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
-#include "platform/posix/single_interface_object.h"
+#include "orlin/com_object.h"
 #include "platform/posix/com/class_keys.h"
 #include "platform/posix/dshow/device_moniker.h"
 
@@ -15,7 +15,7 @@ namespace orlin {
 namespace {
 
 // A snapshot of a category's instance names, taken when the enumerator is made.
-class DeviceMonikerEnum final : public posix::SingleInterfaceObject<IEnumMoniker, IID_IEnumMoniker> {
+class DeviceMonikerEnum final : public ComObject<IEnumMoniker, IID_IEnumMoniker> {
  public:
   DeviceMonikerEnum(REFCLSID category, std::vector<std::u16string> instances, std::size_t position = 0)
       : category_(category), instances_(std::move(instances)), position_(position) {}
@@ -69,7 +69,7 @@ class DeviceMonikerEnum final : public posix::SingleInterfaceObject<IEnumMoniker
   std::size_t position_;
 };
 
-class SystemDeviceEnum final : public posix::SingleInterfaceObject<ICreateDevEnum, IID_ICreateDevEnum> {
+class SystemDeviceEnum final : public ComObject<ICreateDevEnum, IID_ICreateDevEnum> {
  public:
   // ICreateDevEnum
   HRESULT STDMETHODCALLTYPE CreateClassEnumerator(REFCLSID clsidDeviceClass, IEnumMoniker** ppEnumMoniker,
@@ -108,7 +108,7 @@ class SystemDeviceEnum final : public posix::SingleInterfaceObject<ICreateDevEnu
 }  // namespace
 
 HRESULT CreateSystemDeviceEnum(IUnknown* outer, REFIID riid, void** object) {
-  return posix::CreateSingleInterfaceObject<SystemDeviceEnum>(outer, riid, object);
+  return CreateComObject<SystemDeviceEnum>(outer, riid, object);
 }
 
 }  // namespace orlin

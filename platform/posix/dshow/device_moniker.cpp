@@ -5,7 +5,7 @@
 #include <new>
 
 #include "orlin/host_services.h"
-#include "platform/posix/single_interface_object.h"
+#include "orlin/com_object.h"
 #include "platform/posix/com/class_keys.h"
 
 namespace orlin::detail {
@@ -15,7 +15,7 @@ namespace {
 constexpr CLSID CLSID_CDeviceMoniker = {0x4315d437, 0x5b8c, 0x11d0,
                                         {0xbd, 0x3b, 0x00, 0xa0, 0xc9, 0x11, 0xce, 0x86}};
 
-class RegistryPropertyBag final : public posix::SingleInterfaceObject<IPropertyBag, IID_IPropertyBag> {
+class RegistryPropertyBag final : public ComObject<IPropertyBag, IID_IPropertyBag> {
  public:
   explicit RegistryPropertyBag(std::u16string keyPath) : key_path_(std::move(keyPath)) {}
 
@@ -71,30 +71,12 @@ class RegistryPropertyBag final : public posix::SingleInterfaceObject<IPropertyB
   const std::u16string key_path_;
 };
 
-class DeviceMoniker final : public IMoniker {
+class DeviceMoniker final
+    : public ComObject<IMoniker, IID_IPersist, IID_IPersistStream, IID_IMoniker> {
  public:
   DeviceMoniker(REFCLSID category, std::u16string instance)
       : category_(category), instance_(std::move(instance)),
         key_path_(InstanceKeyPath(category, instance_)) {}
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override {
-    if (ppvObject == nullptr) return E_POINTER;
-    *ppvObject = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPersist) &&
-        !IsEqualIID(riid, IID_IPersistStream) && !IsEqualIID(riid, IID_IMoniker)) {
-      return E_NOINTERFACE;
-    }
-    *ppvObject = static_cast<IMoniker*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // IPersist
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) override {
@@ -229,7 +211,6 @@ class DeviceMoniker final : public IMoniker {
   static constexpr HRESULT MK_S_REDUCED_TO_SELF = 0x000401E2;
   ~DeviceMoniker() = default;
 
-  std::atomic<ULONG> references_{1};
   const CLSID category_;
   const std::u16string instance_;
   const std::u16string key_path_;

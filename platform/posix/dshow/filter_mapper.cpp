@@ -8,7 +8,7 @@
 
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
-#include "platform/posix/single_interface_object.h"
+#include "orlin/com_object.h"
 #include "platform/posix/com/class_keys.h"
 #include "platform/posix/dshow/device_moniker.h"
 #include "platform/posix/dshow/filter_data.h"
@@ -20,7 +20,7 @@ namespace {
 constexpr CLSID CLSID_ActiveMovieCategories = {0xda4e3da0, 0xd07d, 0x11d0,
                                                {0xbd, 0x50, 0x00, 0xa0, 0xc9, 0x11, 0xce, 0x86}};
 
-class FilterMapper final : public posix::SingleInterfaceObject<IFilterMapper2, IID_IFilterMapper2> {
+class FilterMapper final : public ComObject<IFilterMapper2, IID_IFilterMapper2> {
  public:
   // IFilterMapper2
   HRESULT STDMETHODCALLTYPE CreateCategory(REFCLSID clsidCategory, DWORD dwCategoryMerit,
@@ -114,7 +114,7 @@ class FilterMapper final : public posix::SingleInterfaceObject<IFilterMapper2, I
 }  // namespace
 
 HRESULT CreateFilterMapper2(IUnknown* outer, REFIID riid, void** object) {
-  return posix::CreateSingleInterfaceObject<FilterMapper>(outer, riid, object);
+  return CreateComObject<FilterMapper>(outer, riid, object);
 }
 
 }  // namespace orlin

@@ -77,27 +77,6 @@ void MemoryAllocator::FreeLocked() {
   memory_.reset();
 }
 
-// --- IUnknown ---------------------------------------------------------------
-
-HRESULT MemoryAllocator::QueryInterface(REFIID riid, void** ppvObject) {
-  if (ppvObject == nullptr) return E_POINTER;
-  *ppvObject = nullptr;
-  if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IMemAllocator)) {
-    return E_NOINTERFACE;
-  }
-  *ppvObject = static_cast<IMemAllocator*>(this);
-  AddRef();
-  return S_OK;
-}
-
-ULONG MemoryAllocator::AddRef() { return references_.fetch_add(1, std::memory_order_relaxed) + 1; }
-
-ULONG MemoryAllocator::Release() {
-  const ULONG remaining = references_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-  if (remaining == 0) delete this;
-  return remaining;
-}
-
 // --- IMemAllocator ----------------------------------------------------------
 
 HRESULT MemoryAllocator::SetProperties(ALLOCATOR_PROPERTIES* pRequest,
@@ -198,15 +177,7 @@ HRESULT MemoryAllocator::ReleaseBuffer(IMediaSample* pBuffer) {
 namespace orlin {
 
 HRESULT CreateMemoryAllocator(IUnknown* outer, REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-  auto* allocator = new (std::nothrow) detail::MemoryAllocator;
-  if (allocator == nullptr) return E_OUTOFMEMORY;
-  allocator->AddRef();
-  const HRESULT hr = allocator->QueryInterface(riid, object);
-  allocator->Release();
-  return hr;
+  return CreateComObject<detail::MemoryAllocator>(outer, riid, object);
 }
 
 }  // namespace orlin

@@ -2,29 +2,24 @@
 // allocated on Commit, lent as media samples by GetBuffer.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "orlin/com_object.h"
 #include "orlin/dshow.h"
 #include "platform/posix/dshow/media_sample.h"
 
 namespace orlin::detail {
 
-class MemoryAllocator final : public IMemAllocator {
+class MemoryAllocator final : public ComObject<IMemAllocator, IID_IMemAllocator> {
  public:
   MemoryAllocator() = default;
   ~MemoryAllocator();
   MemoryAllocator(const MemoryAllocator&) = delete;
   MemoryAllocator& operator=(const MemoryAllocator&) = delete;
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // IMemAllocator
   HRESULT STDMETHODCALLTYPE SetProperties(ALLOCATOR_PROPERTIES* pRequest,
@@ -47,8 +42,6 @@ class MemoryAllocator final : public IMemAllocator {
 
   HRESULT AllocateLocked();
   void FreeLocked();
-
-  std::atomic<ULONG> references_{0};
 
   std::mutex mutex_;
   std::condition_variable sample_returned_;  // also signalled by Decommit

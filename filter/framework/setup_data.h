@@ -5,6 +5,8 @@
 
 #include "orlin/filter_mapper.h"
 
+namespace orlin::framework {
+
 struct AMOVIESETUP_MEDIATYPE {
   const CLSID* clsMajorType;
   const CLSID* clsMinorType;
@@ -29,3 +31,5 @@ struct AMOVIESETUP_FILTER {
   UINT nPins;
   const AMOVIESETUP_PIN* lpPin;
 };
+
+}  // namespace orlin::framework
