@@ -65,7 +65,7 @@ bool FrameReceiver::CompressionPossible() const {
 }
 
 HRESULT FrameReceiver::Open() {
-  std::lock_guard<std::mutex> lock(streamLock_);
+  std::lock_guard<std::mutex> lock(stream_lock_);
   if (format_.sampleSize <= 0) return VFW_E_INVALIDMEDIATYPE;
   if (winsock_.Start() != 0) {
     ShowError(ORLIN_TEXT("WSAStartup failed"));
@@ -87,25 +87,25 @@ HRESULT FrameReceiver::Open() {
   bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
 
   const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(format_.sampleSize);
-  chunkCount_ = static_cast<std::uint32_t>(geometry.count);
-  chunkSize_ = static_cast<std::uint32_t>(geometry.bytes);
+  chunk_count_ = static_cast<std::uint32_t>(geometry.count);
+  chunk_size_ = static_cast<std::uint32_t>(geometry.bytes);
 
   if (compression_) {
     if (!CompressionPossible()) {
       compression_ = false;
-    } else if (compressedBuffer_ == nullptr) {
+    } else if (compressed_buffer_ == nullptr) {
       const auto bytes = std::int32_t(std::int64_t(format_.width) * format_.height * 3 / 4);
-      compressedBuffer_.reset(new (std::nothrow) std::uint8_t[std::size_t(bytes)]());
-      if (compressedBuffer_ == nullptr) {
+      compressed_buffer_.reset(new (std::nothrow) std::uint8_t[std::size_t(bytes)]());
+      if (compressed_buffer_ == nullptr) {
         compression_ = false;
       } else {
-        compressedBufferSize_ = bytes;
+        compressed_buffer_size_ = bytes;
       }
     }
   }
   SetIntOption(socket_.Get(), SO_RCVBUF, ReceiveBufferBytes());
   SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
-  timeoutInForce_ = kReceiveTimeoutMs;
+  timeout_in_force_ = kReceiveTimeoutMs;
   if (compression_) codec::InitDecoderTables();
   return S_OK;
 }
@@ -118,7 +118,7 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
   // may come while the last is still being read); compressed ones two of the
   // largest datagrams. (The system may cap it; Linux at net.core.rmem_max.)
   std::int64_t bytes = compression_ ? 2 * std::int64_t(wire::kMaxChunkBytes)
-                                    : (std::int64_t(chunkCount_) + 1) * std::int64_t(chunkSize_);
+                                    : (std::int64_t(chunk_count_) + 1) * std::int64_t(chunk_size_);
   const std::int64_t most = std::numeric_limits<std::int32_t>::max();
   return std::int32_t(bytes < most ? bytes : most);
 }
@@ -154,41 +154,41 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed
 
 int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
   using namespace std::chrono;
-  const auto left = duration_cast<milliseconds>(fillDeadline_ - steady_clock::now()).count();
+  const auto left = duration_cast<milliseconds>(fill_deadline_ - steady_clock::now()).count();
   if (left <= 0) return SOCKET_ERROR;
   // The whole time-out while most of it is left (the socket keeps it between
   // fills); the rest of it once a fill has run long.
   const DWORD wait = left > kReceiveTimeoutMs - 100 ? kReceiveTimeoutMs : DWORD(left);
-  if (wait != timeoutInForce_) {
+  if (wait != timeout_in_force_) {
     SetReceiveTimeout(socket_.Get(), wait);
-    timeoutInForce_ = wait;
+    timeout_in_force_ = wait;
   }
   return ReceiveDatagram(socket_.Get(), p, k);
 }
 
 bool FrameReceiver::FillFrame(std::uint8_t* destination) {
   if (destination == nullptr) return false;
-  std::lock_guard<std::mutex> lock(streamLock_);
-  if (!socket_.Valid() || chunkCount_ == 0) return false;
-  fillDeadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
+  std::lock_guard<std::mutex> lock(stream_lock_);
+  if (!socket_.Valid() || chunk_count_ == 0) return false;
+  fill_deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
   return compression_ ? FillCompressed(destination) : FillChunks(destination);
 }
 
 bool FrameReceiver::FillChunks(std::uint8_t* destination) {
   bool landed = false;
-  if (chunkCount_ == 1) {
-    ReceiveExactly(destination, chunkSize_, landed);
+  if (chunk_count_ == 1) {
+    ReceiveExactly(destination, chunk_size_, landed);
     return landed;
   }
   // The chunks carry n, n-1, ..., 1 in the low nibble of their last byte; a
   // chunk out of turn is received over again in the same place.
   std::uint8_t* p = destination;
-  std::uint32_t expected = chunkCount_;
+  std::uint32_t expected = chunk_count_;
   int mismatches = 0;
   for (;;) {
-    if (ReceiveExactly(p, chunkSize_, landed) != 0) return landed;
-    if (wire::ChunkCountdown(p[chunkSize_ - 1]) == expected) {
-      p += chunkSize_;
+    if (ReceiveExactly(p, chunk_size_, landed) != 0) return landed;
+    if (wire::ChunkCountdown(p[chunk_size_ - 1]) == expected) {
+      p += chunk_size_;
       if (--expected == 0) return landed;
     } else if (mismatches < kMaxCounterMismatches) {
       ++mismatches;
@@ -199,20 +199,20 @@ bool FrameReceiver::FillChunks(std::uint8_t* destination) {
 }
 
 bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
-  std::uint8_t* buffer = compressedBuffer_.get();
+  std::uint8_t* buffer = compressed_buffer_.get();
   // A datagram shorter than the header cannot be one: its first bytes would be
   // those of an earlier datagram still in the buffer.
-  int received = ReceiveBeforeDeadline(buffer, compressedBufferSize_);
+  int received = ReceiveBeforeDeadline(buffer, compressed_buffer_size_);
   if (received == SOCKET_ERROR) return false;
   std::optional<std::uint16_t> declared = wire::ParseCompressedHeader(buffer, received);
   for (int tries = 0; !declared; ++tries) {
     if (tries > kMaxHeaderRetries) return false;
-    received = ReceiveBeforeDeadline(buffer, compressedBufferSize_);
+    received = ReceiveBeforeDeadline(buffer, compressed_buffer_size_);
     if (received == SOCKET_ERROR) return false;
     declared = wire::ParseCompressedHeader(buffer, received);
   }
   std::int32_t length = *declared;
-  if (length > compressedBufferSize_ - kPayloadMargin) length = compressedBufferSize_ - kPayloadMargin;
+  if (length > compressed_buffer_size_ - kPayloadMargin) length = compressed_buffer_size_ - kPayloadMargin;
   // A damaged payload still decodes up to the damage into the sample.
   return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
                                 destination, format_.width,

@@ -69,10 +69,10 @@ class FrameReceiver {
   // Compression in force: cleared for good at an open that finds the format
   // unable to take compressed frames or no memory for their buffer.
   bool Compression() const { return compression_; }
-  std::uint32_t ChunkCount() const { return chunkCount_; }
-  std::uint32_t ChunkSize() const { return chunkSize_; }
-  std::int32_t CompressedBufferSize() const { return compressedBufferSize_; }
-  const std::uint8_t* CompressedBuffer() const { return compressedBuffer_.get(); }
+  std::uint32_t ChunkCount() const { return chunk_count_; }
+  std::uint32_t ChunkSize() const { return chunk_size_; }
+  std::int32_t CompressedBufferSize() const { return compressed_buffer_size_; }
+  const std::uint8_t* CompressedBuffer() const { return compressed_buffer_.get(); }
   // The port the open socket is bound to (the given one, or the one the
   // system chose for port 0); 0 when not bound.
   std::uint16_t BoundPort() const;
@@ -93,19 +93,19 @@ class FrameReceiver {
   bool FillCompressed(std::uint8_t* destination);
 
   const ReceiverFormat format_;
-  std::mutex streamLock_;  // held by Open and by each fill, across its receives
+  std::mutex stream_lock_;  // held by Open and by each fill, across its receives
   WinsockSession winsock_;
   SocketHandle socket_;
-  std::unique_ptr<std::uint8_t[]> compressedBuffer_;  // kept across opens
-  std::int32_t compressedBufferSize_ = 0;
-  std::uint32_t chunkCount_ = 0;
-  std::uint32_t chunkSize_ = 0;
+  std::unique_ptr<std::uint8_t[]> compressed_buffer_;  // kept across opens
+  std::int32_t compressed_buffer_size_ = 0;
+  std::uint32_t chunk_count_ = 0;
+  std::uint32_t chunk_size_ = 0;
   bool compression_;
   // A fill ends one receive time-out after it began: datagrams that trickle
   // in, each within the time-out, must not keep it (and a Stop waiting for
   // it) going on and on.
-  std::chrono::steady_clock::time_point fillDeadline_;
-  DWORD timeoutInForce_ = 0;  // SO_RCVTIMEO as last set
+  std::chrono::steady_clock::time_point fill_deadline_;
+  DWORD timeout_in_force_ = 0;  // SO_RCVTIMEO as last set
 };
 
 }  // namespace orlin::filter

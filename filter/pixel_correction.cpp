@@ -48,16 +48,16 @@ PixelCorrections::PixelCorrections(const VideoFormatSettings& settings)
     : geometry_(GeometryOf(settings.Width, settings.Height)) {
   VideoFormatSettings gated = settings;
   ApplyDerivedRules(gated);
-  pixelCorrection_ = gated.PixelCorrection != 0;
-  swapUV_ = gated.SwapUV != 0;
+  pixel_correction_ = gated.PixelCorrection != 0;
+  swap_uv_ = gated.SwapUV != 0;
 }
 
 void PixelCorrections::Apply(std::uint8_t* sample, std::size_t sampleBytes) const {
   if (sample == nullptr) return;
-  if (pixelCorrection_ && geometry_.quarterSize <= sampleBytes / 4) {
+  if (pixel_correction_ && geometry_.quarterSize <= sampleBytes / 4) {
     CorrectPixels(sample, geometry_.quarterSize);
   }
-  if (swapUV_ && geometry_.chromaWords <= sampleBytes / 4 &&
+  if (swap_uv_ && geometry_.chromaWords <= sampleBytes / 4 &&
       geometry_.secondChromaOffset <= sampleBytes - 4 * geometry_.chromaWords) {
     SwapChromaPlanes(sample, geometry_.lumaSize, geometry_.secondChromaOffset, geometry_.chromaWords);
   }

@@ -35,8 +35,8 @@ class PixelCorrections {
   // gates hold whoever built the settings).
   explicit PixelCorrections(const settings::VideoFormatSettings& settings);
 
-  bool pixelCorrection() const { return pixelCorrection_; }
-  bool swapUV() const { return swapUV_; }
+  bool pixelCorrection() const { return pixel_correction_; }
+  bool swapUV() const { return swap_uv_; }
   const PlanarGeometry& geometry() const { return geometry_; }
 
   // Corrects a sample of `sampleBytes` bytes in place. With the gates, a
@@ -47,8 +47,8 @@ class PixelCorrections {
 
  private:
   PlanarGeometry geometry_;
-  bool pixelCorrection_;
-  bool swapUV_;
+  bool pixel_correction_;
+  bool swap_uv_;
 };
 
 }  // namespace orlin::filter

@@ -23,8 +23,8 @@ void CopyText(WCHAR* target, int capacity, LPCWSTR source) {
 }  // namespace
 
 FrameSender::FrameSender()
-    : pin_(std::make_unique<SampleGrabberPin>(*this)), messageCaption_(kApplicationTitle) {
-  CopyText(addressText_, kAddressChars, kNotConnected);
+    : pin_(std::make_unique<SampleGrabberPin>(*this)), message_caption_(kApplicationTitle) {
+  CopyText(address_text_, kAddressChars, kNotConnected);
 }
 
 FrameSender::~FrameSender() { CloseNetwork(); }
@@ -32,58 +32,58 @@ FrameSender::~FrameSender() { CloseNetwork(); }
 IPin* FrameSender::InputPin() { return pin_.get(); }
 
 void FrameSender::SetFormat(const VideoFormat& format) {
-  std::lock_guard<std::mutex> guard(sendLock_);
+  std::lock_guard<std::mutex> guard(send_lock_);
   format_ = format;
 }
 
 void FrameSender::SetDestinationAddress(LPCWSTR address) {
-  std::lock_guard<std::mutex> guard(sendLock_);
-  CopyText(destinationAddress_, kAddressChars, address);
+  std::lock_guard<std::mutex> guard(send_lock_);
+  CopyText(destination_address_, kAddressChars, address);
 }
 
 std::uint16_t FrameSender::DestinationPort() const {
-  std::lock_guard<std::mutex> guard(sendLock_);
+  std::lock_guard<std::mutex> guard(send_lock_);
   return destination_port_;
 }
 
 void FrameSender::SetDestinationPort(std::uint16_t port) {
-  std::lock_guard<std::mutex> guard(sendLock_);
+  std::lock_guard<std::mutex> guard(send_lock_);
   destination_port_ = port;
-  if (destinationResolved_) destination_.sin_port = htons(port);
+  if (destination_resolved_) destination_.sin_port = htons(port);
 }
 
 void FrameSender::SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
                                   std::int32_t numReductions) {
-  std::lock_guard<std::mutex> guard(sendLock_);
+  std::lock_guard<std::mutex> guard(send_lock_);
   compression_ = compression != 0 ? 1 : 0;
-  pixelCorrection_ = pixelCorrection;
-  numReductions_ = numReductions;
+  pixel_correction_ = pixelCorrection;
+  num_reductions_ = numReductions;
 }
 
 void FrameSender::SetSampleSize(std::int32_t sampleSize) {
-  std::lock_guard<std::mutex> guard(sendLock_);
-  sampleSize_ = sampleSize;
+  std::lock_guard<std::mutex> guard(send_lock_);
+  sample_size_ = sampleSize;
 }
 
 void FrameSender::SetMessageOwner(HWND owner, LPCWSTR caption) {
-  messageOwner_ = owner;
-  messageCaption_ = caption != nullptr ? caption : kApplicationTitle;
+  message_owner_ = owner;
+  message_caption_ = caption != nullptr ? caption : kApplicationTitle;
 }
 
 void FrameSender::ShowError(LPCWSTR text) const {
-  ShowMessage(messageOwner_, text, messageCaption_, MB_OK | MB_ICONERROR);
+  ShowMessage(message_owner_, text, message_caption_, MB_OK | MB_ICONERROR);
 }
 
 void FrameSender::AttachFormatList(VideoFormat* buffer) {
-  formatList_ = buffer;
-  formatCount_ = 0;
+  format_list_ = buffer;
+  format_count_ = 0;
 }
 
 int FrameSender::AddDetectedFormat(std::uint32_t fourCC, std::uint16_t width,
                                    std::uint16_t height) {
-  if (formatList_ == nullptr) return -1;
-  if (formatCount_ >= kMaxVideoFormats) return -2;
-  VideoFormat& entry = formatList_[formatCount_++];
+  if (format_list_ == nullptr) return -1;
+  if (format_count_ >= kMaxVideoFormats) return -2;
+  VideoFormat& entry = format_list_[format_count_++];
   entry.FourCC = fourCC;
   entry.Width = width;
   entry.Height = height;
@@ -92,8 +92,8 @@ int FrameSender::AddDetectedFormat(std::uint32_t fourCC, std::uint16_t width,
 
 HRESULT FrameSender::GetDetectedFormat(int index, VideoFormat* format) const {
   if (format == nullptr) return E_POINTER;
-  if (formatList_ == nullptr || index < 0 || index >= formatCount_) return E_INVALIDARG;
-  *format = formatList_[index];
+  if (format_list_ == nullptr || index < 0 || index >= format_count_) return E_INVALIDARG;
+  *format = format_list_[index];
   return S_OK;
 }
 

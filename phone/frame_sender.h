@@ -38,7 +38,7 @@ class FrameSender final : public FilterFace {
   // --- Settings (set by the capture start and the settings store) ---
   VideoFormat Format() const { return format_; }
   void SetFormat(const VideoFormat& format);
-  LPCWSTR DestinationAddress() const { return destinationAddress_; }
+  LPCWSTR DestinationAddress() const { return destination_address_; }
   // Keeps at most 31 units; ResolveDestination makes it take effect.
   void SetDestinationAddress(LPCWSTR address);
   // The PC's UDP port, the stream port unless set (tests set ports of their
@@ -46,21 +46,21 @@ class FrameSender final : public FilterFace {
   std::uint16_t DestinationPort() const;
   void SetDestinationPort(std::uint16_t port);
   // Dotted form of the resolved address, "<not connected>" until one resolves.
-  LPCWSTR AddressText() const { return addressText_; }
+  LPCWSTR AddressText() const { return address_text_; }
   // The stored codec settings, as requested: the next connection decides what is
   // in force. Use ApplyCodecSettings while connected.
   void SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
                        std::int32_t numReductions);
   std::int32_t Compression() const { return compression_; }  // in force
-  std::int32_t PixelCorrection() const { return pixelCorrection_; }
-  std::int32_t NumReductions() const { return numReductions_; }
-  bool SendLength() const { return sendLength_ != 0; }
+  std::int32_t PixelCorrection() const { return pixel_correction_; }
+  std::int32_t NumReductions() const { return num_reductions_; }
+  bool SendLength() const { return send_length_ != 0; }
   bool Detecting() const { return detecting_ != 0; }
   void SetDetecting(bool detecting) { detecting_ = detecting ? 1 : 0; }
-  std::int32_t SampleSize() const { return sampleSize_; }
+  std::int32_t SampleSize() const { return sample_size_; }
   void SetSampleSize(std::int32_t sampleSize);
-  std::int32_t ChunkCount() const { return chunkCount_; }
-  std::int32_t ChunkSize() const { return chunkSize_; }
+  std::int32_t ChunkCount() const { return chunk_count_; }
+  std::int32_t ChunkSize() const { return chunk_size_; }
   // Owner window and caption of the messages the sender shows.
   void SetMessageOwner(HWND owner, LPCWSTR caption);
 
@@ -77,12 +77,12 @@ class FrameSender final : public FilterFace {
   // 0 when appended, -1 with no list attached, -2 when the list is full.
   int AddDetectedFormat(std::uint32_t fourCC, std::uint16_t width, std::uint16_t height);
   HRESULT GetDetectedFormat(int index, VideoFormat* format) const;
-  int DetectedFormatCount() const { return formatCount_; }
+  int DetectedFormatCount() const { return format_count_; }
   void CloseNetwork();
   // Frames that went out and the bytes of their datagrams that the network
   // took, since this sender was made (for the headless summary).
-  std::uint64_t FramesSent() const { return framesSent_.load(std::memory_order_relaxed); }
-  std::uint64_t BytesSent() const { return bytesSent_.load(std::memory_order_relaxed); }
+  std::uint64_t FramesSent() const { return frames_sent_.load(std::memory_order_relaxed); }
+  std::uint64_t BytesSent() const { return bytes_sent_.load(std::memory_order_relaxed); }
 
   // --- IUnknown: the sender is owned by the capture, not by references ---
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
@@ -111,37 +111,37 @@ class FrameSender final : public FilterFace {
 
   std::unique_ptr<SampleGrabberPin> pin_;
 
-  // Written by the user-interface thread only, and then under sendLock_; the
-  // streaming thread reads them while it holds sendLock_ for a whole frame. So a
+  // Written by the user-interface thread only, and then under send_lock_; the
+  // streaming thread reads them while it holds send_lock_ for a whole frame. So a
   // frame never sees a half-applied setting, and a compression buffer that is
   // replaced is freed only once no frame can be using it.
-  mutable std::mutex sendLock_;
+  mutable std::mutex send_lock_;
   VideoFormat format_;
-  WCHAR destinationAddress_[kAddressChars] = {};
+  WCHAR destination_address_[kAddressChars] = {};
   std::int32_t compression_ = 1;
-  std::int32_t pixelCorrection_ = 0;
-  std::int32_t numReductions_ = 2;
+  std::int32_t pixel_correction_ = 0;
+  std::int32_t num_reductions_ = 2;
   std::int32_t detecting_ = 0;
   WinsockSession winsock_;
   SocketHandle socket_;
   std::uint16_t destination_port_ = wire::kStreamPort;
   sockaddr_in destination_{};
-  bool destinationResolved_ = false;
-  WCHAR addressText_[kAddressChars] = {};
-  VideoFormat* formatList_ = nullptr;
-  int formatCount_ = 0;
-  std::int32_t sampleSize_ = 0;
-  std::int32_t chunkCount_ = 0;
-  std::int32_t chunkSize_ = 0;
-  std::unique_ptr<BYTE[]> compressBuffer_;
-  std::int32_t compressBufferSize_ = 0;
-  std::int32_t swapCount_ = 0;
-  std::int32_t sendLength_ = 0;
-  std::atomic<std::uint64_t> framesSent_{0};
-  std::atomic<std::uint64_t> bytesSent_{0};
+  bool destination_resolved_ = false;
+  WCHAR address_text_[kAddressChars] = {};
+  VideoFormat* format_list_ = nullptr;
+  int format_count_ = 0;
+  std::int32_t sample_size_ = 0;
+  std::int32_t chunk_count_ = 0;
+  std::int32_t chunk_size_ = 0;
+  std::unique_ptr<BYTE[]> compress_buffer_;
+  std::int32_t compress_buffer_size_ = 0;
+  std::int32_t swap_count_ = 0;
+  std::int32_t send_length_ = 0;
+  std::atomic<std::uint64_t> frames_sent_{0};
+  std::atomic<std::uint64_t> bytes_sent_{0};
 
-  HWND messageOwner_ = nullptr;
-  LPCWSTR messageCaption_;
+  HWND message_owner_ = nullptr;
+  LPCWSTR message_caption_;
 };
 
 }  // namespace orlin::phone

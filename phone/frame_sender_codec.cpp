@@ -34,14 +34,14 @@ bool FrameSender::FormatCompressible() const {
 }
 
 bool FrameSender::EnsureCompressBuffer(std::int32_t bytes) {
-  if (compressBuffer_ && compressBufferSize_ >= bytes) return true;
+  if (compress_buffer_ && compress_buffer_size_ >= bytes) return true;
   std::unique_ptr<BYTE[]> fresh(new (std::nothrow) BYTE[static_cast<std::size_t>(bytes)]);
   if (!fresh) return false;
   {
     // A frame in flight holds the lock: the old buffer is released only after it.
-    std::lock_guard<std::mutex> guard(sendLock_);
-    std::swap(compressBuffer_, fresh);
-    compressBufferSize_ = bytes;
+    std::lock_guard<std::mutex> guard(send_lock_);
+    std::swap(compress_buffer_, fresh);
+    compress_buffer_size_ = bytes;
   }
   return true;  // `fresh` now frees the old buffer, outside the lock
 }
@@ -51,11 +51,11 @@ void FrameSender::ApplyConnectedFormat() {
   if (compress) compress = FormatCompressible() && EnsureCompressBuffer(CompressBufferBytes());
 
   {
-    std::lock_guard<std::mutex> guard(sendLock_);
+    std::lock_guard<std::mutex> guard(send_lock_);
     compression_ = compress ? 1 : 0;
-    numReductions_ = ClampReductions(numReductions_);
-    sendLength_ = (compression_ != 0 && numReductions_ < codec::kMaxReductionLevel) ? 1 : 0;
-    swapCount_ = static_cast<std::int32_t>(std::int64_t{format_.Width} * format_.Height / 4);
+    num_reductions_ = ClampReductions(num_reductions_);
+    send_length_ = (compression_ != 0 && num_reductions_ < codec::kMaxReductionLevel) ? 1 : 0;
+    swap_count_ = static_cast<std::int32_t>(std::int64_t{format_.Width} * format_.Height / 4);
   }
   // The sample size may have changed with the format: the chunk geometry always
   // follows the connection, so it can never describe another format's frames.
@@ -70,11 +70,11 @@ std::int32_t FrameSender::ApplyCodecSettings(std::int32_t compression,
     compress = EnsureCompressBuffer(CompressBufferBytes());
   }
   {
-    std::lock_guard<std::mutex> guard(sendLock_);
+    std::lock_guard<std::mutex> guard(send_lock_);
     compression_ = compress ? 1 : 0;
-    pixelCorrection_ = pixelCorrection;
-    numReductions_ = ClampReductions(numReductions);
-    sendLength_ = (compression_ != 0 && numReductions_ < codec::kMaxReductionLevel) ? 1 : 0;
+    pixel_correction_ = pixelCorrection;
+    num_reductions_ = ClampReductions(numReductions);
+    send_length_ = (compression_ != 0 && num_reductions_ < codec::kMaxReductionLevel) ? 1 : 0;
   }
   SizeSendBuffers();
   return compression_;

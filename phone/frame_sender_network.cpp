@@ -20,7 +20,7 @@ HRESULT FrameSender::OpenNetwork() {
     return E_FAIL;
   }
   {
-    std::lock_guard<std::mutex> guard(sendLock_);
+    std::lock_guard<std::mutex> guard(send_lock_);
     socket_ = std::move(s);
   }
   // A failed resolution has been shown to the user; the start goes on and
@@ -34,8 +34,8 @@ HRESULT FrameSender::ResolveDestination() {
   WCHAR address[kAddressChars];
   std::uint16_t port = 0;
   {
-    std::lock_guard<std::mutex> guard(sendLock_);
-    std::memcpy(address, destinationAddress_, sizeof address);
+    std::lock_guard<std::mutex> guard(send_lock_);
+    std::memcpy(address, destination_address_, sizeof address);
     port = destination_port_;
   }
   char name[kAddressChars];
@@ -75,28 +75,28 @@ HRESULT FrameSender::ResolveDestination() {
     text[i] = static_cast<WCHAR>(static_cast<unsigned char>(dotted[i]));
   }
 
-  std::lock_guard<std::mutex> guard(sendLock_);
+  std::lock_guard<std::mutex> guard(send_lock_);
   destination_ = resolved;
-  destinationResolved_ = true;
-  std::memcpy(addressText_, text, sizeof text);
+  destination_resolved_ = true;
+  std::memcpy(address_text_, text, sizeof text);
   return S_OK;
 }
 
 void FrameSender::SizeSendBuffers() {
-  std::lock_guard<std::mutex> guard(sendLock_);
-  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(sampleSize_);
-  chunkCount_ = static_cast<std::int32_t>(geometry.count);
-  chunkSize_ = static_cast<std::int32_t>(geometry.bytes);
+  std::lock_guard<std::mutex> guard(send_lock_);
+  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(sample_size_);
+  chunk_count_ = static_cast<std::int32_t>(geometry.count);
+  chunk_size_ = static_cast<std::int32_t>(geometry.bytes);
   // Before OpenNetwork there is no socket yet: it sets the buffer then.
   if (!socket_.Valid()) return;
-  const int bytes = compression_ != 0 ? wire::kMaxChunkBytes : 2 * chunkSize_;
+  const int bytes = compression_ != 0 ? wire::kMaxChunkBytes : 2 * chunk_size_;
   setsockopt(socket_.Get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bytes),
              sizeof bytes);
 }
 
 void FrameSender::CloseNetwork() {
   {
-    std::lock_guard<std::mutex> guard(sendLock_);
+    std::lock_guard<std::mutex> guard(send_lock_);
     socket_.Reset();
   }
   winsock_.End();

@@ -33,52 +33,52 @@ HRESULT FrameSender::SendSample(IMediaSample* sample) {
   // What the camera's buffer really holds: nothing past it is ever read.
   const std::int64_t bufferBytes = std::max<LONG>(sample->GetSize(), 0);
 
-  std::lock_guard<std::mutex> guard(sendLock_);
-  if (!socket_.Valid() || !destinationResolved_) return S_OK;
+  std::lock_guard<std::mutex> guard(send_lock_);
+  if (!socket_.Valid() || !destination_resolved_) return S_OK;
 
-  if (pixelCorrection_ != 0 && std::int64_t{swapCount_} * 4 <= bufferBytes) {
-    CorrectPixels(frame, swapCount_);
+  if (pixel_correction_ != 0 && std::int64_t{swap_count_} * 4 <= bufferBytes) {
+    CorrectPixels(frame, swap_count_);
   }
   if (compression_ != 0) {
     // The encoder reads the whole YV12 picture: a short buffer skips the frame.
     if (static_cast<std::int64_t>(codec::PictureBytes(format_.Width, format_.Height)) <= bufferBytes) {
       SendCompressed(frame, destination_);
     }
-  } else if (std::int64_t{chunkCount_} * chunkSize_ <= bufferBytes) {
+  } else if (std::int64_t{chunk_count_} * chunk_size_ <= bufferBytes) {
     SendChunks(frame, destination_);
   }
   return S_OK;
 }
 
 void FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination) {
-  BYTE* datagram = compressBuffer_.get();
-  std::int32_t length = compressBufferSize_ - wire::kCompressedHeaderBytes;
+  BYTE* datagram = compress_buffer_.get();
+  std::int32_t length = compress_buffer_size_ - wire::kCompressedHeaderBytes;
   // The result is not needed: the returned length is always a usable prefix.
-  codec::CompressFrame(frame, format_.Width, format_.Height, numReductions_,
+  codec::CompressFrame(frame, format_.Width, format_.Height, num_reductions_,
                        datagram + wire::kCompressedHeaderBytes, &length);
   // Longer output is cut at the largest datagram IPv4 carries; the length field
   // then gives the payload actually sent.
   const std::int32_t payloadBytes =
       std::min(std::max(length, std::int32_t{0}), wire::kMaxCompressedPayloadBytes);
-  wire::WriteCompressedHeader(datagram, sendLength_ != 0 ? payloadBytes : 0);
+  wire::WriteCompressedHeader(datagram, send_length_ != 0 ? payloadBytes : 0);
   const std::int32_t datagramBytes = wire::kCompressedHeaderBytes + payloadBytes;
-  bytesSent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
-  ++framesSent_;
+  bytes_sent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
+  ++frames_sent_;
 }
 
 void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
-  ++framesSent_;
-  if (chunkCount_ == 1) {
-    bytesSent_ += SendDatagram(socket_.Get(), frame, chunkSize_, destination);
+  ++frames_sent_;
+  if (chunk_count_ == 1) {
+    bytes_sent_ += SendDatagram(socket_.Get(), frame, chunk_size_, destination);
     return;
   }
   // Slices go out in place, first slice first; the low nibble of each slice's
   // last byte counts down to 1 so the PC can check their order.
   BYTE* slice = frame;
-  for (std::int32_t k = chunkCount_; k >= 1; --k, slice += chunkSize_) {
-    BYTE& last = slice[chunkSize_ - 1];
+  for (std::int32_t k = chunk_count_; k >= 1; --k, slice += chunk_size_) {
+    BYTE& last = slice[chunk_size_ - 1];
     last = wire::TagChunkByte(last, k);
-    bytesSent_ += SendDatagram(socket_.Get(), slice, chunkSize_, destination);
+    bytes_sent_ += SendDatagram(socket_.Get(), slice, chunk_size_, destination);
   }
 }
 

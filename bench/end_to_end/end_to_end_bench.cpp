@@ -124,10 +124,10 @@ class Phone {
     ready_ = sender_.Compression() == (c.level >= 0 ? 1 : 0);
     raw_ = c.level < 0;
     chunks_ = raw_ ? std::size_t(sender_.ChunkCount()) : 1;
-    chunkBytes_ = raw_ ? std::size_t(sender_.ChunkSize()) : 0;
+    chunk_bytes_ = raw_ ? std::size_t(sender_.ChunkSize()) : 0;
   }
   std::size_t Chunks() const { return chunks_; }
-  std::size_t ChunkBytes() const { return chunkBytes_; }
+  std::size_t ChunkBytes() const { return chunk_bytes_; }
   ~Phone() {
     if (input_ != nullptr) input_->Release();
     sender_.CloseNetwork();
@@ -140,15 +140,15 @@ class Phone {
   Clock::time_point Capture(std::uint32_t number) {
     std::vector<BYTE>& frame = frames_[number % std::size(frames_)];
     orlin::bench::StampFrameNumber(frame.data(), width_, number);
-    if (raw_) orlin::bench::StampChunks(frame.data(), chunks_, chunkBytes_, number);
+    if (raw_) orlin::bench::StampChunks(frame.data(), chunks_, chunk_bytes_, number);
     sample_.Attach(frame.data(), LONG(frame.size()));
     const auto captured = Clock::now();
     const double before = ThreadCpuSeconds();
     input_->Receive(&sample_);
-    sendCpu_ += ThreadCpuSeconds() - before;
+    send_cpu_ += ThreadCpuSeconds() - before;
     return captured;
   }
-  double SendCpuSeconds() const { return sendCpu_; }
+  double SendCpuSeconds() const { return send_cpu_; }
   double BytesPerFrame() const {
     return sender_.FramesSent() == 0 ? 0 : double(sender_.BytesSent()) / double(sender_.FramesSent());
   }
@@ -163,8 +163,8 @@ class Phone {
   bool ready_ = false;
   bool raw_ = false;
   std::size_t chunks_ = 1;
-  std::size_t chunkBytes_ = 0;
-  double sendCpu_ = 0;
+  std::size_t chunk_bytes_ = 0;
+  double send_cpu_ = 0;
 };
 
 bool StoreSettings(const Case& c) {

@@ -33,7 +33,7 @@ HRESULT CreateCamera(ComRef<IBaseFilter>& filter) {
 PcHost::PcHost(int width, std::size_t chunks, std::size_t chunkBytes)
     : width_(width),
       chunks_(chunks),
-      chunkBytes_(chunkBytes),
+      chunk_bytes_(chunkBytes),
       created_(CreateCamera(filter_)),
       host_(filter_.Get(), u"Orlin Camera",
             [this](const BYTE* data, LONG size) { return OnSample(data, size); }) {
@@ -49,8 +49,8 @@ PcHost::PcHost(int width, std::size_t chunks, std::size_t chunkBytes)
 
 HRESULT PcHost::OnSample(const BYTE* data, LONG size) {
   const auto when = Clock::now();
-  const std::uint32_t number = size >= LONG(chunks_ * chunkBytes_) && size >= width_ * kStampBlock
-                                  ? ReadWholeFrameNumber(data, width_, chunks_, chunkBytes_)
+  const std::uint32_t number = size >= LONG(chunks_ * chunk_bytes_) && size >= width_ * kStampBlock
+                                  ? ReadWholeFrameNumber(data, width_, chunks_, chunk_bytes_)
                                   : 0;
   const double cpu = ThreadCpuSeconds();
   std::lock_guard lock(mutex_);

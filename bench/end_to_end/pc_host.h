@@ -49,7 +49,7 @@ class PcHost {
 
   int width_;
   std::size_t chunks_;
-  std::size_t chunkBytes_;
+  std::size_t chunk_bytes_;
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_;
   std::vector<Delivery> deliveries_;

@@ -24,7 +24,7 @@ bool TestCamera::Start(std::size_t index) {
 FrameResult TestCamera::ReadFrame(BYTE* frame, std::size_t bytes) {
   if (frame == nullptr || bytes < FrameBytes(started_)) return FrameResult::kFailed;
   // The counter runs on across restarts, so a PC sees one continuous count.
-  RenderTestPicture(started_, frameNumber_++, frame);
+  RenderTestPicture(started_, frame_number_++, frame);
   return FrameResult::kFrame;
 }
 

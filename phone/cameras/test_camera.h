@@ -26,7 +26,7 @@ class TestCamera final : public Camera {
  private:
   std::vector<CameraFormat> formats_;
   CameraFormat started_;
-  std::uint32_t frameNumber_ = 0;
+  std::uint32_t frame_number_ = 0;
 };
 
 }  // namespace orlin::phone::cameras

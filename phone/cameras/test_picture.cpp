@@ -40,13 +40,13 @@ TestPicture::TestPicture(int width, int height, std::uint32_t frameNumber)
     : width_(std::max(width, 1)),
       height_(std::max(height, 1)),
       frame_(frameNumber),
-      barsBottom_(height_ * 2 / 3),
+      bars_bottom_(height_ * 2 / 3),
       scale_(std::max(1, height_ / 48)),
-      squareSize_(std::max(2, height_ / 8)) {
+      square_size_(std::max(2, height_ / 8)) {
   // The square crosses the width and comes back, 4 pixels a frame.
-  const int travel = std::max(1, width_ - squareSize_);
+  const int travel = std::max(1, width_ - square_size_);
   const int step = static_cast<int>(frameNumber % static_cast<std::uint32_t>(2 * travel / 4 + 1)) * 4;
-  squareX_ = step <= travel ? step : 2 * travel - step;
+  square_x_ = step <= travel ? step : 2 * travel - step;
   std::snprintf(digits_, sizeof digits_, "%06u",
                 static_cast<unsigned>(frameNumber % 1000000u));
 }
@@ -74,9 +74,9 @@ bool TestPicture::CounterInk(int x, int y, bool* ink) const {
 Yuv TestPicture::At(int x, int y) const {
   bool ink = false;
   if (CounterInk(x, y, &ink)) return ink ? kBlack : kWhite;
-  if (y < barsBottom_) return kBars[std::min(6, x * 7 / width_)];
-  const int squareTop = barsBottom_ + (height_ - barsBottom_ - squareSize_) / 2;
-  if (x >= squareX_ && x < squareX_ + squareSize_ && y >= squareTop && y < squareTop + squareSize_) {
+  if (y < bars_bottom_) return kBars[std::min(6, x * 7 / width_)];
+  const int squareTop = bars_bottom_ + (height_ - bars_bottom_ - square_size_) / 2;
+  if (x >= square_x_ && x < square_x_ + square_size_ && y >= squareTop && y < squareTop + square_size_) {
     return kWhite;
   }
   // A grey ramp that scrolls left, two pixels a frame.

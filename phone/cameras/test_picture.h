@@ -29,10 +29,10 @@ class TestPicture {
   int width_;
   int height_;
   std::uint32_t frame_;
-  int barsBottom_;
+  int bars_bottom_;
   int scale_;
-  int squareX_;
-  int squareSize_;
+  int square_x_;
+  int square_size_;
   char digits_[8];
 };
 

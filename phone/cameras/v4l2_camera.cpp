@@ -93,7 +93,7 @@ void V4l2Camera::EnumerateFormats() {
         continue;
       }
       formats_.push_back(format);
-      deviceFormats_.push_back(description.pixelformat);
+      device_formats_.push_back(description.pixelformat);
     }
   }
 }
@@ -102,21 +102,21 @@ bool V4l2Camera::Start(std::size_t index) {
   Stop();
   if (index >= formats_.size()) return false;
   started_ = formats_[index];
-  mapping_ = *MapV4l2PixelFormat(deviceFormats_[index]);
+  mapping_ = *MapV4l2PixelFormat(device_formats_[index]);
 
   v4l2_format format{};
   format.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
   format.fmt.pix.width = static_cast<std::uint32_t>(started_.width);
   format.fmt.pix.height = static_cast<std::uint32_t>(started_.height);
-  format.fmt.pix.pixelformat = deviceFormats_[index];
+  format.fmt.pix.pixelformat = device_formats_[index];
   format.fmt.pix.field = V4L2_FIELD_NONE;
   if (Control(fd_, VIDIOC_S_FMT, &format) != 0 ||
       format.fmt.pix.width != static_cast<std::uint32_t>(started_.width) ||
       format.fmt.pix.height != static_cast<std::uint32_t>(started_.height) ||
-      format.fmt.pix.pixelformat != deviceFormats_[index]) {
+      format.fmt.pix.pixelformat != device_formats_[index]) {
     return false;  // the device would deliver something the connection did not agree
   }
-  bytesPerLine_ = format.fmt.pix.bytesperline;
+  bytes_per_line_ = format.fmt.pix.bytesperline;
 
   v4l2_requestbuffers request{};
   request.count = kBufferCount;
@@ -162,7 +162,7 @@ FrameResult V4l2Camera::ReadFrame(BYTE* frame, std::size_t bytes) {
   if (buffer.index < buffers_.size() && (buffer.flags & V4L2_BUF_FLAG_ERROR) == 0) {
     const Mapping& mapped = buffers_[buffer.index];
     const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
-    copied = CopyDeviceFrame(started_, mapping_, bytesPerLine_,
+    copied = CopyDeviceFrame(started_, mapping_, bytes_per_line_,
                              static_cast<const std::uint8_t*>(mapped.address), used, frame);
   }
   if (Control(fd_, VIDIOC_QBUF, &buffer) != 0) return FrameResult::kFailed;

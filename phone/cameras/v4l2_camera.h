@@ -36,11 +36,11 @@ class V4l2Camera final : public Camera {
 
   int fd_;
   std::vector<CameraFormat> formats_;
-  std::vector<std::uint32_t> deviceFormats_;  // the V4L2 code of each entry of formats_
+  std::vector<std::uint32_t> device_formats_;  // the V4L2 code of each entry of formats_
   std::vector<Mapping> buffers_;
   CameraFormat started_;
   V4l2Mapping mapping_{PixelFormat::kYV12, false};
-  std::uint32_t bytesPerLine_ = 0;
+  std::uint32_t bytes_per_line_ = 0;
   bool streaming_ = false;
 };
 

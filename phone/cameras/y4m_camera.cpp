@@ -108,7 +108,7 @@ std::unique_ptr<Y4mCamera> Y4mCamera::Open(const std::string& path, std::string*
     *error = path + ": " + *error;
     return nullptr;
   }
-  camera->firstFrame_ = std::ftell(camera->file_.get());
+  camera->first_frame_ = std::ftell(camera->file_.get());
   const CameraFormat format{PixelFormat::kYV12, camera->header_.width, camera->header_.height,
                             camera->header_.frameInterval};
   // A file without one whole frame has nothing to play.
@@ -126,7 +126,7 @@ std::unique_ptr<Y4mCamera> Y4mCamera::Open(const std::string& path, std::string*
 
 bool Y4mCamera::Start(std::size_t index) {
   if (index >= formats_.size()) return false;
-  return std::fseek(file_.get(), firstFrame_, SEEK_SET) == 0;
+  return std::fseek(file_.get(), first_frame_, SEEK_SET) == 0;
 }
 
 bool Y4mCamera::ReadOneFrame(BYTE* frame) {
@@ -146,7 +146,7 @@ FrameResult Y4mCamera::ReadFrame(BYTE* frame, std::size_t bytes) {
   }
   if (ReadOneFrame(frame)) return FrameResult::kFrame;
   // The end of the file, or a cut-off last frame: play it again from the start.
-  if (std::fseek(file_.get(), firstFrame_, SEEK_SET) != 0) return FrameResult::kFailed;
+  if (std::fseek(file_.get(), first_frame_, SEEK_SET) != 0) return FrameResult::kFailed;
   return ReadOneFrame(frame) ? FrameResult::kFrame : FrameResult::kFailed;
 }
 

@@ -38,7 +38,7 @@ class Y4mCamera final : public Camera {
   bool ReadOneFrame(BYTE* frame);
 
   std::unique_ptr<std::FILE, FileCloser> file_;
-  long firstFrame_ = 0;
+  long first_frame_ = 0;
   Y4mHeader header_;
   std::vector<CameraFormat> formats_;
 };

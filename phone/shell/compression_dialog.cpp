@@ -13,7 +13,7 @@ bool CompressionDialog::Start() {
     compression = pixelCorrection = numReductions = 0;
   }
   compression_ = compression != 0;
-  pixelCorrection_ = pixelCorrection != 0;
+  pixel_correction_ = pixelCorrection != 0;
   reductions_.SetText(std::to_string(static_cast<std::uint32_t>(numReductions)));
   reductions_.SelectAll();
   focus_ = Control::kCompression;
@@ -28,12 +28,12 @@ void CompressionDialog::FocusNext(int delta) {
 
 void CompressionDialog::Toggle() {
   if (focus_ == Control::kCompression) compression_ = !compression_;
-  if (focus_ == Control::kPixelCorrection) pixelCorrection_ = !pixelCorrection_;
+  if (focus_ == Control::kPixelCorrection) pixel_correction_ = !pixel_correction_;
 }
 
 void CompressionDialog::Ok() {
   const unsigned numReductions = ReadUnsigned(reductions_.Text());
-  capture_.SetCodecSettings(compression_ ? 1 : 0, pixelCorrection_ ? 1 : 0,
+  capture_.SetCodecSettings(compression_ ? 1 : 0, pixel_correction_ ? 1 : 0,
                             static_cast<std::int32_t>(numReductions));
 }
 

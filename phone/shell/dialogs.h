@@ -75,7 +75,7 @@ class CompressionDialog {
   // compresses, all clear and 0 with no sender.
   bool Start();
   bool CompressionChecked() const { return compression_; }
-  bool PixelCorrectionChecked() const { return pixelCorrection_; }
+  bool PixelCorrectionChecked() const { return pixel_correction_; }
   EditBox& Reductions() { return reductions_; }
 
   Control Focus() const { return focus_; }
@@ -84,7 +84,7 @@ class CompressionDialog {
   void Toggle();
   void SetChecks(bool compression, bool pixelCorrection) {
     compression_ = compression;
-    pixelCorrection_ = pixelCorrection;
+    pixel_correction_ = pixelCorrection;
   }
 
   // Stores the three settings and applies them to the running sender.
@@ -94,7 +94,7 @@ class CompressionDialog {
  private:
   CameraCapture& capture_;
   bool compression_ = false;
-  bool pixelCorrection_ = false;
+  bool pixel_correction_ = false;
   // Ten digits hold any 32-bit number.
   EditBox reductions_{10, true};
   Control focus_ = Control::kCompression;

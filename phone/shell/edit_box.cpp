@@ -5,26 +5,26 @@
 namespace orlin::phone::shell {
 
 void EditBox::SetText(const std::string& text) {
-  text_ = text.substr(0, maxChars_);
-  allSelected_ = false;
+  text_ = text.substr(0, max_chars_);
+  all_selected_ = false;
 }
 
 bool EditBox::Type(char c) {
   const bool printable = c >= 0x20 && c < 0x7F;
-  if (!printable || (numbersOnly_ && (c < '0' || c > '9'))) return false;
-  if (allSelected_) {
+  if (!printable || (numbers_only_ && (c < '0' || c > '9'))) return false;
+  if (all_selected_) {
     text_.clear();
-    allSelected_ = false;
+    all_selected_ = false;
   }
-  if (text_.size() >= maxChars_) return false;
+  if (text_.size() >= max_chars_) return false;
   text_ += c;
   return true;
 }
 
 void EditBox::Back() {
-  if (allSelected_) {
+  if (all_selected_) {
     text_.clear();
-    allSelected_ = false;
+    all_selected_ = false;
   } else if (!text_.empty()) {
     text_.pop_back();
   }

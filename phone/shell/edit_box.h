@@ -10,10 +10,10 @@ namespace orlin::phone::shell {
 
 class EditBox {
  public:
-  EditBox(std::size_t maxChars, bool numbersOnly) : maxChars_(maxChars), numbersOnly_(numbersOnly) {}
+  EditBox(std::size_t maxChars, bool numbersOnly) : max_chars_(maxChars), numbers_only_(numbersOnly) {}
 
   void SetText(const std::string& text);
-  void SelectAll() { allSelected_ = !text_.empty(); }
+  void SelectAll() { all_selected_ = !text_.empty(); }
   // Types one character; false when the box refuses it (full, not printable,
   // or not a digit in number mode).
   bool Type(char c);
@@ -21,14 +21,14 @@ class EditBox {
   void Back();
 
   const std::string& Text() const { return text_; }
-  bool AllSelected() const { return allSelected_; }
-  std::size_t MaxChars() const { return maxChars_; }
+  bool AllSelected() const { return all_selected_; }
+  std::size_t MaxChars() const { return max_chars_; }
 
  private:
   std::string text_;
-  std::size_t maxChars_;
-  bool numbersOnly_;
-  bool allSelected_ = false;
+  std::size_t max_chars_;
+  bool numbers_only_;
+  bool all_selected_ = false;
 };
 
 // The edit box's text read as an unsigned number, as a dialog reads it: 0 when

@@ -20,11 +20,11 @@ std::string Text(LPCWSTR text) {
 }  // namespace
 
 MessageBoxView::MessageBoxView()
-    : screenThread_(std::this_thread::get_id()),
+    : screen_thread_(std::this_thread::get_id()),
       hook_([this](HWND, LPCWSTR text, LPCWSTR caption, UINT) {
         const std::string captionText = caption != nullptr ? Text(caption) : shell::kTitle;
-        if (std::this_thread::get_id() != screenThread_) {
-          std::lock_guard<std::mutex> guard(pendingLock_);
+        if (std::this_thread::get_id() != screen_thread_) {
+          std::lock_guard<std::mutex> guard(pending_lock_);
           pending_.emplace_back(captionText, Text(text));
           return IDOK;
         }
@@ -34,7 +34,7 @@ MessageBoxView::MessageBoxView()
 void MessageBoxView::ShowPending() {
   std::vector<std::pair<std::string, std::string>> messages;
   {
-    std::lock_guard<std::mutex> guard(pendingLock_);
+    std::lock_guard<std::mutex> guard(pending_lock_);
     messages.swap(pending_);
   }
   for (const auto& [caption, text] : messages) Show(caption, text);

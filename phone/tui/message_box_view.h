@@ -26,8 +26,8 @@ class MessageBoxView {
  private:
   int Show(const std::string& caption, const std::string& text);
 
-  std::thread::id screenThread_;
-  std::mutex pendingLock_;
+  std::thread::id screen_thread_;
+  std::mutex pending_lock_;
   std::vector<std::pair<std::string, std::string>> pending_;
   ScopedMessageBoxHook hook_;
 };

@@ -34,9 +34,9 @@ std::string FreshHive() {
 }  // namespace
 
 CaptureFixture::CaptureFixture()
-    : hivePath_(FreshHive()),
+    : hive_path_(FreshHive()),
       hook_([this](HWND, LPCWSTR text, LPCWSTR, UINT) {
-        std::lock_guard<std::mutex> guard(messageLock_);
+        std::lock_guard<std::mutex> guard(message_lock_);
         messages_.push_back(Text(text));
         return IDOK;
       }) {
@@ -47,7 +47,7 @@ CaptureFixture::CaptureFixture()
 CaptureFixture::~CaptureFixture() {
   capture_.StopCapture();
   phone::cameras::ChooseCamera("");
-  std::remove(hivePath_.c_str());
+  std::remove(hive_path_.c_str());
 }
 
 void CaptureFixture::StoreBytes(LPCWSTR key, LPCWSTR name, DWORD type, const void* data,
@@ -71,7 +71,7 @@ void CaptureFixture::StoreFormat(std::uint32_t fourCC, DWORD width, DWORD height
 }
 
 std::vector<std::u16string> CaptureFixture::Messages() {
-  std::lock_guard<std::mutex> guard(messageLock_);
+  std::lock_guard<std::mutex> guard(message_lock_);
   return messages_;
 }
 

@@ -34,8 +34,8 @@ class CaptureFixture : public ::testing::Test {
   // filter delivers frames, and a Stop or Pause has ended that thread.
   bool CameraStreaming() const;
 
-  std::string hivePath_;
-  std::mutex messageLock_;
+  std::string hive_path_;
+  std::mutex message_lock_;
   std::vector<std::u16string> messages_;
   ScopedMessageBoxHook hook_;
   // The PC end on a port of its own: whatever the capture sends goes here,

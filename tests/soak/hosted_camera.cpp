@@ -26,7 +26,7 @@ HRESULT HostedCamera::Run() { return host_.Run(); }
 HRESULT HostedCamera::Stop() {
   const auto start = std::chrono::steady_clock::now();
   const HRESULT hr = host_.Stop();
-  lastStop_ = std::chrono::steady_clock::now() - start;
+  last_stop_ = std::chrono::steady_clock::now() - start;
   return hr;
 }
 

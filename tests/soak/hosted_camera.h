@@ -35,7 +35,7 @@ class HostedCamera {
   HRESULT Run();
   HRESULT Stop();
   // How long the last Stop took.
-  Milliseconds LastStop() const { return lastStop_; }
+  Milliseconds LastStop() const { return last_stop_; }
 
   std::uint64_t Delivered() const;
   // Waits until more than `count` samples were delivered; false on time-out.
@@ -50,7 +50,7 @@ class HostedCamera {
   // another program gets that program's datagrams too.
   test::StreamPortTurn turn_;
   Check check_;
-  Milliseconds lastStop_{0};
+  Milliseconds last_stop_{0};
   mutable std::mutex mutex_;
   mutable std::condition_variable delivered_changed_;
   std::uint64_t delivered_ = 0;

@@ -56,7 +56,7 @@ void LossyRelay::SetFaults(bool on) {
   faults_ = on;
   // The loop acknowledges within one wait of 20 ms.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-  while (faultsSeen_.load() != on && std::chrono::steady_clock::now() < deadline) {
+  while (faults_seen_.load() != on && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
 }
@@ -79,7 +79,7 @@ void LossyRelay::Loop() {
     if (!faults && holding_) {
       holding_ = false;  // what was held back belongs to the lossy time
     }
-    faultsSeen_ = faults;
+    faults_seen_ = faults;
     sockaddr_in from{};
     socklen_t fromLength = sizeof from;
     const ssize_t got = recvfrom(in_, datagram.data(), datagram.size(), 0,

@@ -57,7 +57,7 @@ class LossyRelay {
   std::uint16_t port_ = 0;
   int out_ = -1;
   std::atomic<bool> faults_{true};
-  std::atomic<bool> faultsSeen_{true};
+  std::atomic<bool> faults_seen_{true};
   std::atomic<bool> stop_{false};
   std::vector<std::uint8_t> held_;
   bool holding_ = false;

@@ -28,22 +28,22 @@ void FillFrom(std::uint32_t number, std::uint8_t* out, std::size_t size) {
 RawFrames::RawFrames(const settings::VideoFormatSettings& pc)
     : size_(std::size_t(filter::SampleSizeOf(pc))) {
   const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(std::int64_t(size_));
-  chunkCount_ = std::uint32_t(geometry.count);
-  chunkSize_ = std::uint32_t(geometry.bytes);
+  chunk_count_ = std::uint32_t(geometry.count);
+  chunk_size_ = std::uint32_t(geometry.bytes);
 }
 
 Bytes RawFrames::Frame(std::uint32_t number) const {
   Bytes frame(size_);
   FillFrom(number, frame.data(), size_);
-  for (std::uint32_t k = 0; k < chunkCount_; ++k) std::memcpy(frame.data() + k * chunkSize_, &number, 4);
+  for (std::uint32_t k = 0; k < chunk_count_; ++k) std::memcpy(frame.data() + k * chunk_size_, &number, 4);
   return frame;
 }
 
 void RawFrames::Tag(Bytes& frame) const {
-  if (chunkCount_ < 2) return;
-  for (std::uint32_t k = 0; k < chunkCount_; ++k) {
-    std::uint8_t& last = frame[(k + 1) * chunkSize_ - 1];
-    last = std::uint8_t((last & 0xF0) | (chunkCount_ - k));
+  if (chunk_count_ < 2) return;
+  for (std::uint32_t k = 0; k < chunk_count_; ++k) {
+    std::uint8_t& last = frame[(k + 1) * chunk_size_ - 1];
+    last = std::uint8_t((last & 0xF0) | (chunk_count_ - k));
   }
 }
 
@@ -55,7 +55,7 @@ std::uint32_t RawFrames::Identify(const BYTE* data, LONG size) const {
   Bytes expected = Frame(number);
   Tag(expected);
   // The bytes past the last chunk are never sent.
-  const std::size_t sent = std::size_t(chunkCount_) * chunkSize_;
+  const std::size_t sent = std::size_t(chunk_count_) * chunk_size_;
   return std::memcmp(data, expected.data(), sent) == 0 ? number : kNotWhole;
 }
 

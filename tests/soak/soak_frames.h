@@ -20,7 +20,7 @@ inline constexpr std::uint32_t kNotWhole = 0;
 class RawFrames {
  public:
   explicit RawFrames(const settings::VideoFormatSettings& pc);
-  std::uint32_t ChunkCount() const { return chunkCount_; }
+  std::uint32_t ChunkCount() const { return chunk_count_; }
   // Frame `number` (1 or more) as the camera hands it to the sender.
   Bytes Frame(std::uint32_t number) const;
   // The number of the frame a sample holds whole, or kNotWhole.
@@ -31,8 +31,8 @@ class RawFrames {
   void Tag(Bytes& frame) const;
 
   std::size_t size_;
-  std::uint32_t chunkCount_;
-  std::uint32_t chunkSize_;
+  std::uint32_t chunk_count_;
+  std::uint32_t chunk_size_;
 };
 
 // The three test pictures of one size, as the phone's camera delivers them

@@ -46,7 +46,7 @@ OrlinLibrary::OrlinLibrary() : module_(LoadLibraryW(L"Orlin.dll")) {
   };
   register_ = find("DllRegisterServer");
   unregister_ = find("DllUnregisterServer");
-  canUnloadNow_ = find("DllCanUnloadNow");
+  can_unload_now_ = find("DllCanUnloadNow");
 }
 
 OrlinLibrary::~OrlinLibrary() {
@@ -55,7 +55,7 @@ OrlinLibrary::~OrlinLibrary() {
 
 HRESULT OrlinLibrary::Register() const { return register_ != nullptr ? register_() : E_FAIL; }
 HRESULT OrlinLibrary::Unregister() const { return unregister_ != nullptr ? unregister_() : E_FAIL; }
-HRESULT OrlinLibrary::CanUnloadNow() const { return canUnloadNow_ != nullptr ? canUnloadNow_() : E_FAIL; }
+HRESULT OrlinLibrary::CanUnloadNow() const { return can_unload_now_ != nullptr ? can_unload_now_() : E_FAIL; }
 
 // ---- Finding the camera ----
 
@@ -151,7 +151,7 @@ HRESULT GrabberLog::SampleCB(double, IMediaSample* sample) {
   std::lock_guard lock(lock_);
   if (clock_ != nullptr) clock_->GetTime(&seen.clockNow);
   BYTE* data = nullptr;
-  if (keepBytes_ && SUCCEEDED(sample->GetPointer(&data)) && data != nullptr) {
+  if (keep_bytes_ && SUCCEEDED(sample->GetPointer(&data)) && data != nullptr) {
     seen.bytes.assign(data, data + sample->GetActualDataLength());
   }
   samples_.push_back(std::move(seen));
@@ -169,7 +169,7 @@ struct Phone::Sender {
 
 Phone::Phone(std::uint32_t cameraFourCC, int width, int height, std::size_t frameBytes, bool compress,
              MakeFrame make)
-    : sender_(new Sender), make_(std::move(make)), frameBytes_(frameBytes) {
+    : sender_(new Sender), make_(std::move(make)), frame_bytes_(frameBytes) {
   sender_->sender.SetDestinationAddress(L"127.0.0.1");
   sender_->sender.SetCodecRequest(compress ? 1 : 0, 0, 0);
   test::CameraScript camera;
@@ -208,7 +208,7 @@ void Phone::Run() {
   auto next = Clock::now();
   for (int i = 0; !stop_; ++i) {
     Bytes frame = make_(i);
-    frame.resize(frameBytes_);
+    frame.resize(frame_bytes_);
     test::TestSample sample(frame);
     if (sender_->input != nullptr) sender_->input->Receive(&sample);
     {

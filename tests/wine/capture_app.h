@@ -55,7 +55,7 @@ class OrlinLibrary {
   HMODULE module_ = nullptr;
   Export register_ = nullptr;
   Export unregister_ = nullptr;
-  Export canUnloadNow_ = nullptr;
+  Export can_unload_now_ = nullptr;
 };
 
 // How many video input devices are called `name`; the first one's moniker.
@@ -78,7 +78,7 @@ struct Seen {
 class GrabberLog final : public ISampleGrabberCB {
  public:
   // Keep the bytes of each sample (for matching frames), or only times.
-  void KeepBytes(bool keep) { keepBytes_ = keep; }
+  void KeepBytes(bool keep) { keep_bytes_ = keep; }
   // The clock read at every sample, or none.
   void UseClock(IReferenceClock* clock);
 
@@ -100,7 +100,7 @@ class GrabberLog final : public ISampleGrabberCB {
 
  private:
   std::atomic<LONG> references_{1};
-  std::atomic<bool> keepBytes_{false};
+  std::atomic<bool> keep_bytes_{false};
   mutable std::mutex lock_;
   IReferenceClock* clock_ = nullptr;  // not counted: the graph outlives the samples
   std::vector<Seen> samples_;
@@ -126,7 +126,7 @@ class Phone {
   struct Sender;
   Sender* sender_;
   MakeFrame make_;
-  std::size_t frameBytes_;
+  std::size_t frame_bytes_;
   std::atomic<bool> stop_{false};
   std::atomic<int> sent_{0};
   mutable std::mutex lock_;

@@ -60,31 +60,31 @@ class DeviceEnumeration : public ::testing::Test {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     library_ = LoadLibraryW(L"Orlin.dll");
     ASSERT_NE(library_, nullptr) << "cannot load Orlin.dll";
-    registerServer_ = Export<ExportFunction>(library_, "DllRegisterServer");
-    unregisterServer_ = Export<ExportFunction>(library_, "DllUnregisterServer");
-    canUnloadNow_ = Export<ExportFunction>(library_, "DllCanUnloadNow");
-    ASSERT_NE(registerServer_, nullptr);
-    ASSERT_NE(unregisterServer_, nullptr);
-    ASSERT_NE(canUnloadNow_, nullptr);
+    register_server_ = Export<ExportFunction>(library_, "DllRegisterServer");
+    unregister_server_ = Export<ExportFunction>(library_, "DllUnregisterServer");
+    can_unload_now_ = Export<ExportFunction>(library_, "DllCanUnloadNow");
+    ASSERT_NE(register_server_, nullptr);
+    ASSERT_NE(unregister_server_, nullptr);
+    ASSERT_NE(can_unload_now_, nullptr);
   }
   void TearDown() override {
-    if (unregisterServer_ != nullptr) unregisterServer_();
+    if (unregister_server_ != nullptr) unregister_server_();
     CoFreeUnusedLibraries();
-    if (canUnloadNow_ != nullptr) {
-      EXPECT_EQ(canUnloadNow_(), S_OK);
+    if (can_unload_now_ != nullptr) {
+      EXPECT_EQ(can_unload_now_(), S_OK);
     }
     if (library_ != nullptr) FreeLibrary(library_);
     CoUninitialize();
   }
 
   HMODULE library_ = nullptr;
-  ExportFunction registerServer_ = nullptr;
-  ExportFunction unregisterServer_ = nullptr;
-  ExportFunction canUnloadNow_ = nullptr;
+  ExportFunction register_server_ = nullptr;
+  ExportFunction unregister_server_ = nullptr;
+  ExportFunction can_unload_now_ = nullptr;
 };
 
 TEST_F(DeviceEnumeration, RegisteredCameraIsListedAndOpensWithACapturePin) {
-  ASSERT_EQ(registerServer_(), S_OK);
+  ASSERT_EQ(register_server_(), S_OK);
   IMoniker* moniker = nullptr;
   ASSERT_EQ(FindVideoInputDevice(L"Orlin Camera", &moniker), 1);
   ASSERT_NE(moniker, nullptr);
@@ -122,7 +122,7 @@ TEST_F(DeviceEnumeration, RegisteredCameraIsListedAndOpensWithACapturePin) {
   EXPECT_EQ(capturePins, 1);
   EXPECT_EQ(filter->Release(), 0u);
 
-  ASSERT_EQ(unregisterServer_(), S_OK);
+  ASSERT_EQ(unregister_server_(), S_OK);
   EXPECT_EQ(FindVideoInputDevice(L"Orlin Camera", nullptr), 0);
 }
 

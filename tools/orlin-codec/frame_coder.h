@@ -18,10 +18,10 @@ class FrameCoder {
   explicit FrameCoder(FrameSize size);
 
   FrameSize size() const { return size_; }
-  std::size_t FrameBytes() const { return frameBytes_; }
-  std::size_t FixedPayloadBytes() const { return fixedPayloadBytes_; }
+  std::size_t FrameBytes() const { return frame_bytes_; }
+  std::size_t FixedPayloadBytes() const { return fixed_payload_bytes_; }
   // More than the encoder can write for one frame at any level or capacity.
-  std::size_t MaxPayloadBytes() const { return maxPayloadBytes_; }
+  std::size_t MaxPayloadBytes() const { return max_payload_bytes_; }
 
   // Encodes `frame` (FrameBytes() bytes) at `level` with `capacity` bytes of
   // output space; `payload` is resized to the bytes written. Returns the
@@ -36,9 +36,9 @@ class FrameCoder {
 
  private:
   FrameSize size_;
-  std::size_t frameBytes_;
-  std::size_t fixedPayloadBytes_;
-  std::size_t maxPayloadBytes_;
+  std::size_t frame_bytes_;
+  std::size_t fixed_payload_bytes_;
+  std::size_t max_payload_bytes_;
 };
 
 // Slack the decoder may read past a variable-length payload.

@@ -26,9 +26,9 @@ bool PayloadRecordReader::ReadRecord(std::vector<std::uint8_t>& payload, std::si
   }
   length = std::size_t(header[0]) | std::size_t(header[1]) << 8 | std::size_t(header[2]) << 16 |
            std::size_t(header[3]) << 24;
-  if (length > maxPayload_) {
+  if (length > max_payload_) {
     throw ToolError(record + " claims " + std::to_string(length) + " payload bytes, more than a payload of this size can have (" +
-                    std::to_string(maxPayload_) + "): not an orlin-codec file, or the wrong --size");
+                    std::to_string(max_payload_) + "): not an orlin-codec file, or the wrong --size");
   }
   payload.assign(length + slack, 0);
   in_.read(reinterpret_cast<char*>(payload.data()), std::streamsize(length));

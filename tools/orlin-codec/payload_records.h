@@ -18,7 +18,7 @@ class PayloadRecordReader {
   // Records longer than `maxPayload` are refused before anything is
   // allocated for them: a length that no payload of the picture size can have
   // means a damaged file or the wrong --size.
-  PayloadRecordReader(std::istream& in, std::size_t maxPayload) : in_(in), maxPayload_(maxPayload) {}
+  PayloadRecordReader(std::istream& in, std::size_t maxPayload) : in_(in), max_payload_(maxPayload) {}
 
   // Reads the next payload into `payload`, resized to its length plus
   // `slack` zero bytes. False at the end of the input; throws ToolError for a
@@ -29,7 +29,7 @@ class PayloadRecordReader {
 
  private:
   std::istream& in_;
-  std::size_t maxPayload_;
+  std::size_t max_payload_;
   std::int64_t records_ = 0;
 };
 

@@ -27,8 +27,8 @@ class Progress {
   std::string what_;
   std::int64_t total_;
   std::chrono::steady_clock::time_point start_;
-  std::chrono::steady_clock::time_point lastShown_;
-  std::size_t shownWidth_ = 0;
+  std::chrono::steady_clock::time_point last_shown_;
+  std::size_t shown_width_ = 0;
 };
 
 }  // namespace orlin::tool

@@ -13,16 +13,16 @@ std::string LeftoverBytesMessage(std::size_t frameBytes, std::uint64_t wholeFram
 }
 
 bool RawFrameReader::ReadFrame(std::vector<std::uint8_t>& frame) {
-  frame.resize(frameBytes_);
-  in_.read(reinterpret_cast<char*>(frame.data()), std::streamsize(frameBytes_));
+  frame.resize(frame_bytes_);
+  in_.read(reinterpret_cast<char*>(frame.data()), std::streamsize(frame_bytes_));
   const std::size_t got = std::size_t(in_.gcount());
   if (in_.bad()) throw ToolError("read error after " + std::to_string(frames_) + " frames");
-  if (got == frameBytes_) {
+  if (got == frame_bytes_) {
     ++frames_;
     return true;
   }
   if (got == 0) return false;
-  throw ToolError(LeftoverBytesMessage(frameBytes_, std::uint64_t(frames_), got));
+  throw ToolError(LeftoverBytesMessage(frame_bytes_, std::uint64_t(frames_), got));
 }
 
 }  // namespace orlin::tool

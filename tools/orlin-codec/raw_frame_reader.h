@@ -13,7 +13,7 @@ std::string LeftoverBytesMessage(std::size_t frameBytes, std::uint64_t wholeFram
 
 class RawFrameReader {
  public:
-  RawFrameReader(std::istream& in, std::size_t frameBytes) : in_(in), frameBytes_(frameBytes) {}
+  RawFrameReader(std::istream& in, std::size_t frameBytes) : in_(in), frame_bytes_(frameBytes) {}
 
   // Reads the next frame into `frame` (resized to the frame size). False at
   // the end of the input; throws ToolError when bytes are left over that do
@@ -24,7 +24,7 @@ class RawFrameReader {
 
  private:
   std::istream& in_;
-  std::size_t frameBytes_;
+  std::size_t frame_bytes_;
   std::int64_t frames_ = 0;
 };
 

@@ -87,7 +87,7 @@ Y4mReader::Y4mReader(std::istream& in) : in_(in) {
                     " is odd: only even widths and heights are supported");
   }
   const std::size_t luma = std::size_t(header_.width) * std::size_t(header_.height);
-  frameBytes_ = luma + 2 * (luma / 4);
+  frame_bytes_ = luma + 2 * (luma / 4);
 }
 
 bool Y4mReader::ReadFrame(std::vector<std::uint8_t>& frame) {
@@ -98,17 +98,17 @@ bool Y4mReader::ReadFrame(std::vector<std::uint8_t>& frame) {
   if (line.compare(0, magicLength, kFrameMagic) != 0 || (line.size() > magicLength && line[magicLength] != ' ')) {
     throw ToolError(what + " does not start with FRAME");
   }
-  planes_.resize(frameBytes_);
-  in_.read(reinterpret_cast<char*>(planes_.data()), std::streamsize(frameBytes_));
+  planes_.resize(frame_bytes_);
+  in_.read(reinterpret_cast<char*>(planes_.data()), std::streamsize(frame_bytes_));
   const std::size_t got = std::size_t(in_.gcount());
   if (in_.bad()) throw ToolError("read error in Y4M frame " + std::to_string(frames_ + 1));
-  if (got != frameBytes_) {
+  if (got != frame_bytes_) {
     throw ToolError("Y4M frame " + std::to_string(frames_ + 1) + " is truncated: " + std::to_string(got) +
-                    " of its " + std::to_string(frameBytes_) + " bytes are there");
+                    " of its " + std::to_string(frame_bytes_) + " bytes are there");
   }
   const std::size_t luma = std::size_t(header_.width) * std::size_t(header_.height);
   const std::size_t chroma = luma / 4;
-  frame.resize(frameBytes_);
+  frame.resize(frame_bytes_);
   std::memcpy(frame.data(), planes_.data(), luma);
   std::memcpy(frame.data() + luma, planes_.data() + luma + chroma, chroma);  // V
   std::memcpy(frame.data() + luma + chroma, planes_.data() + luma, chroma);  // U

@@ -28,7 +28,7 @@ class Y4mReader {
 
   const Y4mHeader& header() const { return header_; }
   // Bytes of one frame: W*H + 2 * (W/2 * H/2).
-  std::size_t FrameBytes() const { return frameBytes_; }
+  std::size_t FrameBytes() const { return frame_bytes_; }
 
   // Reads the next frame into `frame` (resized to FrameBytes()), chroma
   // planes swapped to Y, V, U. False at the clean end of the stream; throws
@@ -41,7 +41,7 @@ class Y4mReader {
  private:
   std::istream& in_;
   Y4mHeader header_;
-  std::size_t frameBytes_ = 0;
+  std::size_t frame_bytes_ = 0;
   std::vector<std::uint8_t> planes_;
   std::int64_t frames_ = 0;
 };
