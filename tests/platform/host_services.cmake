@@ -7,9 +7,9 @@ if(NOT WIN32)
   list(APPEND orlin_host_services_test_sources platform/host_allocator_test.cpp
     platform/host_allocator_posix_test.cpp platform/host_com_test.cpp)
 endif()
-orlin_add_test(host_services_test SOURCES ${orlin_host_services_test_sources} LIBS orlin_platform)
+orlin_add_test(host_services_tests SOURCES ${orlin_host_services_test_sources} LIBS orlin_platform)
 if(NOT WIN32)
   # Unknown classes are looked up in the hive: never the user's own.
-  set_tests_properties(host_services_test PROPERTIES
-    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/host_services_test.reg")
+  set_tests_properties(host_services_tests PROPERTIES
+    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/host_services_tests.reg")
 endif()

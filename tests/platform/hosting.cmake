@@ -4,11 +4,11 @@ if(NOT WIN32)
   add_library(hosting_test_server MODULE platform/hosting_test_server.cpp)
   target_link_libraries(hosting_test_server PRIVATE orlin_warnings)
   target_include_directories(hosting_test_server PRIVATE ${PROJECT_SOURCE_DIR}/platform/include)
-  orlin_add_test(hosting_test SOURCES platform/hosting_filter_data_test.cpp
+  orlin_add_test(hosting_tests SOURCES platform/hosting_filter_data_test.cpp
     platform/hosting_mapper_test.cpp platform/hosting_server_loader_test.cpp LIBS orlin_platform)
-  target_compile_definitions(hosting_test PRIVATE
+  target_compile_definitions(hosting_tests PRIVATE
     HOSTING_TEST_SERVER="$<TARGET_FILE:hosting_test_server>")
-  add_dependencies(hosting_test hosting_test_server)
-  set_tests_properties(hosting_test PROPERTIES
-    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/hosting_test.reg")
+  add_dependencies(hosting_tests hosting_test_server)
+  set_tests_properties(hosting_tests PROPERTIES
+    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/hosting_tests.reg")
 endif()

@@ -6,4 +6,4 @@ set(orlin_sdk_subset_test_sources
 if(NOT WIN32)
   list(APPEND orlin_sdk_subset_test_sources platform/message_box_posix_test.cpp)
 endif()
-orlin_add_test(platform_sdk_subset_test SOURCES ${orlin_sdk_subset_test_sources} LIBS orlin_platform)
+orlin_add_test(platform_sdk_subset_tests SOURCES ${orlin_sdk_subset_test_sources} LIBS orlin_platform)

@@ -1,17 +1,17 @@
 if(NOT WIN32)
 # orlin-view: its converters and writers, and the whole chain end to end.
-orlin_add_test(view_test SOURCES view/video_frame_test.cpp view/writers_test.cpp LIBS orlin_view)
+orlin_add_test(view_tests SOURCES view/video_frame_test.cpp view/writers_test.cpp LIBS orlin_view)
 # The graph host over the camera filter created in the test.
-orlin_add_test(graph_host_test SOURCES view/graph_host_test.cpp LIBS orlin_view orlin_filter_test_support)
-orlin_uses_pc_registry(graph_host_test)
+orlin_add_test(graph_host_tests SOURCES view/graph_host_test.cpp LIBS orlin_view orlin_filter_test_support)
+orlin_uses_pc_registry(graph_host_tests)
 
 # Registers the real library into a hive of its own and receives on the real
 # stream port (the test takes its turn on it).
-orlin_add_test(view_end_to_end_test SOURCES view/view_end_to_end_test.cpp LIBS orlin_phone_test_support orlin_settings)
-target_compile_definitions(view_end_to_end_test PRIVATE
+orlin_add_test(view_end_to_end_tests SOURCES view/view_end_to_end_test.cpp LIBS orlin_phone_test_support orlin_settings)
+target_compile_definitions(view_end_to_end_tests PRIVATE
   ORLIN_REGSVR="$<TARGET_FILE:orlin-regsvr>" ORLIN_VIEW="$<TARGET_FILE:orlin-view>"
   ORLIN_LIBRARY="$<TARGET_FILE:orlin_dll>")
-add_dependencies(view_end_to_end_test orlin-regsvr orlin-view orlin_dll)
-set_tests_properties(view_end_to_end_test PROPERTIES RESOURCE_LOCK udp4444 TIMEOUT 120
-  ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/view_end_to_end_test.reg")
+add_dependencies(view_end_to_end_tests orlin-regsvr orlin-view orlin_dll)
+set_tests_properties(view_end_to_end_tests PROPERTIES RESOURCE_LOCK udp4444 TIMEOUT 120
+  ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/view_end_to_end_tests.reg")
 endif()
