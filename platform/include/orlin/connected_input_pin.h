@@ -80,6 +80,11 @@ class ConnectedInputPin : public Base {
 
  protected:
   ConnectedInputPin() = default;
+
+  bool Connected() const {
+    std::lock_guard lock(connection_mutex_);
+    return static_cast<bool>(peer_);
+  }
   ~ConnectedInputPin() = default;
 
   // S_OK takes a connection of this type; any other code is returned to the
