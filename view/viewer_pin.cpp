@@ -24,55 +24,17 @@ std::optional<FrameFormat> ViewerPin::Format() const {
 
 // IPin
 
-HRESULT ViewerPin::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
-  if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
-  std::lock_guard lock(mutex_);
-  if (connected_) return VFW_E_ALREADY_CONNECTED;
-  const std::optional<FrameFormat> format = FormatOfMediaType(*pmt);
+HRESULT ViewerPin::AcceptConnection(const AM_MEDIA_TYPE& type) {
+  std::optional<FrameFormat> format = FormatOfMediaType(type);
   if (!format) return VFW_E_TYPE_NOT_ACCEPTED;
-  try {
-    format_block_.assign(pmt->pbFormat, pmt->pbFormat + pmt->cbFormat);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  type_ = *pmt;
-  type_.pUnk = nullptr;
-  type_.pbFormat = format_block_.data();
+  std::lock_guard lock(mutex_);
   format_ = format;
-  connected_.Share(pConnector);
   return S_OK;
 }
 
-HRESULT ViewerPin::Disconnect() {
-  ComRef<IPin> old;  // released after the lock
-  {
-    std::lock_guard lock(mutex_);
-    old = std::move(connected_);
-    format_.reset();
-  }
-  return old ? S_OK : S_FALSE;
-}
-
-HRESULT ViewerPin::ConnectedTo(IPin** pPin) {
-  if (pPin == nullptr) return E_POINTER;
+void ViewerPin::OnDisconnected() {
   std::lock_guard lock(mutex_);
-  *pPin = connected_.Get();
-  if (!connected_) return VFW_E_NOT_CONNECTED;
-  connected_->AddRef();
-  return S_OK;
-}
-
-HRESULT ViewerPin::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
-  if (pmt == nullptr) return E_POINTER;
-  std::lock_guard lock(mutex_);
-  std::memset(pmt, 0, sizeof *pmt);
-  if (!connected_) return VFW_E_NOT_CONNECTED;
-  auto* block = static_cast<BYTE*>(CoTaskMemAlloc(format_block_.size()));
-  if (block == nullptr && !format_block_.empty()) return E_OUTOFMEMORY;
-  if (!format_block_.empty()) std::memcpy(block, format_block_.data(), format_block_.size());
-  *pmt = type_;
-  pmt->pbFormat = block;
-  return S_OK;
+  format_.reset();
 }
 
 HRESULT ViewerPin::QueryPinInfo(PIN_INFO* pInfo) {

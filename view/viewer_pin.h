@@ -7,16 +7,16 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <vector>
 
 #include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/connected_input_pin.h"
 #include "orlin/input_pin.h"
 #include "view/video_frame.h"
 
 namespace orlin::view {
 
-class ViewerPin final : public CountedInputPin {
+class ViewerPin final : public ConnectedInputPin<CountedInputPin> {
  public:
   // Returns S_OK to keep the source's loop going; anything else ends it.
   using SampleHandler = std::function<HRESULT(const BYTE* data, LONG size)>;
@@ -28,10 +28,6 @@ class ViewerPin final : public CountedInputPin {
   std::optional<FrameFormat> Format() const;
 
   // IPin
-  HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
-  HRESULT STDMETHODCALLTYPE Disconnect() override;
-  HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
-  HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
   HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* Id) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* pmt) override;
@@ -51,11 +47,12 @@ class ViewerPin final : public CountedInputPin {
   explicit ViewerPin(SampleHandler handler) : handler_(std::move(handler)) {}
   ~ViewerPin();
 
+  // Only a type it can convert; its format is kept for Format().
+  HRESULT AcceptConnection(const AM_MEDIA_TYPE& type) override;
+  void OnDisconnected() override;
+
   SampleHandler handler_;
   mutable std::mutex mutex_;
-  ComRef<IPin> connected_;
-  AM_MEDIA_TYPE type_{};       // pbFormat points into format_block_
-  std::vector<BYTE> format_block_;
   std::optional<FrameFormat> format_;
 };
 

@@ -12,8 +12,6 @@ using settings::kVideoFormatKeyPath;
 using settings::VideoFormatSettings;
 using settings::WriteVideoFormatSettings;
 using framework::CBaseObject;
-using framework::CopyMediaType;
-using framework::FreeMediaType;
 
 RecordingSink::~RecordingSink() { ReleaseHeld(); }
 
@@ -38,35 +36,6 @@ void RecordingSink::ReleaseHeld() {
     held.swap(held_);
   }
   for (IMediaSample* sample : held) sample->Release();
-}
-
-HRESULT RecordingSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
-  if (pConnector == nullptr || pmt == nullptr) return E_POINTER;
-  if (connector_) return VFW_E_ALREADY_CONNECTED;
-  connector_.Share(pConnector);
-  FreeMediaType(&type);
-  return CopyMediaType(&type, pmt);
-}
-
-HRESULT RecordingSink::Disconnect() {
-  if (!connector_) return S_FALSE;
-  connector_.Clear();
-  allocator.Clear();
-  return S_OK;
-}
-
-HRESULT RecordingSink::ConnectedTo(IPin** pPin) {
-  if (pPin == nullptr) return E_POINTER;
-  *pPin = connector_.Get();
-  if (*pPin == nullptr) return VFW_E_NOT_CONNECTED;
-  (*pPin)->AddRef();
-  return S_OK;
-}
-
-HRESULT RecordingSink::ConnectionMediaType(AM_MEDIA_TYPE* pmt) {
-  if (pmt == nullptr) return E_POINTER;
-  if (!connector_) return VFW_E_NOT_CONNECTED;
-  return CopyMediaType(pmt, &type);
 }
 
 HRESULT RecordingSink::QueryPinInfo(PIN_INFO* pInfo) {

@@ -13,7 +13,7 @@
 #include "filter/framework/media_type.h"
 #include "orlin/com_ref.h"
 #include "orlin/dshow.h"
-#include "orlin/input_pin.h"
+#include "orlin/connected_input_pin.h"
 #include "settings/video_format_settings.h"
 
 namespace orlin::filter::test {
@@ -25,7 +25,7 @@ struct ReceivedSample {
   bool syncPoint = false;
 };
 
-class RecordingSink final : public InputPin {
+class RecordingSink final : public ConnectedInputPin<> {
  public:
   RecordingSink() = default;
   ~RecordingSink();
@@ -45,10 +45,6 @@ class RecordingSink final : public InputPin {
   ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs_); }
 
   // ---- IPin ----
-  HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
-  HRESULT STDMETHODCALLTYPE Disconnect() override;
-  HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
-  HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE*) override { return S_OK; }
 
@@ -66,14 +62,15 @@ class RecordingSink final : public InputPin {
   int holdSamples = 0;     // the first samples kept (with a reference) until ReleaseHeld
 
   ComRef<IMemAllocator> allocator;
-  framework::CMediaType type;
 
  private:
+  // The allocator belongs to the connection.
+  void OnDisconnected() override { allocator.Clear(); }
+
   std::atomic<LONG> refs_{1};
   std::mutex mutex_;
   std::vector<ReceivedSample> samples_;
   std::vector<IMediaSample*> held_;
-  ComRef<IPin> connector_;
 };
 
 // Stores `settings` where the filter reads them (Linux: the test's own hive,

@@ -29,7 +29,7 @@ TEST_F(Negotiation, FullySpecifiedRefusalIsFinalAndLeavesThePinFree) {
   EXPECT_EQ(Connect(&rgb), VFW_E_TYPE_NOT_ACCEPTED);
   EXPECT_EQ(sink->enum_calls, 0);
   EXPECT_FALSE(Stream()->IsConnected());
-  EXPECT_FALSE(sink->connector);
+  EXPECT_FALSE(sink->Connected());
   CMediaType connection;
   EXPECT_EQ(Pin()->ConnectionMediaType(&connection), VFW_E_NOT_CONNECTED);
   EXPECT_EQ(connection.lSampleSize, 1u);
@@ -149,7 +149,7 @@ TEST_F(Negotiation, BothAllocatorsRefusedFailsTheConnectionAndKeepsNothing) {
   EXPECT_EQ(Connect(), E_ACCESSDENIED);
   EXPECT_FALSE(Stream()->IsConnected());
   EXPECT_EQ(Stream()->Allocator(), nullptr);
-  EXPECT_FALSE(sink->connector) << "the sink must be told to disconnect";
+  EXPECT_FALSE(sink->Connected()) << "the sink must be told to disconnect";
   EXPECT_EQ(sink->References(), 1) << "only the fixture's reference may remain";
 }
 

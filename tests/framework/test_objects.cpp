@@ -136,27 +136,12 @@ TestSink::TestSink() {
 
 TestSink::~TestSink() = default;
 
-HRESULT TestSink::ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) {
+HRESULT TestSink::AcceptConnection(const AM_MEDIA_TYPE& pmt) {
   if (FAILED(receive_connection_result)) return receive_connection_result;
-  connector.Share(pConnector);
-  AssignMediaType(&type, pmt);
-  return receive_connection_result;
-}
-
-HRESULT TestSink::Disconnect() {
-  if (!connector) return S_FALSE;
-  connector.Clear();
+  AssignMediaType(&type, &pmt);
   return S_OK;
 }
 
-HRESULT TestSink::ConnectedTo(IPin** pPin) {
-  *pPin = connector.Get();
-  if (*pPin == nullptr) return VFW_E_NOT_CONNECTED;
-  (*pPin)->AddRef();
-  return S_OK;
-}
-
-HRESULT TestSink::ConnectionMediaType(AM_MEDIA_TYPE* pmt) { return CopyMediaType(pmt, &type); }
 HRESULT TestSink::QueryPinInfo(PIN_INFO*) { return E_NOTIMPL; }
 
 HRESULT TestSink::QueryDirection(PIN_DIRECTION* pPinDir) {

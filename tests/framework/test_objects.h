@@ -17,6 +17,7 @@
 #include "filter/framework/source_stream.h"
 #include "orlin/com_ref.h"
 #include "orlin/dshow.h"
+#include "orlin/connected_input_pin.h"
 #include "orlin/input_pin.h"
 #include "tests/support/wait.h"
 
@@ -75,14 +76,10 @@ class TestSource : public CSource {
 };
 
 // A downstream input pin that records what arrives and refuses on request.
-class TestSink final : public CountedInputPin {
+class TestSink final : public ConnectedInputPin<CountedInputPin> {
  public:
   TestSink();
   // ---- IPin ----
-  HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override;
-  HRESULT STDMETHODCALLTYPE Disconnect() override;
-  HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pPin) override;
-  HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* pmt) override;
   HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override;
   HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pPinDir) override;
   HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* pmt) override;
@@ -114,11 +111,13 @@ class TestSink final : public CountedInputPin {
   int enum_calls = 0;
   std::atomic<int> samples{0};
   std::atomic<int> end_of_streams{0};
-  ComRef<IPin> connector;
-  CMediaType type;
+  CMediaType type;  // the type of the last connection it took
+  using ConnectedInputPin::Connected;
 
  private:
   ~TestSink() override;
+  // Refuses with receive_connection_result when that is a failure.
+  HRESULT AcceptConnection(const AM_MEDIA_TYPE& pmt) override;
 };
 
 // A graph that is only an event sink: what the worker reports arrives here.
