@@ -211,7 +211,10 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
     if (received == SOCKET_ERROR) return false;
     declared = wire::ParseCompressedHeader(buffer, received);
   }
+  // A length beyond what arrived would have the decoder read what an earlier
+  // datagram left in the buffer: only the bytes this one carried are its payload.
   std::int32_t length = *declared;
+  if (length > received - wire::kCompressedHeaderBytes) length = received - wire::kCompressedHeaderBytes;
   if (length > compressed_buffer_size_ - kPayloadMargin) length = compressed_buffer_size_ - kPayloadMargin;
   // A damaged payload still decodes up to the damage into the sample.
   return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,

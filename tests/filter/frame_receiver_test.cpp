@@ -377,6 +377,20 @@ TEST_F(ReceiverTransport, LengthFieldsOverTheBufferAreCutAndZeroMeansFixedSize) 
   EXPECT_EQ(Fill(Bytes(384, 0)), Decoded(fixed, 16, 16, Bytes(384, 0)));
 }
 
+TEST_F(ReceiverTransport, LengthFieldBeyondTheDatagramIsCutToWhatItCarried) {
+  Open(Compressed(16, 16));
+  Bytes datagram = Encode(Smooth(16, 16, 14), 16, 16, 0, true);
+  datagram.resize(datagram.size() / 2);
+  Bytes honest = datagram;
+  honest[2] = std::uint8_t(datagram.size() - 4);
+  honest[3] = 0;
+  datagram[2] = 0xFF;  // claims more than it carries
+  datagram[3] = 0xFF;
+  Send(Pattern(190, 0x5A));  // no header: skipped, but its bytes stay in the buffer
+  Send(datagram);
+  EXPECT_EQ(Fill(Bytes(384, 0)), Decoded(honest, 16, 16, Bytes(384, 0)));
+}
+
 TEST_F(ReceiverTransport, SecondOpenReusesTheBufferWithANewSocket) {
   Open(Compressed(16, 16));
   const std::uint8_t* buffer = receiver_->CompressedBuffer();
