@@ -10,6 +10,5 @@ endif()
 orlin_add_test(host_services_tests SOURCES ${orlin_host_services_test_sources} LIBS orlin_platform)
 if(NOT WIN32)
   # Unknown classes are looked up in the hive: never the user's own.
-  set_tests_properties(host_services_tests PROPERTIES
-    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/host_services_tests.reg")
+  orlin_uses_pc_registry(host_services_tests)
 endif()

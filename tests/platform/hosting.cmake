@@ -9,6 +9,5 @@ if(NOT WIN32)
   target_compile_definitions(hosting_tests PRIVATE
     HOSTING_TEST_SERVER="$<TARGET_FILE:hosting_test_server>")
   add_dependencies(hosting_tests hosting_test_server)
-  set_tests_properties(hosting_tests PROPERTIES
-    ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/hosting_tests.reg")
+  orlin_uses_pc_registry(hosting_tests)
 endif()

@@ -12,6 +12,6 @@ target_compile_definitions(view_end_to_end_tests PRIVATE
   ORLIN_REGSVR="$<TARGET_FILE:orlin-regsvr>" ORLIN_VIEW="$<TARGET_FILE:orlin-view>"
   ORLIN_LIBRARY="$<TARGET_FILE:orlin_dll>")
 add_dependencies(view_end_to_end_tests orlin-regsvr orlin-view orlin_dll)
-set_tests_properties(view_end_to_end_tests PROPERTIES RESOURCE_LOCK udp4444 TIMEOUT 120
-  ENVIRONMENT "ORLIN_PC_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/view_end_to_end_tests.reg")
+set_tests_properties(view_end_to_end_tests PROPERTIES RESOURCE_LOCK udp4444 TIMEOUT 120)
+orlin_uses_pc_registry(view_end_to_end_tests)
 endif()
