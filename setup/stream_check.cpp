@@ -6,7 +6,6 @@
 
 #include "wire/chunk_geometry.h"
 #include "wire/four_cc.h"
-#include "wire/stream.h"
 
 namespace orlin::setup {
 
@@ -35,19 +34,11 @@ WideText StreamWarning(const settings::VideoFormatSettings& settings) {
     constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
     const wire::ChunkGeometry geometry =
         wire::ComputeChunkGeometry(std::int64_t(frameBytes < kLargest ? frameBytes : kLargest));
+    // The geometry keeps every chunk within one datagram: only the count can fail.
     const std::uint64_t chunks = std::uint64_t(geometry.count);
-    const std::uint64_t chunkBytes = std::uint64_t(geometry.bytes);
-    if (chunks > std::uint64_t(wire::kMaxCountedChunks)) {
-      why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
-            " bytes, which needs " + std::to_string(chunks) + " chunks.";
-    } else if (chunkBytes > std::uint64_t(wire::kMaxUdpPayloadBytes)) {
-      why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
-            " bytes, which makes chunks of " + std::to_string(chunkBytes) +
-            " bytes, longer than the largest UDP datagram (" +
-            std::to_string(wire::kMaxUdpPayloadBytes) + " bytes).";
-    } else {
-      return {};
-    }
+    if (chunks <= std::uint64_t(wire::kMaxCountedChunks)) return {};
+    why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
+          " bytes, which needs " + std::to_string(chunks) + " chunks.";
     change =
         " Choose a smaller format or fewer bits per pixel on the phone and here, or turn on "
         "Compression with the FourCC IYUV.";

@@ -1,8 +1,7 @@
 // Whether frames of a stored format can reach the camera at all. Frames that
 // are not compressed travel as up to 15 counted chunks, each one UDP datagram;
-// a format that needs more chunks, or longer ones, or has no whole byte per
-// frame, never delivers a picture, and the camera would only repeat stale
-// samples. The setup still stores such a format (its ranges allow it) but says
+// a format that needs more chunks, or has no whole byte per frame, never
+// delivers a picture, and the camera would only repeat stale samples. The setup still stores such a format (its ranges allow it) but says
 // so.
 #pragma once
 

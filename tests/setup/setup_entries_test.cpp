@@ -130,15 +130,19 @@ TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
   EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());  // 15 chunks of 65467 bytes
   EXPECT_TRUE(StreamWarning(raw(574, 913, 1)).empty());   // one datagram of 65507 bytes
   EXPECT_TRUE(StreamWarning(raw(1, 8, 1)).empty());       // one byte
+  EXPECT_TRUE(StreamWarning(raw(636, 103, 8)).empty());   // 65508 bytes: 2 chunks of 32754
+  EXPECT_TRUE(StreamWarning(raw(208, 210, 12)).empty());  // 65520 bytes: 2 chunks of 32760
+  EXPECT_TRUE(StreamWarning(raw(778, 842, 12)).empty());  // 15 chunks of 65507 bytes
 
   const WideText sixteen = StreamWarning(raw(1024, 960, 8));  // 983040 bytes
   EXPECT_NE(sixteen.find(W("983040 bytes, which needs 16 chunks")), WideText::npos)
       << Narrow(sixteen);
   const WideText big = StreamWarning(raw(1024, 1024, 32));
   EXPECT_NE(big.find(W("65 chunks")), WideText::npos) << Narrow(big);
-  const WideText datagram = StreamWarning(raw(636, 103, 8));  // 65508 bytes
-  EXPECT_NE(datagram.find(W("chunks of 65508 bytes")), WideText::npos) << Narrow(datagram);
-  EXPECT_FALSE(StreamWarning(raw(840, 78, 8)).empty());  // 65520 bytes: still one datagram too long
+  // 15 chunks of the 65,520-byte unit would each be too long for a datagram.
+  const WideText fifteen = StreamWarning(raw(975, 1008, 8));
+  EXPECT_NE(fifteen.find(W("982800 bytes, which needs 16 chunks")), WideText::npos)
+      << Narrow(fifteen);
   const WideText empty = StreamWarning(raw(1, 1, 4));
   EXPECT_NE(empty.find(W("less than one byte")), WideText::npos) << Narrow(empty);
 }
