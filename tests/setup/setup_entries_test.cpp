@@ -3,6 +3,9 @@
 // formats it warns cannot stream.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "settings/stream_form.h"
 #include "setup/setup_entries.h"
 #include "setup/stream_check.h"
 #include "wire/four_cc.h"
@@ -156,6 +159,33 @@ TEST(StreamCheck, OnlyCompressionWithIyuvSendsCompressedFrames) {
   VideoFormatSettings i420 = large;
   i420.FourCC = wire::kFourCC_I420;
   EXPECT_FALSE(StreamWarning(i420).empty());
+}
+
+// The filter refuses compressed frames that a sample of fewer than 12 bits per
+// pixel cannot hold; the setup warns by the same rule.
+TEST(StreamCheck, EveryFormatTheFilterRefusesIsWarnedAbout) {
+  for (const std::uint32_t bits : kBitsPerPixelChoices) {
+    const VideoFormatSettings compressed{wire::kFourCC_IYUV, 176, 144, bits, 1, 0, 0};
+    const WideText warning = StreamWarning(compressed);
+    EXPECT_EQ(warning.empty(), bits >= 12) << bits << ": " << Narrow(warning);
+    if (bits < 12) {
+      const std::string format = "176 x 144 at " + std::to_string(bits) + " bits per pixel";
+      EXPECT_NE(warning.find(W((format + " cannot hold").c_str())), WideText::npos)
+          << Narrow(warning);
+    }
+  }
+  for (const std::uint32_t fourCC : {wire::kFourCC_IYUV, wire::kFourCC_YV12}) {
+    for (const std::uint32_t compression : {0u, 1u}) {
+      for (const std::uint32_t bits : kBitsPerPixelChoices) {
+        for (const std::uint32_t size : {1u, 2u, 3u, 4u, 7u, 176u, 1024u}) {
+          const VideoFormatSettings s{fourCC, size, size, bits, compression, 0, 0};
+          if (!settings::RefusedFormat(s)) continue;
+          EXPECT_FALSE(StreamWarning(s).empty())
+              << Narrow(FourCCText(fourCC)) << " " << size << " at " << bits << ", " << compression;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
