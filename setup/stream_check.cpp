@@ -29,11 +29,12 @@ WideText StreamWarning(const settings::VideoFormatSettings& settings) {
   const std::string raw =
       "without Compression and the FourCC IYUV, frames travel uncompressed in at most 15 chunks of "
       "one UDP datagram each";
-  const std::string tail = " The camera would only show old pictures.";
   std::string why;
+  std::string tail = " The camera would only show old pictures.";
   std::string change;
   if (frameBytes == 0) {
     why = ", and a frame of " + format + " is less than one byte.";
+    tail = " The camera would refuse to start.";  // settings::RefusedFormat: no sample
     change = " Enter a larger format or more bits per pixel.";
   } else {
     // Beyond what 64 bits hold signed, the frame needs far too many chunks anyway.
