@@ -30,15 +30,6 @@ void SetIntOption(SOCKET s, int name, int value) {
 
 }  // namespace
 
-std::int32_t SampleSizeOf(const VideoFormatSettings& settings) {
-  const std::int64_t bits = std::int64_t(std::int32_t(settings.Width)) *
-                            std::int64_t(std::int32_t(settings.Height)) *
-                            std::int64_t(settings.BitsPerPixel);
-  const std::int64_t bytes = bits / 8;
-  if (bytes <= 0 || bytes > std::numeric_limits<std::int32_t>::max()) return 0;
-  return std::int32_t(bytes);
-}
-
 ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings) {
   ReceiverFormat format;
   format.width = std::int32_t(settings.Width);

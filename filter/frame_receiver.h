@@ -12,6 +12,7 @@
 
 #include "orlin/com.h"
 #include "orlin/winsock.h"
+#include "settings/stream_form.h"
 #include "settings/video_format_settings.h"
 #include "wire/stream.h"
 
@@ -38,9 +39,8 @@ struct ReceiverFormat {
   std::int32_t receiveBufferBytes = 0;
 };
 
-// width x height x bits per pixel / 8, or 0 when that is not a positive
-// 32-bit number (such a format has no sample to fill).
-std::int32_t SampleSizeOf(const settings::VideoFormatSettings& settings);
+// The sample size, shared with the setup tool's checks.
+using settings::SampleSizeOf;
 
 // The receiver's format for the given settings.
 ReceiverFormat ReceiverFormatOf(const settings::VideoFormatSettings& settings);

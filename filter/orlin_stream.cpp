@@ -5,11 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "codec/codec.h"
 #include "filter/framework/media_type.h"
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream_format.h"
-#include "wire/four_cc.h"
+#include "settings/stream_form.h"
 
 namespace orlin::filter {
 
@@ -35,18 +34,8 @@ OrlinStream::OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_nam
 OrlinStream::~OrlinStream() = default;
 
 HRESULT OrlinStream::CheckStreamable() const {
-  const auto sampleSize = std::int64_t(format_.bmiHeader.biSizeImage);
-  if (sampleSize <= 0) return VFW_E_INVALIDMEDIATYPE;
-  // Compressed frames are taken for IYUV only; the decoder writes a whole 4:2:0
-  // picture, which a format of fewer than 12 bits per pixel cannot hold.
-  const int width = int(settings_.Width);
-  const int height = int(settings_.Height);
-  if (settings_.Compression != 0 && settings_.FourCC == wire::kFourCC_IYUV &&
-      codec::PictureFits(width, height) &&
-      std::int64_t(codec::PictureBytes(width, height)) > sampleSize) {
-    return VFW_E_INVALIDMEDIATYPE;
-  }
-  return S_OK;
+  // The setup tool warns by the same rule.
+  return settings::RefusedFormat(settings_) ? VFW_E_INVALIDMEDIATYPE : S_OK;
 }
 
 // ---- INonDelegatingUnknown ----

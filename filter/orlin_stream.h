@@ -56,8 +56,9 @@ class OrlinStream : public framework::CSourceStream, public IKsPropertySet, publ
   const settings::VideoFormatSettings& Settings() const { return settings_; }
 
  private:
-  // S_OK, or why the format cannot stream: it has no sample, or its compressed
-  // frames decode to more than the sample holds.
+  // S_OK, or VFW_E_INVALIDMEDIATYPE for a format settings::RefusedFormat
+  // names: it has no sample, or its compressed frames decode to more than the
+  // sample holds.
   HRESULT CheckStreamable() const;
 
   OrlinFilter* const owner_;

@@ -1,6 +1,6 @@
 // A raw frame on the wire: how an uncompressed frame is cut into datagrams,
 // and the countdown that tags each one. Both ends derive the same numbers from
-// the frame's size, so they must not change.
+// the frame's size, so they are part of the format.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,10 @@ struct ChunkGeometry {
   std::int64_t bytes = 0;  // bytes per datagram
 };
 
-// count = ceil(frameBytes / kMaxChunkBytes), bytes = frameBytes / count. The
-// last frameBytes - count * bytes bytes (fewer than count) are not sent. A
+// count = ceil(frameBytes / kMaxChunkBytes), raised where needed until
+// bytes = frameBytes / count is at most kMaxUdpPayloadBytes (a frame of 65,508
+// to 65,520 bytes would otherwise make one chunk that no datagram carries).
+// The last frameBytes - count * bytes bytes (fewer than count) are not sent. A
 // frame of 0 bytes or less has no geometry: both are 0.
 ChunkGeometry ComputeChunkGeometry(std::int64_t frameBytes);
 

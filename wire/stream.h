@@ -11,7 +11,8 @@ namespace orlin::wire {
 // UDP port the PC listens on; the phone sends to it and never binds.
 inline constexpr std::uint16_t kStreamPort = 4444;
 
-// Largest slice of an uncompressed frame, the unit of the chunk formula. The
+// The unit of the chunk formula: an uncompressed frame takes one chunk per
+// 65,520 bytes begun, and more where such chunks would not fit a datagram. The
 // PC derives the same geometry from its own sample size, so this number is
 // part of the format; both ends also size their socket buffers by it.
 inline constexpr std::int32_t kMaxChunkBytes = 65520;

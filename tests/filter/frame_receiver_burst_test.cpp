@@ -148,6 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BurstCase{
             "320x240 YUY2", wire::kFourCC_YUY2, {kFourCC_YUY2, 320, 240, 16, 0, 0, 0}, 3, 51200},
+        // 65,520 bytes: two chunks, as one would not fit a datagram.
+        BurstCase{
+            "208x210 YV12", wire::kFourCC_YV12, {kFourCC_YV12, 208, 210, 12, 0, 0, 0}, 2, 32760},
         BurstCase{
             "640x480 YV12", wire::kFourCC_YV12, {kFourCC_YV12, 640, 480, 12, 0, 0, 0}, 8, 57600},
         BurstCase{

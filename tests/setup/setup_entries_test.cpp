@@ -3,6 +3,9 @@
 // formats it warns cannot stream.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "settings/stream_form.h"
 #include "setup/setup_entries.h"
 #include "setup/stream_check.h"
 #include "wire/four_cc.h"
@@ -130,17 +133,22 @@ TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
   EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());  // 15 chunks of 65467 bytes
   EXPECT_TRUE(StreamWarning(raw(574, 913, 1)).empty());   // one datagram of 65507 bytes
   EXPECT_TRUE(StreamWarning(raw(1, 8, 1)).empty());       // one byte
+  EXPECT_TRUE(StreamWarning(raw(636, 103, 8)).empty());   // 65508 bytes: 2 chunks of 32754
+  EXPECT_TRUE(StreamWarning(raw(208, 210, 12)).empty());  // 65520 bytes: 2 chunks of 32760
+  EXPECT_TRUE(StreamWarning(raw(778, 842, 12)).empty());  // 15 chunks of 65507 bytes
 
   const WideText sixteen = StreamWarning(raw(1024, 960, 8));  // 983040 bytes
   EXPECT_NE(sixteen.find(W("983040 bytes, which needs 16 chunks")), WideText::npos)
       << Narrow(sixteen);
   const WideText big = StreamWarning(raw(1024, 1024, 32));
   EXPECT_NE(big.find(W("65 chunks")), WideText::npos) << Narrow(big);
-  const WideText datagram = StreamWarning(raw(636, 103, 8));  // 65508 bytes
-  EXPECT_NE(datagram.find(W("chunks of 65508 bytes")), WideText::npos) << Narrow(datagram);
-  EXPECT_FALSE(StreamWarning(raw(840, 78, 8)).empty());  // 65520 bytes: still one datagram too long
+  // 15 chunks of the 65,520-byte unit would each be too long for a datagram.
+  const WideText fifteen = StreamWarning(raw(975, 1008, 8));
+  EXPECT_NE(fifteen.find(W("982800 bytes, which needs 16 chunks")), WideText::npos)
+      << Narrow(fifteen);
   const WideText empty = StreamWarning(raw(1, 1, 4));
-  EXPECT_NE(empty.find(W("less than one byte")), WideText::npos) << Narrow(empty);
+  EXPECT_NE(empty.find(W("less than one byte. The camera would refuse to start.")), WideText::npos)
+      << Narrow(empty);
 }
 
 TEST(StreamCheck, OnlyCompressionWithIyuvSendsCompressedFrames) {
@@ -152,6 +160,33 @@ TEST(StreamCheck, OnlyCompressionWithIyuvSendsCompressedFrames) {
   VideoFormatSettings i420 = large;
   i420.FourCC = wire::kFourCC_I420;
   EXPECT_FALSE(StreamWarning(i420).empty());
+}
+
+// The filter refuses compressed frames that a sample of fewer than 12 bits per
+// pixel cannot hold; the setup warns by the same rule.
+TEST(StreamCheck, EveryFormatTheFilterRefusesIsWarnedAbout) {
+  for (const std::uint32_t bits : kBitsPerPixelChoices) {
+    const VideoFormatSettings compressed{wire::kFourCC_IYUV, 176, 144, bits, 1, 0, 0};
+    const WideText warning = StreamWarning(compressed);
+    EXPECT_EQ(warning.empty(), bits >= 12) << bits << ": " << Narrow(warning);
+    if (bits < 12) {
+      const std::string format = "176 x 144 at " + std::to_string(bits) + " bits per pixel";
+      EXPECT_NE(warning.find(W((format + " cannot hold").c_str())), WideText::npos)
+          << Narrow(warning);
+    }
+  }
+  for (const std::uint32_t fourCC : {wire::kFourCC_IYUV, wire::kFourCC_YV12}) {
+    for (const std::uint32_t compression : {0u, 1u}) {
+      for (const std::uint32_t bits : kBitsPerPixelChoices) {
+        for (const std::uint32_t size : {1u, 2u, 3u, 4u, 7u, 176u, 1024u}) {
+          const VideoFormatSettings s{fourCC, size, size, bits, compression, 0, 0};
+          if (!settings::RefusedFormat(s)) continue;
+          EXPECT_FALSE(StreamWarning(s).empty())
+              << Narrow(FourCCText(fourCC)) << " " << size << " at " << bits << ", " << compression;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "wire/chunk_geometry.h"
+#include "wire/stream.h"
 
 namespace orlin::wire {
 namespace {
@@ -13,15 +14,36 @@ void ExpectGeometry(std::int64_t frameBytes, std::int64_t count, std::int64_t by
   EXPECT_EQ(geometry.bytes, bytes) << frameBytes;
 }
 
-TEST(ChunkGeometry, FramesSplitIntoEqualChunksOfAtMost65520Bytes) {
+TEST(ChunkGeometry, FramesSplitIntoEqualChunksOfOneDatagramEach) {
   ExpectGeometry(38016, 1, 38016);
-  ExpectGeometry(65520, 1, 65520);
+  ExpectGeometry(65507, 1, 65507);
+  ExpectGeometry(65508, 2, 32754);
+  ExpectGeometry(65520, 2, 32760);  // 208 x 210 YV12
   ExpectGeometry(65521, 2, 32760);
+  ExpectGeometry(131015, 2, 65507);
+  ExpectGeometry(131016, 3, 43672);
   ExpectGeometry(153600, 3, 51200);
   ExpectGeometry(131041, 3, 43680);
   ExpectGeometry(460800, 8, 57600);
   ExpectGeometry(614400, 10, 61440);
+  ExpectGeometry(982619, 15, 65507);
+  ExpectGeometry(982620, 16, 61413);
   ExpectGeometry(983040, 16, 61440);  // just over 15 x 65520
+}
+
+// Chunks only ever grow more numerous where one would not fit a datagram: every
+// frame keeps the 65,520-byte unit's geometry when that one can be sent.
+TEST(ChunkGeometry, EveryChunkFitsADatagramAndSendableGeometriesStay) {
+  for (std::int64_t s = 1; s <= 17 * std::int64_t{kMaxChunkBytes}; ++s) {
+    const ChunkGeometry geometry = ComputeChunkGeometry(s);
+    ASSERT_LE(geometry.bytes, kMaxUdpPayloadBytes) << s;
+    const std::int64_t unitCount = (s + kMaxChunkBytes - 1) / kMaxChunkBytes;
+    if (s / unitCount <= kMaxUdpPayloadBytes) {
+      ASSERT_EQ(geometry.count, unitCount) << s;
+    } else {
+      ASSERT_EQ(geometry.count, unitCount + 1) << s;  // one more chunk always suffices
+    }
+  }
 }
 
 TEST(ChunkGeometry, NoPositiveSampleSizeMeansNoChunks) {
