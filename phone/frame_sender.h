@@ -52,6 +52,9 @@ class FrameSender final : public FilterFace {
   void SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
                        std::int32_t numReductions);
   std::int32_t Compression() const { return compression_; }  // in force
+  // What the user asked for; every connection puts it in force where the
+  // format allows, so a format that cannot be compressed does not lose it.
+  std::int32_t CompressionRequested() const { return compression_requested_; }
   std::int32_t PixelCorrection() const { return pixel_correction_; }
   std::int32_t NumReductions() const { return num_reductions_; }
   bool SendLength() const { return send_length_ != 0; }
@@ -69,7 +72,7 @@ class FrameSender final : public FilterFace {
   HRESULT ResolveDestination();
   void SizeSendBuffers();
   void ApplyConnectedFormat();
-  // Returns the Compression now in force (1 or 0).
+  // Makes these the request, and returns the Compression now in force (1 or 0).
   std::int32_t ApplyCodecSettings(std::int32_t compression, std::int32_t pixelCorrection,
                                   std::int32_t numReductions);
   HRESULT SendSample(IMediaSample* sample);
@@ -118,6 +121,7 @@ class FrameSender final : public FilterFace {
   mutable std::mutex send_lock_;
   VideoFormat format_;
   WCHAR destination_address_[kAddressChars] = {};
+  std::int32_t compression_requested_ = 1;
   std::int32_t compression_ = 1;
   std::int32_t pixel_correction_ = 0;
   std::int32_t num_reductions_ = 2;
