@@ -69,6 +69,7 @@ class FrameSender final : public FilterFace {
 
   // --- Operations ---
   HRESULT OpenNetwork();
+  bool NetworkOpen() const;
   HRESULT ResolveDestination();
   void SizeSendBuffers();
   void ApplyConnectedFormat();

@@ -30,6 +30,11 @@ HRESULT FrameSender::OpenNetwork() {
   return S_OK;
 }
 
+bool FrameSender::NetworkOpen() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return socket_.Valid();
+}
+
 HRESULT FrameSender::ResolveDestination() {
   WCHAR address[kAddressChars];
   std::uint16_t port = 0;
