@@ -35,6 +35,11 @@ bool FrameSender::NetworkOpen() const {
   return socket_.Valid();
 }
 
+bool FrameSender::DestinationResolved() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return destination_resolved_;
+}
+
 HRESULT FrameSender::ResolveDestination() {
   WCHAR address[kAddressChars];
   std::uint16_t port = 0;
