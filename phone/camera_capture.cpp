@@ -83,18 +83,19 @@ HRESULT CameraCapture::FindCamera(WCHAR* name) {
   return hr;
 }
 
-HRESULT CameraCapture::StartCapture() {
+HRESULT CameraCapture::StartCapture(VideoFormat* unofferedFormat) {
+  if (unofferedFormat != nullptr) *unofferedFormat = VideoFormat{};
   // A second start begins afresh rather than leave a camera wired to a sender
   // that is about to be replaced.
   if (sender_) StopCapture();
-  const HRESULT hr = StartSteps();
+  const HRESULT hr = StartSteps(unofferedFormat);
   if (FAILED(hr)) ShowError(ORLIN_TEXT("Starting the capture failed"));
   return hr;
 }
 
 // Each step only when all before it succeeded. What was made before a failure
 // (the camera filter, the sender) stays; the rest is released on the way out.
-HRESULT CameraCapture::StartSteps() {
+HRESULT CameraCapture::StartSteps(VideoFormat* unofferedFormat) {
   HRESULT hr = CoCreateInstance(CLSID_VideoCapture, nullptr, CLSCTX_ALL, IID_IBaseFilter,
                                 camera_.ReceiveVoid());
   if (FAILED(hr)) return hr;
@@ -137,12 +138,29 @@ HRESULT CameraCapture::StartSteps() {
   ComRef<IPin> pin;
   hr = FirstPin(&pin);
   if (FAILED(hr)) return hr;
-  // The camera pin proposes its types; the sender's pin takes the chosen one.
-  hr = pin->Connect(sender_->InputPin(), nullptr);
+  hr = ConnectCamera(pin.Get(), unofferedFormat);
   if (FAILED(hr)) return hr;
   hr = sender_->OpenNetwork();
   if (FAILED(hr)) return hr;
   return camera_->Run(0);
+}
+
+HRESULT CameraCapture::ConnectCamera(IPin* pin, VideoFormat* unofferedFormat) {
+  // The camera pin proposes its types; the sender's pin takes the chosen one.
+  HRESULT hr = pin->Connect(sender_->InputPin(), nullptr);
+  const VideoFormat stored = sender_->Format();
+  if (hr != VFW_E_NO_ACCEPTABLE_TYPES || unofferedFormat == nullptr || stored.FourCC == 0) {
+    return hr;
+  }
+  // With no format set the sender's pin takes the first type offered.
+  sender_->SetFormat(VideoFormat{});
+  hr = pin->Connect(sender_->InputPin(), nullptr);
+  if (SUCCEEDED(hr)) {
+    *unofferedFormat = stored;
+  } else {
+    sender_->SetFormat(stored);
+  }
+  return hr;
 }
 
 HRESULT CameraCapture::StopCapture() {
@@ -213,9 +231,15 @@ HRESULT CameraCapture::RestartCapture() {
     hr = pin->Connect(sender_->InputPin(), nullptr);
   }
   if (SUCCEEDED(hr)) {
-    sender_->SizeSendBuffers();
-    hr = camera_->Run(0);
+    // A start that failed at its connection never opened the network: the
+    // camera would run and nothing would go out.
+    if (sender_->NetworkOpen()) {
+      sender_->SizeSendBuffers();
+    } else {
+      hr = sender_->OpenNetwork();
+    }
   }
+  if (SUCCEEDED(hr)) hr = camera_->Run(0);
   if (FAILED(hr)) ShowError(ORLIN_TEXT("Restarting the capture failed"));
   return hr;
 }

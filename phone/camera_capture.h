@@ -48,7 +48,11 @@ class CameraCapture {
   void SetDestinationPort(std::uint16_t port) { destination_port_ = port; }
 
   // --- Capture ---
-  HRESULT StartCapture();
+  // With `unofferedFormat`, a start made where nobody can pick a format
+  // (headless): when the camera offers no type of the stored format, the
+  // camera's first format is taken for this run (the stored setting stays) and
+  // `*unofferedFormat` receives the stored one; its FourCC is 0 otherwise.
+  HRESULT StartCapture(VideoFormat* unofferedFormat = nullptr);
   HRESULT StopCapture();
   // The formats the camera offers (at most 50), and the index of the one in
   // force (-1 when none is). The list stays valid until the next call or
@@ -86,7 +90,9 @@ class CameraCapture {
   void ShowError(LPCWSTR text) const;
   // The camera filter's first pin, whatever its direction.
   HRESULT FirstPin(ComRef<IPin>* pin) const;
-  HRESULT StartSteps();
+  HRESULT StartSteps(VideoFormat* unofferedFormat);
+  // Connects the camera's pin to the sender's; see StartCapture.
+  HRESULT ConnectCamera(IPin* pin, VideoFormat* unofferedFormat);
 
   ComRef<IBaseFilter> camera_;
   std::unique_ptr<FrameSender> sender_;

@@ -55,7 +55,8 @@ void FrameSender::SetDestinationPort(std::uint16_t port) {
 void FrameSender::SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
                                   std::int32_t numReductions) {
   std::lock_guard<std::mutex> guard(send_lock_);
-  compression_ = compression != 0 ? 1 : 0;
+  compression_requested_ = compression != 0 ? 1 : 0;
+  compression_ = compression_requested_;
   pixel_correction_ = pixelCorrection;
   num_reductions_ = numReductions;
 }

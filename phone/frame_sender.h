@@ -47,11 +47,16 @@ class FrameSender final : public FilterFace {
   void SetDestinationPort(std::uint16_t port);
   // Dotted form of the resolved address, "<not connected>" until one resolves.
   LPCWSTR AddressText() const { return address_text_; }
+  // Whether a destination ever resolved: frames are sent only then.
+  bool DestinationResolved() const;
   // The stored codec settings, as requested: the next connection decides what is
   // in force. Use ApplyCodecSettings while connected.
   void SetCodecRequest(std::int32_t compression, std::int32_t pixelCorrection,
                        std::int32_t numReductions);
   std::int32_t Compression() const { return compression_; }  // in force
+  // What the user asked for; every connection puts it in force where the
+  // format allows, so a format that cannot be compressed does not lose it.
+  std::int32_t CompressionRequested() const { return compression_requested_; }
   std::int32_t PixelCorrection() const { return pixel_correction_; }
   std::int32_t NumReductions() const { return num_reductions_; }
   bool SendLength() const { return send_length_ != 0; }
@@ -66,10 +71,11 @@ class FrameSender final : public FilterFace {
 
   // --- Operations ---
   HRESULT OpenNetwork();
+  bool NetworkOpen() const;
   HRESULT ResolveDestination();
   void SizeSendBuffers();
   void ApplyConnectedFormat();
-  // Returns the Compression now in force (1 or 0).
+  // Makes these the request, and returns the Compression now in force (1 or 0).
   std::int32_t ApplyCodecSettings(std::int32_t compression, std::int32_t pixelCorrection,
                                   std::int32_t numReductions);
   HRESULT SendSample(IMediaSample* sample);
@@ -79,9 +85,11 @@ class FrameSender final : public FilterFace {
   HRESULT GetDetectedFormat(int index, VideoFormat* format) const;
   int DetectedFormatCount() const { return format_count_; }
   void CloseNetwork();
-  // Frames that went out and the bytes of their datagrams that the network
-  // took, since this sender was made (for the headless summary).
+  // Since this sender was made (for the headless summary): frames that went
+  // out whole, frames of which the network refused a datagram, and the bytes
+  // of all datagrams that the network took.
   std::uint64_t FramesSent() const { return frames_sent_.load(std::memory_order_relaxed); }
+  std::uint64_t FramesFailed() const { return frames_failed_.load(std::memory_order_relaxed); }
   std::uint64_t BytesSent() const { return bytes_sent_.load(std::memory_order_relaxed); }
 
   // --- IUnknown: the sender is owned by the capture, not by references ---
@@ -106,7 +114,8 @@ class FrameSender final : public FilterFace {
   void ComputeChunks();
   void ApplySendBufferSize();
   void ShowError(LPCWSTR text) const;
-  void SendCompressed(const BYTE* frame, const sockaddr_in& destination);
+  // Returns the bytes of the datagram it sends (or tries to).
+  std::int64_t SendCompressed(const BYTE* frame, const sockaddr_in& destination);
   void SendChunks(BYTE* frame, const sockaddr_in& destination);
 
   std::unique_ptr<SampleGrabberPin> pin_;
@@ -118,6 +127,7 @@ class FrameSender final : public FilterFace {
   mutable std::mutex send_lock_;
   VideoFormat format_;
   WCHAR destination_address_[kAddressChars] = {};
+  std::int32_t compression_requested_ = 1;
   std::int32_t compression_ = 1;
   std::int32_t pixel_correction_ = 0;
   std::int32_t num_reductions_ = 2;
@@ -138,6 +148,7 @@ class FrameSender final : public FilterFace {
   std::int32_t swap_count_ = 0;
   std::int32_t send_length_ = 0;
   std::atomic<std::uint64_t> frames_sent_{0};
+  std::atomic<std::uint64_t> frames_failed_{0};
   std::atomic<std::uint64_t> bytes_sent_{0};
 
   HWND message_owner_ = nullptr;

@@ -47,7 +47,7 @@ bool FrameSender::EnsureCompressBuffer(std::int32_t bytes) {
 }
 
 void FrameSender::ApplyConnectedFormat() {
-  bool compress = compression_ != 0;
+  bool compress = compression_requested_ != 0;
   if (compress) compress = FormatCompressible() && EnsureCompressBuffer(CompressBufferBytes());
 
   {
@@ -71,6 +71,7 @@ std::int32_t FrameSender::ApplyCodecSettings(std::int32_t compression,
   }
   {
     std::lock_guard<std::mutex> guard(send_lock_);
+    compression_requested_ = compression != 0 ? 1 : 0;
     compression_ = compress ? 1 : 0;
     pixel_correction_ = pixelCorrection;
     num_reductions_ = ClampReductions(numReductions);

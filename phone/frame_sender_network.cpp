@@ -30,6 +30,16 @@ HRESULT FrameSender::OpenNetwork() {
   return S_OK;
 }
 
+bool FrameSender::NetworkOpen() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return socket_.Valid();
+}
+
+bool FrameSender::DestinationResolved() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return destination_resolved_;
+}
+
 HRESULT FrameSender::ResolveDestination() {
   WCHAR address[kAddressChars];
   std::uint16_t port = 0;

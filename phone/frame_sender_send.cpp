@@ -39,18 +39,31 @@ HRESULT FrameSender::SendSample(IMediaSample* sample) {
   if (pixel_correction_ != 0 && std::int64_t{swap_count_} * 4 <= bufferBytes) {
     CorrectPixels(frame, swap_count_);
   }
+  const std::uint64_t bytesBefore = bytes_sent_.load(std::memory_order_relaxed);
+  std::int64_t frameBytes = 0;  // 0: the frame is skipped
   if (compression_ != 0) {
     // The encoder reads the whole YV12 picture: a short buffer skips the frame.
     if (static_cast<std::int64_t>(codec::PictureBytes(format_.Width, format_.Height)) <= bufferBytes) {
-      SendCompressed(frame, destination_);
+      frameBytes = SendCompressed(frame, destination_);
     }
   } else if (std::int64_t{chunk_count_} * chunk_size_ <= bufferBytes) {
     SendChunks(frame, destination_);
+    frameBytes = std::int64_t{chunk_count_} * chunk_size_;
+  }
+  // A datagram goes whole or not at all, so a frame went out exactly when the
+  // network took all of its bytes.
+  if (frameBytes > 0) {
+    const std::uint64_t taken = bytes_sent_.load(std::memory_order_relaxed) - bytesBefore;
+    if (taken == static_cast<std::uint64_t>(frameBytes)) {
+      ++frames_sent_;
+    } else {
+      ++frames_failed_;
+    }
   }
   return S_OK;
 }
 
-void FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination) {
+std::int64_t FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination) {
   BYTE* datagram = compress_buffer_.get();
   std::int32_t length = compress_buffer_size_ - wire::kCompressedHeaderBytes;
   // The result is not needed: the returned length is always a usable prefix.
@@ -63,11 +76,10 @@ void FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destinati
   wire::WriteCompressedHeader(datagram, send_length_ != 0 ? payloadBytes : 0);
   const std::int32_t datagramBytes = wire::kCompressedHeaderBytes + payloadBytes;
   bytes_sent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
-  ++frames_sent_;
+  return datagramBytes;
 }
 
 void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
-  ++frames_sent_;
   if (chunk_count_ == 1) {
     bytes_sent_ += SendDatagram(socket_.Get(), frame, chunk_size_, destination);
     return;

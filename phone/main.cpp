@@ -64,5 +64,7 @@ int main(int argc, char** argv) {
   const std::string cameraName = shell::CameraInUseText();
   CameraCapture capture;
   if (options.headless) return shell::RunHeadless(capture, cameraName, std::cout, std::cerr);
-  return tui::RunMainWindow(capture, cameraName);
+  // The main screen names a camera that does not open by why it does not.
+  const std::string problem = shell::CameraProblem();
+  return tui::RunMainWindow(capture, problem.empty() ? cameraName : problem);
 }

@@ -134,7 +134,7 @@ bool CameraCapture::LoadCodecSettings() {
   platform::RegistryKey key;
   if (!OpenForReading(kSettingsKey, &key)) return false;
   if (!sender_) return true;
-  DWORD compression = static_cast<DWORD>(sender_->Compression());
+  DWORD compression = static_cast<DWORD>(sender_->CompressionRequested());
   DWORD pixelCorrection = static_cast<DWORD>(sender_->PixelCorrection());
   DWORD numReductions = static_cast<DWORD>(sender_->NumReductions());
   ReadDword(key, kCompressionValue, &compression);

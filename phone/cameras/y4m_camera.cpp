@@ -1,6 +1,8 @@
 #include "phone/cameras/y4m_camera.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "phone/cameras/pixel_formats.h"
@@ -96,7 +98,7 @@ std::unique_ptr<Y4mCamera> Y4mCamera::Open(const std::string& path, std::string*
   std::unique_ptr<Y4mCamera> camera(new Y4mCamera());
   camera->file_.reset(std::fopen(path.c_str(), "rb"));
   if (!camera->file_) {
-    *error = "cannot open " + path;
+    *error = "cannot open " + path + ": " + std::strerror(errno);
     return nullptr;
   }
   std::string line;

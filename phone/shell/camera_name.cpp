@@ -16,4 +16,11 @@ std::string CameraInUseText() {
   return name;
 }
 
+std::string CameraProblem() {
+  const std::string name = cameras::ChosenCamera();
+  std::string error;
+  if (name.empty() || cameras::OpenCamera(name, &error)) return {};
+  return error.empty() ? "cannot open " + name : error;
+}
+
 }  // namespace orlin::phone::shell

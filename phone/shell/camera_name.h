@@ -9,4 +9,8 @@ namespace orlin::phone::shell {
 // when it is the built-in test camera.
 std::string CameraInUseText();
 
+// Why the named camera cannot be opened ("/tmp/a.y4m: odd frame size"); empty
+// when it opens or none is named. The capture says only "Camera not found".
+std::string CameraProblem();
+
 }  // namespace orlin::phone::shell

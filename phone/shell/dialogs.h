@@ -55,12 +55,15 @@ class DestinationDialog {
   bool Start();
   EditBox& Edit() { return edit_; }
   // Stores the text and makes it the destination if it resolves ("%s not
-  // found" otherwise, and the frames keep going where they went).
+  // found" otherwise, and the frames keep going where they went). The box
+  // shows what is not ASCII as '?': while it shows the stored text unedited,
+  // the stored text itself is stored again, never the '?'s.
   void Ok();
   void Cancel() {}
 
  private:
   CameraCapture& capture_;
+  WideText stored_;
   EditBox edit_{kMaxChars, false};
 };
 

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <ostream>
 
+#include "phone/shell/camera_name.h"
 #include "phone/shell/shell_text.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace orlin::phone::shell {
 namespace {
@@ -35,18 +37,42 @@ std::string SummaryLine(const HeadlessSummary& s) {
                 static_cast<unsigned long long>(s.frames), static_cast<unsigned long long>(s.bytes),
                 s.seconds, fps, perFrame, s.address.c_str(), s.format.c_str(),
                 s.compressed ? " compressed" : " uncompressed");
-  return line;
+  std::string text = line;
+  if (s.failed > 0) {
+    text += "; " + std::to_string(s.failed) + (s.failed == 1 ? " frame" : " frames") +
+            " failed to send";
+  }
+  return text;
 }
 
 int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostream& out,
                 std::ostream& err) {
   BlockStopSignals();  // in case main did not: the camera thread starts below
-  if (FAILED(capture.StartCapture())) return 1;
+  VideoFormat unoffered;
+  if (FAILED(capture.StartCapture(&unoffered))) {
+    // The capture only says "Camera not found"; a named camera's reason is here.
+    const std::string problem = CameraProblem();
+    if (!problem.empty()) err << "orlin-phone: " << problem << std::endl;
+    return 1;
+  }
+  const FrameSender* sender = capture.Sender();
+  if (sender == nullptr || !sender->DestinationResolved()) {
+    err << "orlin-phone: the destination "
+        << detail::Utf16ToUtf8(capture.GetDestinationText().c_str())
+        << " does not resolve: nothing can be sent" << std::endl;
+    capture.StopCapture();
+    return 1;
+  }
   VideoFormat format;
   capture.GetVideoFormat(&format);
   HeadlessSummary summary;
   summary.address = Narrow(capture.GetAddressText());
   summary.format = FormatLine(format);
+  if (unoffered.FourCC != 0) {
+    err << "orlin-phone: camera " << cameraName << " does not offer the stored format "
+        << FormatLine(unoffered) << "; streaming its first format, " << summary.format
+        << std::endl;
+  }
   err << "orlin-phone: streaming " << summary.format << " from camera " << cameraName << " to "
       << summary.address << " port 4444; stop with Ctrl-C or SIGTERM" << std::endl;
 
@@ -60,8 +86,9 @@ int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostr
   if (IBaseFilter* camera = capture.Camera()) camera->Stop();
   summary.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  if (const FrameSender* sender = capture.Sender()) {
+  if ((sender = capture.Sender()) != nullptr) {
     summary.frames = sender->FramesSent();
+    summary.failed = sender->FramesFailed();
     summary.bytes = sender->BytesSent();
     summary.compressed = sender->Compression() != 0;
     summary.address = Narrow(capture.GetAddressText());

@@ -44,15 +44,19 @@ std::string HelpText() {
          "                 a .y4m file (played in a loop at its frame rate), or\n"
          "                 \"test\" for the built-in test camera\n"
          "  --headless     no screen: stream until SIGINT (Ctrl-C) or SIGTERM, then\n"
-         "                 print the frames and bytes sent\n"
+         "                 print the frames and bytes sent and the frames whose\n"
+         "                 sends failed; a stored video format the camera does not\n"
+         "                 offer gives way to the camera's first, with a line\n"
+         "                 saying so\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"
          "The camera: without --camera the phone uses its first camera, which is the\n"
          "built-in test camera (colour bars, a frame counter and motion, YV12 176 x 144\n"
          "by default). It always exists and never turns on a webcam you did not name.\n"
-         "A named camera that cannot be opened is \"Camera not found\". The main screen\n"
-         "shows the camera in use.\n"
+         "A named camera that cannot be opened is \"Camera not found\", and the main\n"
+         "screen (or, headless, a line on stderr) says why. The main screen shows\n"
+         "the camera in use.\n"
          "\n"
          "Settings (video format, destination, compression) persist in the phone's\n"
          "settings file: $ORLIN_PHONE_REGISTRY when set, else\n"
@@ -66,7 +70,8 @@ std::string HelpText() {
          "the text; in the Video Format list it cancels).\n"
          "\n"
          "Only one orlin-phone runs per user: a second start says so and ends.\n"
-         "Exit status: 0 after Close or a signal, 1 on failure, 2 for bad usage.\n";
+         "Exit status: 0 after Close or a signal, 1 on failure (headless: also when\n"
+         "the destination does not resolve), 2 for bad usage.\n";
 }
 
 }  // namespace orlin::phone::shell

@@ -186,16 +186,32 @@ TEST_F(CaptureTest, CompressedFramesArriveWithTheirHeader) {
   EXPECT_EQ(frames[0][2] | (frames[0][3] << 8), static_cast<int>(frames[0].size()) - 4);
 }
 
-TEST_F(CaptureTest, RestartAfterAStartThatNeverOpenedTheNetworkSendsNothing) {
+TEST_F(CaptureTest, RestartAfterAStartThatFailedAtItsConnectionOpensTheNetwork) {
   StoreFormat(kFourCC_YV12, 0, 0);  // matches nothing: the start fails before OpenNetwork
   ASSERT_TRUE(FAILED(capture_.StartCapture()));
   int current = -1;
   ASSERT_EQ(Listed(&current).size(), 7u);
   capture_.StoreVideoFormat(0);
   ASSERT_EQ(capture_.RestartCapture(), S_OK);
-  ASSERT_TRUE(WaitForFrames(5));  // the camera runs and the sender gets its frames
-  EXPECT_TRUE(pc_.Take(1, std::chrono::milliseconds(200)).empty());
-  EXPECT_EQ(U16(capture_.GetAddressText()), u"<not connected>");
+  EXPECT_FALSE(pc_.Take(1).empty());
+  EXPECT_EQ(U16(capture_.GetAddressText()), u"127.0.0.1");
+}
+
+TEST_F(CaptureTest, HeadlessStartTakesTheFirstFormatForAStoredOneNotOffered) {
+  StoreFormat(kFourCC_YUY2, 1000, 10);
+  VideoFormat unoffered;
+  ASSERT_EQ(capture_.StartCapture(&unoffered), S_OK);
+  EXPECT_TRUE(phone::SameFormat(unoffered, VideoFormat{kFourCC_YUY2, 1000, 10}));
+  VideoFormat format;
+  ASSERT_TRUE(capture_.GetVideoFormat(&format));
+  EXPECT_TRUE(phone::SameFormat(format, VideoFormat{kFourCC_YV12, 176, 144}));
+  EXPECT_FALSE(pc_.Take(1).empty());
+  EXPECT_TRUE(Messages().empty());
+  // An offered format is no fall-back.
+  capture_.StopCapture();
+  StoreFormat(kFourCC_YV12, 320, 240);
+  ASSERT_EQ(capture_.StartCapture(&unoffered), S_OK);
+  EXPECT_EQ(unoffered.FourCC, 0u);
 }
 
 TEST_F(CaptureTest, StopEndsTheFramesAndForgetsTheSender) {

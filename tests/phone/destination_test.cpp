@@ -73,6 +73,18 @@ TEST_F(Destination, APortChangedWhileResolvedTakesTheNextFrame) {
   EXPECT_TRUE(Take(1, std::chrono::milliseconds(100)).empty()) << "nothing to the old port";
 }
 
+TEST_F(Destination, FramesTheNetworkRefusesAreCountedAsFailedNotSent) {
+  Connect(kFourCC_YUY2, 100, 100, 20000);
+  std::vector<std::uint8_t> frame = NoiseFrame(20000, 16);
+  Send(frame);
+  sender_.SetDestinationPort(0);  // no datagram goes to port 0: every send fails
+  Send(frame);
+  Send(frame);
+  EXPECT_EQ(sender_.FramesSent(), 1u);
+  EXPECT_EQ(sender_.FramesFailed(), 2u);
+  EXPECT_EQ(sender_.BytesSent(), 20000u);
+}
+
 TEST_F(Destination, NothingIsSentAfterTheNetworkClosed) {
   Connect(kFourCC_YUY2, 100, 100, 20000);
   sender_.CloseNetwork();

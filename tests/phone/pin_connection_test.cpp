@@ -1,6 +1,8 @@
 // What the sender's pin accepts from a camera, and what a connection puts in force.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "phone/frame_sender.h"
 #include "phone/video_format.h"
 #include "tests/phone/support/camera_script.h"
@@ -112,6 +114,17 @@ TEST_F(PinConnection, CompressionNeedsYv12WithinTheEncoderLimits) {
   EXPECT_EQ(yuy2.Compression(), 0);
   EXPECT_EQ(yuy2.ApplyCodecSettings(1, 0, 2), 0);
   EXPECT_FALSE(yuy2.SendLength());
+
+  // YV12 -> YUY2 -> YV12: the format that cannot be compressed does not cost
+  // the request, so the next YV12 connection compresses again.
+  for (const auto& [fourCC, bytes, compressed] :
+       {std::tuple{kFourCC_YUY2, 50688, 0}, std::tuple{kFourCC_YV12, 38016, 1}}) {
+    CameraScript next;
+    next.OfferVideo(fourCC, 176, 144, bytes);
+    sender_.SetFormat({});
+    ASSERT_EQ(next.ConnectTo(sender_.InputPin()), S_OK);
+    EXPECT_EQ(sender_.Compression(), compressed);
+  }
 }
 
 TEST_F(PinConnection, ReductionLevelsAreKeptBetweenZeroAndThree) {

@@ -129,6 +129,19 @@ TEST_F(ShellDialogsTest, DestinationOkStoresAndResolvesTheTypedAddress) {
   EXPECT_EQ(again.Edit().Text(), "127.0.0.9");
 }
 
+TEST_F(ShellDialogsTest, DestinationOkKeepsAStoredNameThatIsNotAscii) {
+  const phone::WideText stored = ORLIN_TEXT("h\u00f6st-\u00e9.example");
+  capture_.StoreDestination(stored.c_str());
+  DestinationDialog dialog(capture_);
+  ASSERT_TRUE(dialog.Start());
+  EXPECT_EQ(dialog.Edit().Text(), "h?st-?.example");
+  dialog.Ok();
+  EXPECT_TRUE(capture_.GetDestinationText() == stored);
+  capture_.StopCapture();
+  ASSERT_EQ(capture_.StartCapture(), S_OK);  // what the hive holds
+  EXPECT_TRUE(capture_.GetDestinationText() == stored);
+}
+
 TEST_F(ShellDialogsTest, DestinationThatDoesNotResolveKeepsThePreviousAddress) {
   DestinationDialog first(capture_);
   ASSERT_TRUE(first.Start());

@@ -6,6 +6,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <fstream>
 
 #include "tests/phone/shell_program.h"
 #include "tests/phone/support/datagram_receiver.h"
@@ -87,6 +88,35 @@ TEST(PhoneHeadless, MissingCameraFailsWithTheTwoMessages) {
   EXPECT_EQ(phone.Wait(), 1);
   EXPECT_NE(phone.Errors().find("Camera not found"), std::string::npos) << phone.Errors();
   EXPECT_NE(phone.Errors().find("Starting the capture failed"), std::string::npos) << phone.Errors();
+  EXPECT_NE(phone.Errors().find("cannot open " + scratch.Dir() + "/none.y4m"), std::string::npos)
+      << "the reason is kept: " << phone.Errors();
+}
+
+TEST(PhoneHeadless, StoredSettingsItCannotUseAreSaidAndHandled) {
+  struct Case {
+    const char* hive;  // the phone's hive as a user's earlier session left it
+    int exitCode;      // 0: it streams until SIGTERM
+    const char* says;
+  };
+  const Case cases[] = {
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tessaly\\Orlin]\n"
+       "\"DestinationAddress\"=\"nosuch.invalid\"\n",
+       1, "the destination nosuch.invalid does not resolve"},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tessaly\\Orlin\\VideoFormat]\n"
+       "\"FourCC\"=hex:59,55,59,32\n\"Width\"=dword:000003e8\n\"Height\"=dword:0000000a\n",
+       0, "does not offer the stored format YUY2  1000 x 10; streaming its first format, YV12  176 x 144"},
+  };
+  for (const Case& c : cases) {
+    PhoneScratch scratch;
+    std::ofstream(scratch.Hive()) << "Windows Registry Editor Version 5.00\n\n" << c.hive;
+    PhoneProcess phone(scratch, {"--headless", "--camera", "test"}, "phone");
+    if (c.exitCode == 0) {
+      EXPECT_TRUE(SaysItStreams(phone)) << phone.Errors();
+      phone.Signal(SIGTERM);
+    }
+    EXPECT_EQ(phone.Wait(), c.exitCode) << phone.Errors();
+    EXPECT_NE(phone.Errors().find(c.says), std::string::npos) << phone.Errors();
+  }
 }
 
 TEST(PhoneHeadless, BadUsageExitsTwoAndHelpNamesTheHive) {
