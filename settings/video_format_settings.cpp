@@ -30,7 +30,10 @@ constexpr REGSAM kMachineView = KEY_WOW64_64KEY;
 
 void ReadVideoFormatSettings(VideoFormatSettings& settings, LPCWSTR keyPath) {
   platform::RegistryKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | kMachineView, key.Receive()) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | kMachineView, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return;
+  }
   for (const Field& field : kFields) {
     // Read into a buffer of our own, so that a shorter value cannot leave a
     // field half old, half new.
