@@ -21,11 +21,19 @@ constexpr Field kFields[] = {
     {ORLIN_TEXT("SwapUV"), &VideoFormatSettings::SwapUV, REG_DWORD},
 };
 
+// One set of settings per machine: a 32-bit filter or setup tool on 64-bit
+// Windows would otherwise be redirected to WOW6432Node and miss what the other
+// bitness stored. 32-bit Windows ignores the flag.
+constexpr REGSAM kMachineView = KEY_WOW64_64KEY;
+
 }  // namespace
 
 void ReadVideoFormatSettings(VideoFormatSettings& settings, LPCWSTR keyPath) {
   platform::RegistryKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | kMachineView, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return;
+  }
   for (const Field& field : kFields) {
     // Read into a buffer of our own, so that a shorter value cannot leave a
     // field half old, half new.
@@ -42,8 +50,9 @@ void ReadVideoFormatSettings(VideoFormatSettings& settings, LPCWSTR keyPath) {
 
 LSTATUS WriteVideoFormatSettings(const VideoFormatSettings& settings, LPCWSTR keyPath) {
   platform::RegistryKey key;
-  const LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_SET_VALUE,
-                                          nullptr, key.Receive(), nullptr);
+  const LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0,
+                                          KEY_SET_VALUE | kMachineView, nullptr, key.Receive(),
+                                          nullptr);
   if (created != ERROR_SUCCESS) return created;
   LSTATUS result = ERROR_SUCCESS;
   for (const Field& field : kFields) {

@@ -28,7 +28,8 @@ inline constexpr VideoFormatSettings kFilterDefaults{wire::kFourCC_I420, 176, 14
 // which the filter takes compressed frames.
 inline constexpr VideoFormatSettings kSetupDefaults{wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
 
-// HKEY_LOCAL_MACHINE key of the settings.
+// HKEY_LOCAL_MACHINE key of the settings, read and written in the 64-bit
+// registry view by both bitnesses of the filter and the setup tool.
 inline constexpr WCHAR kVideoFormatKeyPath[] = ORLIN_TEXT("SOFTWARE\\Tessaly\\Orlin\\VideoFormat");
 
 // Overwrites each field whose value is stored; the others keep what they hold.

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <string>
 
+#include "filter/com_server/module_file_name.h"
 #include "orlin/com_ref.h"
 #include "orlin/registry.h"
 
@@ -122,19 +124,14 @@ HRESULT RegisterFilter1(const AMOVIESETUP_FILTER* setup, IFilterMapper* mapper, 
 }
 
 HRESULT RegisterAllServers(BOOL doRegister) {
-  char narrow[kMaxPath];
-  if (GetModuleFileNameA(ServerModule(), narrow, kMaxPath) == 0) {
-    return HRESULT_FROM_WIN32(GetLastError());
-  }
-  WCHAR fileName[kMaxPath];
-  if (MultiByteToWideChar(CP_ACP, 0, narrow, -1, fileName, kMaxPath) == 0) {
-    return HRESULT_FROM_WIN32(GetLastError());
-  }
-
   HRESULT hr = S_OK;
   if (doRegister) {
+    // The wide name, whole: a name narrowed to the code page or cut to a
+    // buffer would register a file that is not there.
+    std::basic_string<WCHAR> fileName;
+    hr = ModuleFileName(ServerModule(), fileName);
     for (int i = 0; i < kTemplateCount && SUCCEEDED(hr); ++i) {
-      hr = AMovieSetupRegisterServer(*kTemplates[i].clsid, kTemplates[i].name, fileName,
+      hr = AMovieSetupRegisterServer(*kTemplates[i].clsid, kTemplates[i].name, fileName.c_str(),
                                      ORLIN_TEXT("Both"), ORLIN_TEXT("InprocServer32"));
     }
     if (FAILED(hr)) return hr;

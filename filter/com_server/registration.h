@@ -14,7 +14,8 @@ void SetServerModule(HMODULE module);
 HMODULE ServerModule();
 
 // The registration routine of both registration exports: class keys and filter
-// list entries of every template, written (TRUE) or removed (FALSE).
+// list entries of every template, written (TRUE) or removed (FALSE). Writing
+// fails, with nothing written, when the module's file name cannot be had whole.
 HRESULT RegisterAllServers(BOOL doRegister);
 
 // HKEY_CLASSES_ROOT\CLSID\{clsid} with the description, and its InprocServer32

@@ -2,6 +2,11 @@
 // the setup program load it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "filter/com_server/module_file_name.h"
 #include "orlin/com_ref.h"
 #include "filter/orlin_filter.h"
 #include "orlin/dshow.h"
@@ -126,6 +131,60 @@ TEST_F(Exports, RegisterTheLibraryFileAsTheInProcessServer) {
   EXPECT_EQ(ReadClassesString(kClassKey, nullptr), ORLIN_TEXT("Orlin Camera"));
   EXPECT_EQ(unregisterServer(), S_OK);
   EXPECT_FALSE(ClassesKeyExists(kClassKey));
+}
+
+// The library copied to a folder whose path is longer than MAX_PATH and
+// outside every ANSI code page, and removed again.
+class LibraryCopy {
+ public:
+  explicit LibraryCopy(HMODULE library) {
+    std::basic_string<WCHAR> source;
+    source.resize(kLongestModulePath);
+    source.resize(GetModuleFileNameW(library, source.data(), DWORD(source.size())));
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    root_ = std::filesystem::temp_directory_path() / ("orlin-" + std::to_string(stamp));
+    path_ = root_;
+    // Kana are in no Western code page; each folder is well below a name's 255.
+    for (int i = 0; i < 3; ++i) {
+      path_ /= std::u8string(u8"\u30ab\u30e1\u30e9-") + std::u8string(90, u8'x');
+    }
+    std::filesystem::create_directories(path_);
+    const std::filesystem::path from(std::u16string(source.begin(), source.end()));
+    path_ /= from.filename();
+    std::filesystem::copy_file(from, path_);
+  }
+  ~LibraryCopy() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  LibraryCopy(const LibraryCopy&) = delete;
+  LibraryCopy& operator=(const LibraryCopy&) = delete;
+
+  std::basic_string<WCHAR> WidePath() const {
+    const std::u16string wide = path_.u16string();
+    return std::basic_string<WCHAR>(wide.begin(), wide.end());
+  }
+  HMODULE Load() const {
+#ifdef _WIN32
+    return LoadLibraryW(path_.c_str());
+#else
+    return LoadLibraryA(path_.c_str());
+#endif
+  }
+
+ private:
+  std::filesystem::path root_, path_;
+};
+
+TEST_F(Exports, RegisterALongPathOutsideTheCodePageExactly) {
+  const LibraryCopy copy(library_);
+  ASSERT_GT(copy.WidePath().size(), 260u);
+  HMODULE copied = copy.Load();
+  ASSERT_NE(copied, nullptr);
+  ASSERT_EQ(Export<ExportFunction>(copied, "DllRegisterServer")(), S_OK);
+  EXPECT_EQ(ReadClassesString(kServerKey, nullptr), copy.WidePath());
+  EXPECT_EQ(Export<ExportFunction>(copied, "DllUnregisterServer")(), S_OK);
+  FreeLibrary(copied);
 }
 
 }  // namespace

@@ -37,14 +37,19 @@ inline std::basic_string<WCHAR> ReadClassesString(LPCWSTR key, LPCWSTR value) {
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS) {
     return ORLIN_TEXT("<missing>");
   }
-  WCHAR text[300] = {};
-  DWORD bytes = sizeof text - sizeof(WCHAR);
+  // Sized by the value: a server's path may be longer than MAX_PATH.
+  DWORD bytes = 0;
   DWORD type = 0;
-  if (RegQueryValueExW(opened.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) !=
-          ERROR_SUCCESS ||
+  if (RegQueryValueExW(opened.Get(), value, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
       type != REG_SZ) {
     return ORLIN_TEXT("<missing>");
   }
+  std::basic_string<WCHAR> text(bytes / sizeof(WCHAR) + 1, WCHAR(0));
+  if (RegQueryValueExW(opened.Get(), value, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                       &bytes) != ERROR_SUCCESS) {
+    return ORLIN_TEXT("<missing>");
+  }
+  text.resize(std::char_traits<WCHAR>::length(text.c_str()));
   return text;
 }
 

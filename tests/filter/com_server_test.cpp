@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "filter/com_server/class_factory.h"
+#include "filter/com_server/module_file_name.h"
 #include "filter/com_server/registration.h"
 #include "filter/com_server/server.h"
 #include "filter/framework/base_object.h"
@@ -134,6 +135,19 @@ TEST_F(ComServer, RegistrationWritesTheClassKeysAndUnregistrationRemovesThem) {
   EXPECT_FALSE(ClassesKeyExists(kClassKey));
   // Nothing left to remove: the class keys are S_OK, the mapper says what it says.
   EXPECT_EQ(RegisterAllServers(FALSE), S_OK);
+}
+
+// The name registration records is taken whole or not at all: a buffer one
+// character short of the terminator is a cut name, never a success.
+TEST_F(ComServer, AModuleFileNameThatWouldBeCutIsRefused) {
+  std::basic_string<WCHAR> whole;
+  ASSERT_EQ(ModuleFileName(nullptr, whole), S_OK);
+  ASSERT_FALSE(whole.empty());
+  std::basic_string<WCHAR> name = ORLIN_TEXT("as it was");
+  EXPECT_EQ(ModuleFileName(nullptr, name, DWORD(whole.size())), SELFREG_E_CLASS);
+  EXPECT_EQ(name, ORLIN_TEXT("as it was"));
+  EXPECT_EQ(ModuleFileName(nullptr, name, DWORD(whole.size() + 1)), S_OK);
+  EXPECT_EQ(name, whole);
 }
 
 }  // namespace

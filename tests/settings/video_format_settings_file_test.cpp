@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/posix/win32/registry_calls.h"
 #include "settings/video_format_settings.h"
 
 namespace orlin::settings {
@@ -93,6 +94,16 @@ TEST_F(SettingsFile, WrittenByTheStoreAsAPersonWouldReadIt) {
                       "\"SwapUV\"=dword:00000000\r\n"),
             std::string::npos)
       << text;
+}
+
+// Windows gives a 32-bit process WOW6432Node unless the call names the 64-bit
+// view; this hive has one view, so the flag is checked on the calls themselves.
+TEST_F(SettingsFile, StoreAndFilterAskForThe64BitView) {
+  using platform::registry::LastRequestedAccess;
+  ASSERT_EQ(WriteVideoFormatSettings(kSetupDefaults), ERROR_SUCCESS);
+  EXPECT_EQ(LastRequestedAccess(), KEY_SET_VALUE | KEY_WOW64_64KEY);
+  EXPECT_EQ(LoadFilterSettings(), kSetupDefaults);
+  EXPECT_EQ(LastRequestedAccess(), KEY_READ | KEY_WOW64_64KEY);
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 namespace {
 
 constexpr wchar_t kSettingsKey[] = L"SOFTWARE\\Tessaly\\Orlin\\VideoFormat";
+// The settings live in the 64-bit view whatever the bitness of the reader.
+constexpr DWORD kAnySettingsValue = RRF_RT_ANY | RRF_SUBKEY_WOW6464KEY;
 constexpr wchar_t kServerKey[] = L"CLSID\\{398B8AB5-72AC-4FCE-91CF-838B70F8C5D6}\\InprocServer32";
 constexpr auto kPatience = std::chrono::seconds(30);
 
@@ -69,13 +71,14 @@ HWND FindProcessDialog(DWORD process, const std::wstring& title) {
 DWORD ReadDword(const wchar_t* name) {
   DWORD value = 0xDEADBEEF;
   DWORD size = sizeof value;
-  RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, name, RRF_RT_ANY, nullptr, &value, &size);
+  RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, name, kAnySettingsValue, nullptr, &value, &size);
   return value;
 }
 
 bool SettingsStored() {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+      ERROR_SUCCESS)
     return false;
   RegCloseKey(key);
   return true;
@@ -127,7 +130,7 @@ class SetupDialog : public ::testing::Test {
       RegSetValueExW(x11, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 4);
       RegCloseKey(x11);
     }
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_WOW64_64KEY, 0);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"CLSID\\{398B8AB5-72AC-4FCE-91CF-838B70F8C5D6}");
   }
   void TearDown() override {
@@ -259,7 +262,7 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
   DWORD size = sizeof fourCC;
   DWORD type = 0;
   EXPECT_EQ(
-      RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"FourCC", RRF_RT_ANY, &type, fourCC, &size),
+      RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"FourCC", kAnySettingsValue, &type, fourCC, &size),
       ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD(REG_BINARY));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(fourCC), size), "YV12");
@@ -277,7 +280,7 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
   EXPECT_NE(std::wstring(server).find(L"Orlin.dll"), std::wstring::npos);
 
   // Again: written and registered anew, silently, and the dialog stays.
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kSettingsKey);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_WOW64_64KEY, 0);
   EXPECT_TRUE(Press(IDC_APPLY).empty());
   EXPECT_EQ(ReadDword(L"Width"), 320u);
   EXPECT_TRUE(IsWindow(dialog_));
@@ -286,7 +289,7 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
   EXPECT_TRUE(Press(IDOK).empty());
   EXPECT_EQ(ExitCode(), 0u);
   size = sizeof fourCC;
-  RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"FourCC", RRF_RT_ANY, nullptr, fourCC, &size);
+  RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"FourCC", kAnySettingsValue, nullptr, fourCC, &size);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(fourCC), size), std::string("YV\0\0", 4));
 }
 

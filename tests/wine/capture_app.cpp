@@ -19,7 +19,7 @@ namespace orlin::wine_test {
 void StorePcFormat(const PcFormat& format) {
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tessaly\\Orlin\\VideoFormat", 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &key, nullptr),
+                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
             ERROR_SUCCESS);
   const auto dword = [key](const wchar_t* name, DWORD value) {
     EXPECT_EQ(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),

@@ -58,6 +58,8 @@ inline bool operator==(const GUID& a, const GUID& b) { return IsEqualGUID(a, b);
 #define CLASS_E_CLASSNOTAVAILABLE (static_cast<HRESULT>(0x80040111))
 #define REGDB_E_CLASSNOTREG (static_cast<HRESULT>(0x80040154))
 #define CO_E_CLASSSTRING (static_cast<HRESULT>(0x800401F3))
+// A server's self-registration could not register (or unregister) its classes.
+#define SELFREG_E_CLASS (static_cast<HRESULT>(0x80040201))
 
 // A Win32 error as a result code: 0x80070000 with the error in the low 16 bits.
 inline HRESULT HRESULT_FROM_WIN32(unsigned long error) {

@@ -10,10 +10,14 @@
 using HMODULE = void*;
 using HINSTANCE = HMODULE;
 
-// Characters copied, without the terminator; the name is cut to size - 1
-// characters (ERROR_INSUFFICIENT_BUFFER) and always terminated. 0 on failure,
-// with GetLastError telling why.
+// The module's file, as Windows gives it: characters copied, without the
+// terminator. A name that does not fit is cut to size - 1 characters and
+// terminated, and the result is size (ERROR_INSUFFICIENT_BUFFER), so a caller
+// tells a cut name by result == size. 0 on failure, with GetLastError telling
+// why. The A form gives the file system's bytes (UTF-8); the W form gives
+// UTF-16 and fails (ERROR_NO_UNICODE_TRANSLATION) on a name that is not UTF-8.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR name, DWORD size);
 // The last failure of a call here on this thread.
 DWORD GetLastError();
 
@@ -37,10 +41,4 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, void* file, DWORD flags);
 #define SEM_FAILCRITICALERRORS 0x0001u
 UINT SetErrorMode(UINT mode);
 
-// The ANSI code page: UTF-8 here.
-#define CP_ACP 0u
-// Narrow text to UTF-16. A length of -1 converts through the terminator. With
-// no room (wideChars 0) gives the characters needed; 0 when they do not fit.
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
-                        int wideChars);
 #endif

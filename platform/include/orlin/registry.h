@@ -71,6 +71,10 @@ using PFILETIME = FILETIME*;
 #define KEY_WRITE 0x20006ul
 #define KEY_ALL_ACCESS 0xF003Ful
 #define MAXIMUM_ALLOWED 0x02000000ul
+// The registry views of 64-bit Windows. There is one view here: accepted and
+// ignored.
+#define KEY_WOW64_64KEY 0x0100ul
+#define KEY_WOW64_32KEY 0x0200ul
 
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD reserved, LPWSTR keyClass, DWORD options,

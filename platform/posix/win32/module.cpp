@@ -10,8 +10,10 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
+#include "platform/posix/win32/registry_hive.h"
 #include "platform/posix/win32/utf16.h"
 
 namespace {
@@ -19,20 +21,7 @@ thread_local DWORD last_error = 0;
 constexpr DWORD kErrorFileNotFound = 2;
 constexpr DWORD kErrorInsufficientBuffer = 122;
 constexpr DWORD kErrorInvalidParameter = 87;
-
-// One code point from UTF-8 at text[i], advancing i; U+FFFD for a bad sequence.
-char32_t DecodeOne(const unsigned char* text, std::size_t length, std::size_t& i) {
-  const unsigned char lead = text[i++];
-  if (lead < 0x80) return lead;
-  int more = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-  if (more < 0 || lead >= 0xF5) return 0xFFFD;
-  char32_t code = lead & (0x3F >> more);
-  for (; more > 0; --more) {
-    if (i >= length || (text[i] & 0xC0) != 0x80) return 0xFFFD;
-    code = (code << 6) | (text[i++] & 0x3F);
-  }
-  return code;
-}
+constexpr DWORD kErrorNoUnicodeTranslation = 1113;
 
 // Libraries loaded through LoadLibraryA, by handle: a dlopen handle is not an
 // address inside the module, so dladdr cannot name it.
@@ -70,6 +59,25 @@ std::string PathOf(HMODULE module) {
   if (dladdr(module, &info) == 0 || info.dli_fname == nullptr) return {};
   return Absolute(info.dli_fname);
 }
+
+// Copies a module's name as GetModuleFileName does: cut to size - 1 and
+// terminated, with size as the result when it was cut.
+template <class Char>
+DWORD CopyModuleName(const std::basic_string<Char>& path, Char* name, DWORD size) {
+  if (name == nullptr || size == 0) {
+    last_error = kErrorInsufficientBuffer;
+    return 0;
+  }
+  const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
+  std::copy_n(path.data(), copied, name);
+  name[copied] = Char(0);
+  if (copied < path.size()) {
+    last_error = kErrorInsufficientBuffer;
+    return size;
+  }
+  last_error = 0;
+  return DWORD(copied);
+}
 }  // namespace
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size) {
@@ -78,46 +86,25 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size) {
     last_error = kErrorFileNotFound;
     return 0;
   }
-  if (name == nullptr || size == 0) {
-    last_error = kErrorInsufficientBuffer;
+  return CopyModuleName(path, name, size);
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR name, DWORD size) {
+  const std::string path = PathOf(module);
+  if (path.empty()) {
+    last_error = kErrorFileNotFound;
     return 0;
   }
-  const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
-  std::memcpy(name, path.data(), copied);
-  name[copied] = '\0';
-  last_error = copied < path.size() ? kErrorInsufficientBuffer : 0;
-  return DWORD(copied);
+  // Bytes that are not UTF-8 have no UTF-16 form that would name the file again.
+  const std::optional<std::u16string> wide = orlin::platform::registry::Utf16FromUtf8(path);
+  if (!wide) {
+    last_error = kErrorNoUnicodeTranslation;
+    return 0;
+  }
+  return CopyModuleName(*wide, name, size);
 }
 
 DWORD GetLastError() { return last_error; }
-
-int MultiByteToWideChar(UINT, DWORD, LPCSTR text, int length, LPWSTR wide, int wideChars) {
-  if (text == nullptr || length == 0 || length < -1 || wideChars < 0) {
-    last_error = kErrorInvalidParameter;
-    return 0;
-  }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  const std::size_t count = length == -1 ? std::strlen(text) + 1 : std::size_t(length);
-  int written = 0;
-  for (std::size_t i = 0; i < count;) {
-    const char32_t code = DecodeOne(bytes, count, i);
-    const int units = code >= 0x10000 ? 2 : 1;
-    if (wideChars != 0) {
-      if (written + units > wideChars) {
-        last_error = kErrorInsufficientBuffer;
-        return 0;
-      }
-      if (units == 2) {
-        wide[written] = WCHAR(0xD800 + ((code - 0x10000) >> 10));
-        wide[written + 1] = WCHAR(0xDC00 + ((code - 0x10000) & 0x3FF));
-      } else {
-        wide[written] = WCHAR(code);
-      }
-    }
-    written += units;
-  }
-  return written;
-}
 
 HMODULE LoadLibraryA(LPCSTR fileName) {
   if (fileName == nullptr) {

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "orlin/registry.h"
+#include "platform/posix/win32/registry_calls.h"
 #include "platform/posix/win32/registry_file.h"
 #include "platform/posix/win32/registry_hive.h"
 
@@ -27,6 +28,7 @@ namespace {
 
 std::mutex g_mutex;
 std::unordered_set<HKEY> g_handles;
+thread_local REGSAM g_last_requested_access = 0;
 
 struct KeyRef {
   KeyPath path;
@@ -48,7 +50,9 @@ bool Resolve(HKEY key, KeyRef& ref) {
   return true;
 }
 
+// The rights a handle holds; the view bits name no right.
 REGSAM Effective(REGSAM access) {
+  access &= ~(KEY_WOW64_64KEY | KEY_WOW64_32KEY);
   return (access & MAXIMUM_ALLOWED) != 0 ? (access | KEY_ALL_ACCESS) & ~MAXIMUM_ALLOWED : access;
 }
 
@@ -86,7 +90,10 @@ std::vector<std::uint8_t> StringBytes(LPCWSTR text) {
 
 }  // namespace
 
+REGSAM orlin::platform::registry::LastRequestedAccess() { return g_last_requested_access; }
+
 LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD /*options*/, REGSAM access, PHKEY result) {
+  g_last_requested_access = access;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   std::lock_guard lock(g_mutex);
@@ -104,6 +111,7 @@ LSTATUS RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD /*options*/, REGSAM access
 LSTATUS RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD /*reserved*/, LPWSTR /*keyClass*/,
                         DWORD /*options*/, REGSAM access, const void* /*securityAttributes*/,
                         PHKEY result, LPDWORD disposition) {
+  g_last_requested_access = access;
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
   std::lock_guard lock(g_mutex);
