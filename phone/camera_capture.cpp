@@ -129,6 +129,7 @@ HRESULT CameraCapture::StartSteps() {
   sender_->SetFormat(VideoFormat{});
   sender_->SetDestinationAddress(kDefaultDestination);
   sender_->SetDestinationPort(destination_port_);
+  sender_->SetChunkSpread(chunk_spread_);
   sender_->SetCodecRequest(1, 0, 2);
   LoadVideoFormat();
   LoadDestination();
