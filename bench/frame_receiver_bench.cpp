@@ -1,9 +1,11 @@
 // The receive path over loopback: a sender thread that sends frames as the
 // phone does (tagged chunks, or one compressed datagram), a receiver thread
 // that fills samples as the output stream does. Raw frames of 3, 8 and 10
-// chunks go out at 30 a second, with a receive buffer of one chunk (before)
-// and of the receiver's own size (now); the share of frames that arrive whole
-// is reported. Compressed frames go out as soon as the receiver waits for
+// chunks go out at 30 a second, with a receive buffer of one chunk (before),
+// of the receiver's own size (now), and of 212,992 bytes, what a stock Linux
+// kernel grants at most (net.core.rmem_max), with the chunks back to back and
+// paced over 8 and 16 ms as orlin-phone --pace does; the buffer asked for and
+// granted and the share of frames that arrive whole are reported. Compressed frames go out as soon as the receiver waits for
 // one; frames per second, the share complete, and the time from the sendto
 // of a frame to the end of the fill that holds it are reported.
 //
@@ -21,6 +23,7 @@
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
+#include "phone/chunk_pacing.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
@@ -101,17 +104,23 @@ sockaddr_in Loopback(std::uint16_t port) {
   return to;
 }
 
+// What a stock Linux kernel grants at most (net.core.rmem_max): asking for it
+// here stands for asking for more there.
+constexpr std::int32_t kStockReceiveBufferCap = 212992;
+
 struct RawResult {
   int framesSent = 0;
   int framesWhole = 0;
   std::int32_t receiveBuffer = 0;
+  std::int32_t granted = 0;
 };
 
 // Raw frames as the phone sends them, 30 a second, each its n chunks back to
-// back; the receiver fills samples in a loop on another thread. A frame is
-// whole when a sample holds all its chunks (the frame number opens each).
+// back or spread over `spread`; the receiver fills samples in a loop on another
+// thread. A frame is whole when a sample holds all its chunks (the frame
+// number opens each).
 RawResult RawFrames(std::int32_t width, std::int32_t height, std::uint32_t fourCC, std::int32_t bitsPerPixel,
-                    int frames, std::int32_t receiveBuffer, SOCKET s) {
+                    int frames, std::int32_t receiveBuffer, std::chrono::microseconds spread, SOCKET s) {
   const std::int32_t sampleBytes = width * height * bitsPerPixel / 8;
   ReceiverFormat format{width, height, fourCC, sampleBytes, false, 0, receiveBuffer};
   FrameReceiver receiver(format);
@@ -121,7 +130,9 @@ RawResult RawFrames(std::int32_t width, std::int32_t height, std::uint32_t fourC
   Bytes frame(static_cast<std::size_t>(sampleBytes));
   for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = std::uint8_t(i * 13);
   auto send = [&](int index) {
+    const auto first = Clock::now();
     for (std::uint32_t c = 0; c < n; ++c) {
+      std::this_thread::sleep_until(first + orlin::phone::ChunkDelay(std::int32_t(c), std::int32_t(n), spread));
       std::memcpy(frame.data() + c * q, &index, 4);
       std::uint8_t& last = frame[(c + 1) * q - 1];
       last = orlin::wire::TagChunkByte(last, std::int32_t(n - c));
@@ -160,13 +171,14 @@ RawResult RawFrames(std::int32_t width, std::int32_t height, std::uint32_t fourC
   RawResult result;
   result.framesSent = frames;
   result.receiveBuffer = receiver.ReceiveBufferBytes();
+  result.granted = receiver.GrantedReceiveBufferBytes();
   for (char w : whole) result.framesWhole += w;
   return result;
 }
 
 void PrintRaw(const char* name, const RawResult& r) {
-  std::printf("%-44s SO_RCVBUF %7d  %4d of %4d frames whole (%5.1f%%)\n", name, r.receiveBuffer,
-              r.framesWhole, r.framesSent, 100.0 * r.framesWhole / r.framesSent);
+  std::printf("%-52s SO_RCVBUF %7d (granted %7d)  %4d of %4d frames whole (%5.1f%%)\n", name,
+              r.receiveBuffer, r.granted, r.framesWhole, r.framesSent, 100.0 * r.framesWhole / r.framesSent);
   std::fflush(stdout);
 }
 
@@ -214,7 +226,8 @@ int main(int argc, char** argv) {
   if (!sender.Valid()) return 1;
 
   // Raw frames at 30 a second: the receive buffer of one chunk (as before)
-  // against the receiver's own choice (now).
+  // against the receiver's own choice (now), and under a stock kernel's cap,
+  // back to back and paced.
   struct RawCase {
     const char* name;
     std::int32_t width, height;
@@ -227,12 +240,26 @@ int main(int argc, char** argv) {
       {"640x480 I420 raw (8 x 57600)", 640, 480, orlin::wire::kFourCC_I420, 12, 57600},
       {"640x480 YUY2 raw (10 x 61440)", 640, 480, orlin::wire::kFourCC_YUY2, 16, 61440},
   };
+  struct BufferCase {
+    const char* name;
+    bool oneChunk;
+    std::int32_t bytes;  // 0: the receiver's own
+    int spreadMs;
+  };
+  const BufferCase buffers[] = {
+      {"before", true, 0, 0},
+      {"now", false, 0, 0},
+      {"stock cap", false, kStockReceiveBufferCap, 0},
+      {"stock cap, paced 8 ms", false, kStockReceiveBufferCap, 8},
+      {"stock cap, paced 16 ms", false, kStockReceiveBufferCap, 16},
+  };
   for (const RawCase& c : raws) {
-    const std::string name = c.name;
-    PrintRaw((name + ", before").c_str(),
-             RawFrames(c.width, c.height, c.fourCC, c.bitsPerPixel, frames, c.chunkBytes, sender.Get()));
-    PrintRaw((name + ", now").c_str(),
-             RawFrames(c.width, c.height, c.fourCC, c.bitsPerPixel, frames, 0, sender.Get()));
+    for (const BufferCase& b : buffers) {
+      const std::string name = std::string(c.name) + ", " + b.name;
+      PrintRaw(name.c_str(), RawFrames(c.width, c.height, c.fourCC, c.bitsPerPixel, frames,
+                                       b.oneChunk ? c.chunkBytes : b.bytes,
+                                       std::chrono::milliseconds(b.spreadMs), sender.Get()));
+    }
   }
 
   std::ifstream in(std::string(ORLIN_BENCH_DATA_DIR) + "/coffee_320x240.yv12", std::ios::binary);

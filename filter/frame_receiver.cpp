@@ -95,6 +95,7 @@ HRESULT FrameReceiver::Open() {
     }
   }
   SetIntOption(socket_.Get(), SO_RCVBUF, ReceiveBufferBytes());
+  granted_receive_buffer_bytes_ = ReceiveBufferInForce(socket_.Get());
   SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
   timeout_in_force_ = kReceiveTimeoutMs;
   if (compression_) codec::InitDecoderTables();
@@ -107,7 +108,8 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
   // a buffer of one chunk loses about half of such a burst on loopback. Raw
   // frames get all n chunks and one more (the first of the next frame, which
   // may come while the last is still being read); compressed ones two of the
-  // largest datagrams. (The system may cap it; Linux at net.core.rmem_max.)
+  // largest datagrams. (The system may cap it; Linux at net.core.rmem_max: see
+  // GrantedReceiveBufferBytes.)
   std::int64_t bytes = compression_ ? 2 * std::int64_t(wire::kMaxChunkBytes)
                                     : (std::int64_t(chunk_count_) + 1) * std::int64_t(chunk_size_);
   const std::int64_t most = std::numeric_limits<std::int32_t>::max();

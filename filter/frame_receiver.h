@@ -80,6 +80,14 @@ class FrameReceiver {
   // else (n + 1) x q for raw frames and 2 x 65520 with compression (as decided
   // by the last Open).
   std::int32_t ReceiveBufferBytes() const;
+  // What the system granted of it at the last Open (Linux caps it at
+  // net.core.rmem_max); 0 when it could not be read.
+  std::int32_t GrantedReceiveBufferBytes() const { return granted_receive_buffer_bytes_; }
+  // The system granted less than asked: a burst of chunks longer than what it
+  // granted loses its end, and raw frames arrive broken.
+  bool ReceiveBufferShort() const {
+    return granted_receive_buffer_bytes_ > 0 && granted_receive_buffer_bytes_ < ReceiveBufferBytes();
+  }
 
  private:
   bool CompressionPossible() const;
@@ -106,6 +114,7 @@ class FrameReceiver {
   // it) going on and on.
   std::chrono::steady_clock::time_point fill_deadline_;
   DWORD timeout_in_force_ = 0;  // SO_RCVTIMEO as last set
+  std::int32_t granted_receive_buffer_bytes_ = 0;
 };
 
 }  // namespace orlin::filter

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "filter/framework/media_type.h"
+#include "filter/orlin_events.h"
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream_format.h"
 #include "settings/stream_form.h"
@@ -80,7 +81,12 @@ HRESULT OrlinStream::FillBuffer(IMediaSample* sample) {
 HRESULT OrlinStream::OnThreadCreate() {
   const HRESULT hr = CheckStreamable();
   if (FAILED(hr)) return hr;
-  return receiver_.Open();
+  const HRESULT opened = receiver_.Open();
+  if (opened == S_OK && receiver_.ReceiveBufferShort()) {
+    owner_->NotifyEvent(kEventReceiveBufferShort, receiver_.ReceiveBufferBytes(),
+                        receiver_.GrantedReceiveBufferBytes());
+  }
+  return opened;
 }
 
 HRESULT OrlinStream::OnThreadDestroy() {

@@ -5,6 +5,7 @@
 // deliver, the destination and the codec settings.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,6 +47,9 @@ class CameraCapture {
   // The PC's UDP port for every sender a start makes: the stream port unless
   // set (tests set ports of their own). Takes effect at the next start.
   void SetDestinationPort(std::uint16_t port) { destination_port_ = port; }
+  // The spread of a raw frame's chunks for every sender a start makes (see
+  // FrameSender::SetChunkSpread); takes effect at the next start.
+  void SetChunkSpread(std::chrono::microseconds spread) { chunk_spread_ = spread; }
 
   // --- Capture ---
   // With `unofferedFormat`, a start made where nobody can pick a format
@@ -98,6 +102,7 @@ class CameraCapture {
   std::unique_ptr<FrameSender> sender_;
   std::unique_ptr<VideoFormat[]> format_list_;
   std::uint16_t destination_port_ = wire::kStreamPort;
+  std::chrono::microseconds chunk_spread_{0};
   HWND message_owner_ = nullptr;
   LPCWSTR message_caption_;
 };

@@ -66,6 +66,16 @@ void FrameSender::SetSampleSize(std::int32_t sampleSize) {
   sample_size_ = sampleSize;
 }
 
+void FrameSender::SetChunkSpread(std::chrono::microseconds spread) {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  chunk_spread_ = spread.count() > 0 ? spread : std::chrono::microseconds(0);
+}
+
+std::chrono::microseconds FrameSender::ChunkSpread() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return chunk_spread_;
+}
+
 void FrameSender::SetMessageOwner(HWND owner, LPCWSTR caption) {
   message_owner_ = owner;
   message_caption_ = caption != nullptr ? caption : kApplicationTitle;

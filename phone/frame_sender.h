@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -66,6 +67,10 @@ class FrameSender final : public FilterFace {
   void SetSampleSize(std::int32_t sampleSize);
   std::int32_t ChunkCount() const { return chunk_count_; }
   std::int32_t ChunkSize() const { return chunk_size_; }
+  // Spreads each raw frame's chunks over this time (see chunk_pacing.h); 0, the
+  // default, sends them back to back. Keep it below the frame interval.
+  void SetChunkSpread(std::chrono::microseconds spread);
+  std::chrono::microseconds ChunkSpread() const;
   // Owner window and caption of the messages the sender shows.
   void SetMessageOwner(HWND owner, LPCWSTR caption);
 
@@ -147,6 +152,7 @@ class FrameSender final : public FilterFace {
   std::int32_t compress_buffer_size_ = 0;
   std::int32_t swap_count_ = 0;
   std::int32_t send_length_ = 0;
+  std::chrono::microseconds chunk_spread_{0};
   std::atomic<std::uint64_t> frames_sent_{0};
   std::atomic<std::uint64_t> frames_failed_{0};
   std::atomic<std::uint64_t> bytes_sent_{0};

@@ -1,9 +1,11 @@
 // FrameSender: one camera frame into datagrams. Runs on the camera's streaming
 // thread; allocates nothing and copies nothing but the encoder's output.
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "codec/codec.h"
+#include "phone/chunk_pacing.h"
 #include "phone/frame_sender.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
@@ -85,9 +87,15 @@ void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
     return;
   }
   // Slices go out in place, first slice first; the low nibble of each slice's
-  // last byte counts down to 1 so the PC can check their order.
+  // last byte counts down to 1 so the PC can check their order. Paced, each
+  // waits for its time counted from the first, so a late wake-up is not added
+  // to every later one.
+  const auto first = std::chrono::steady_clock::now();
   BYTE* slice = frame;
   for (std::int32_t k = chunk_count_; k >= 1; --k, slice += chunk_size_) {
+    if (chunk_spread_.count() > 0) {
+      std::this_thread::sleep_until(first + ChunkDelay(chunk_count_ - k, chunk_count_, chunk_spread_));
+    }
     BYTE& last = slice[chunk_size_ - 1];
     last = wire::TagChunkByte(last, k);
     bytes_sent_ += SendDatagram(socket_.Get(), slice, chunk_size_, destination);

@@ -1,6 +1,7 @@
 // orlin-phone: the phone program. It captures a camera and streams the frames
 // to port 4444 of the destination, with its screen, soft keys and dialogs in
 // the terminal, or headless until SIGINT or SIGTERM.
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
   cameras::ChooseCamera(options.camera);
   const std::string cameraName = shell::CameraInUseText();
   CameraCapture capture;
+  capture.SetChunkSpread(std::chrono::milliseconds(options.pace_ms));
   if (options.headless) return shell::RunHeadless(capture, cameraName, std::cout, std::cerr);
   // The main screen names a camera that does not open by why it does not.
   const std::string problem = shell::CameraProblem();

@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "filter/orlin_events.h"
 #include "orlin/com_ref.h"
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
@@ -53,7 +54,9 @@ constexpr char kHelp[] =
     "  --help, --version\n"
     "\n"
     "The status line on stderr shows frames delivered, new versus repeated frames\n"
-    "and frames per second.\n"
+    "and frames per second. When the system grants the stream less receive buffer\n"
+    "than a raw frame needs (Linux caps it at net.core.rmem_max), orlin-view says\n"
+    "so once, with the sysctl line that lifts the cap.\n"
     "\n"
     "The device must be registered first, once, in the PC settings hive:\n"
     "  orlin-regsvr build/linux/lib/liborlin.so\n"
@@ -195,6 +198,23 @@ void PrintStatus(const orlin::view::SessionCounts& counts, double elapsed, bool 
                final_line ? "\n" : "   ");
 }
 
+// The filter says when the system gave its socket less receive buffer than a
+// frame's burst of chunks needs: say so once, with the line that lifts the cap
+// (and the phone's way round it, for a user without root).
+void WarnOfShortReceiveBuffer(const orlin::view::GraphHost& host) {
+  for (const orlin::RecordedEvent& event : host.Events()) {
+    if (event.code != orlin::filter::kEventReceiveBufferShort) continue;
+    const long long asked = event.param1, granted = event.param2;
+    std::fprintf(stderr,
+                 "orlin-view: the system gave the stream a receive buffer of %lld bytes where a frame needs "
+                 "%lld: frames will be lost or arrive broken. To lift the cap:\n"
+                 "  sudo sysctl -w net.core.rmem_max=%lld\n"
+                 "or have the phone spread each frame's chunks: orlin-phone --pace 16\n",
+                 granted, asked, asked);
+    return;
+  }
+}
+
 int Run(const Options& options) {
   orlin::ComRef<ICreateDevEnum> devices;
   HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
@@ -250,6 +270,7 @@ int Run(const Options& options) {
   if (FAILED(hr)) {
     status = Fail("cannot run the device", hr);
   } else {
+    WarnOfShortReceiveBuffer(host);
     const auto began = std::chrono::steady_clock::now();
     const bool live = !options.quiet && isatty(STDERR_FILENO);
     while (!stop_requested && !session->Done()) {

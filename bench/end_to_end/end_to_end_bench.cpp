@@ -45,7 +45,7 @@ using orlin::bench::PcHost;
 using Ms = std::chrono::duration<double, std::milli>;
 
 constexpr const char* kUsage =
-    "usage: end_to_end_bench [--seconds S] [--frames N] [--size WxH] [--mode raw|0|1|2|3]\n"
+    "usage: end_to_end_bench [--seconds S] [--frames N] [--size WxH] [--mode raw|0|1|2|3] [--pace MS]\n"
     "Test camera -> FrameSender -> 127.0.0.1:4444 -> camera filter in a graph -> sink, for\n"
     "176x144, 320x240 and 640x480, raw and compressed at levels 0-3. Prints frames per\n"
     "second flat out, capture-to-delivery time at 30 frames/s (median, 99th percentile)\n"
@@ -54,12 +54,14 @@ constexpr const char* kUsage =
     "  --seconds S   length of each flat-out run (default 3)\n"
     "  --frames N    frames of each 30 frames/s run (default 300)\n"
     "  --size WxH    only this size\n"
-    "  --mode M      only raw, or only level M\n";
+    "  --mode M      only raw, or only level M\n"
+    "  --pace MS     spread raw frames' chunks over MS milliseconds (orlin-phone --pace)\n";
 
 struct Case {
   int width;
   int height;
   int level;  // -1: raw
+  int paceMs;  // the sender's chunk spread
 };
 
 struct Figures {
@@ -107,6 +109,7 @@ class Phone {
     }
 
     sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
+    sender_.SetChunkSpread(std::chrono::milliseconds(c.paceMs));
     sender_.SetCodecRequest(c.level >= 0 ? 1 : 0, 0, c.level >= 0 ? c.level : 0);
     AM_MEDIA_TYPE type{};
     VIDEOINFOHEADER info{};
@@ -278,6 +281,7 @@ int main(int argc, char** argv) {
   int frames = 300;
   int onlyWidth = 0, onlyHeight = 0;
   int onlyLevel = -2;  // -2: every mode
+  int paceMs = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -294,6 +298,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--frames" && hasValue) {
       frames = std::atoi(argv[++i]);
     } else if (arg == "--size" && hasValue && std::sscanf(argv[++i], "%dx%d", &onlyWidth, &onlyHeight) == 2) {
+    } else if (arg == "--pace" && hasValue) {
+      paceMs = std::atoi(argv[++i]);
     } else if (arg == "--mode" && hasValue) {
       const std::string mode = argv[++i];
       onlyLevel = mode == "raw" ? -1 : std::atoi(mode.c_str());
@@ -302,8 +308,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (seconds <= 0 || frames <= 0 || onlyLevel < -2 || onlyLevel > 3) {
-    std::fprintf(stderr, "end_to_end_bench: --seconds and --frames must be positive, --mode raw or 0-3\n");
+  if (seconds <= 0 || frames <= 0 || onlyLevel < -2 || onlyLevel > 3 || paceMs < 0) {
+    std::fprintf(stderr,
+                 "end_to_end_bench: --seconds and --frames must be positive, --mode raw or 0-3, --pace 0 or more\n");
     return 2;
   }
 
@@ -323,7 +330,7 @@ int main(int argc, char** argv) {
     for (int level = -1; level <= 3; ++level) {
       if (onlyLevel != -2 && level != onlyLevel) continue;
       Figures f;
-      if (!Measure({width, height, level}, seconds, frames, f)) {
+      if (!Measure({width, height, level, paceMs}, seconds, frames, f)) {
         std::fprintf(stderr, "end_to_end_bench: %dx%d %s could not be set up\n", width, height,
                      ModeName(level).c_str());
         ++failures;

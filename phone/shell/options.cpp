@@ -3,6 +3,22 @@
 #include <string_view>
 
 namespace orlin::phone::shell {
+namespace {
+
+constexpr int kMostPaceMs = 1000;
+
+// Milliseconds from 0 to kMostPaceMs, digits only; -1 for anything else.
+int ParsePace(std::string_view text) {
+  if (text.empty() || text.size() > 4) return -1;
+  int ms = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    ms = ms * 10 + (c - '0');
+  }
+  return ms <= kMostPaceMs ? ms : -1;
+}
+
+}  // namespace
 
 Options ParseOptions(int argc, const char* const* argv) {
   Options options;
@@ -26,6 +42,18 @@ Options ParseOptions(int argc, const char* const* argv) {
         options.error = "--camera needs a name (a V4L2 device, a .y4m file, or test)";
         return options;
       }
+    } else if (arg == "--pace" || arg.starts_with("--pace=")) {
+      const bool joined = arg != "--pace";
+      if (!joined && i + 1 >= argc) {
+        options.error = "--pace needs milliseconds (0 to 1000)";
+        return options;
+      }
+      const std::string_view value = joined ? arg.substr(7) : std::string_view(argv[++i]);
+      options.pace_ms = ParsePace(value);
+      if (options.pace_ms < 0) {
+        options.error = "--pace needs milliseconds (0 to 1000), not '" + std::string(value) + "'";
+        return options;
+      }
     } else {
       options.error = "unknown option: " + std::string(arg);
       return options;
@@ -35,7 +63,7 @@ Options ParseOptions(int argc, const char* const* argv) {
 }
 
 std::string HelpText() {
-  return "Usage: orlin-phone [--camera NAME] [--headless]\n"
+  return "Usage: orlin-phone [--camera NAME] [--headless] [--pace MS]\n"
          "\n"
          "Captures a camera and streams its frames over UDP to port 4444 of the\n"
          "destination, where the Orlin Camera filter (or orlin-view) receives them.\n"
@@ -48,6 +76,10 @@ std::string HelpText() {
          "                 sends failed; a stored video format the camera does not\n"
          "                 offer gives way to the camera's first, with a line\n"
          "                 saying so\n"
+         "  --pace MS      spread each uncompressed frame's chunks over MS milliseconds\n"
+         "                 instead of sending them back to back (0, the default), for\n"
+         "                 a PC whose receive buffer cannot hold a whole frame (orlin-view\n"
+         "                 says so); keep it below the frame interval, e.g. 16 at 30 fps\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"

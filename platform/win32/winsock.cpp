@@ -7,6 +7,13 @@ int SetReceiveTimeout(SOCKET s, DWORD milliseconds) {
                     sizeof milliseconds);
 }
 
+int ReceiveBufferInForce(SOCKET s) {
+  int granted = 0;
+  int length = sizeof granted;
+  if (getsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&granted), &length) != 0) return 0;
+  return granted > 0 ? granted : 0;
+}
+
 bool HostNameToAnsi(LPCWSTR name, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return false;
   buffer[0] = '\0';

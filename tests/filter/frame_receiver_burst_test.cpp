@@ -196,5 +196,26 @@ TEST(ReceiveBuffer, AGivenSizeIsKept) {
   receiver.Close();
 }
 
+// What the system granted is read back in the bytes asked for (Linux reports
+// twice them), and falls short only beyond its cap (Linux: net.core.rmem_max).
+TEST(ReceiveBuffer, GrantedIsReadBackAndShortOnlyBeyondTheSystemsCap) {
+  ReceiverFormat format = ReceiverFormatOf({kFourCC_YUY2, 320, 240, 16, 0, 0, 0});
+  format.port = 0;
+  FrameReceiver within(format);
+  ASSERT_EQ(within.Open(), S_OK);
+  EXPECT_EQ(within.GrantedReceiveBufferBytes(), 4 * 51200) << "below a stock kernel's cap of 212,992";
+  EXPECT_FALSE(within.ReceiveBufferShort());
+  within.Close();
+#ifndef _WIN32  // Windows grants what it is asked
+  format.receiveBufferBytes = 1 << 30;
+  FrameReceiver beyond(format);
+  ASSERT_EQ(beyond.Open(), S_OK);
+  EXPECT_GT(beyond.GrantedReceiveBufferBytes(), 0);
+  EXPECT_LT(beyond.GrantedReceiveBufferBytes(), 1 << 30);
+  EXPECT_TRUE(beyond.ReceiveBufferShort());
+  beyond.Close();
+#endif
+}
+
 }  // namespace
 }  // namespace orlin::filter

@@ -43,6 +43,18 @@ TEST_F(RawFrames, LargeFrameGoesOutInCountedChunksFirstSliceFirst) {
   }
 }
 
+TEST_F(RawFrames, PacedChunksAreTheDatagramsSentBackToBack) {
+  Connect(kFourCC_YUY2, 320, 240, 153600);
+  const std::vector<std::uint8_t> original = NoiseFrame(153600, 4);
+  std::vector<std::uint8_t> frame = original;
+  Send(frame);
+  const auto backToBack = Take(3);
+  sender_.SetChunkSpread(std::chrono::milliseconds(3));
+  frame = original;
+  Send(frame);
+  EXPECT_EQ(Take(3), backToBack);
+}
+
 TEST_F(RawFrames, TrailingBytesThatDoNotFillAChunkAreNotSent) {
   Connect(kFourCC_YUY2, 0x101, 0x101, 131041);
   std::vector<std::uint8_t> frame = NoiseFrame(131041, 2);

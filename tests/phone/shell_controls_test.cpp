@@ -74,6 +74,19 @@ TEST(ShellOptions, CameraNeedsAName) {
   EXPECT_TRUE(options.headless);
 }
 
+TEST(ShellOptions, PaceTakesMillisecondsUpToASecond) {
+  for (auto args : {Args({"orlin-phone", "--pace"}), Args({"orlin-phone", "--pace", "1001"}),
+                    Args({"orlin-phone", "--pace=16ms"}), Args({"orlin-phone", "--pace", "-1"})}) {
+    EXPECT_FALSE(ParseOptions(static_cast<int>(args.size()), args.data()).error.empty()) << args.back();
+  }
+  auto args = Args({"orlin-phone", "--pace", "16"});
+  EXPECT_EQ(ParseOptions(static_cast<int>(args.size()), args.data()).pace_ms, 16);
+  args = Args({"orlin-phone", "--pace=1000"});
+  EXPECT_EQ(ParseOptions(static_cast<int>(args.size()), args.data()).pace_ms, 1000);
+  args = Args({"orlin-phone"});
+  EXPECT_EQ(ParseOptions(static_cast<int>(args.size()), args.data()).pace_ms, 0);
+}
+
 TEST(ShellOptions, UnknownOptionIsAnError) {
   auto args = Args({"orlin-phone", "--headles"});
   EXPECT_NE(ParseOptions(static_cast<int>(args.size()), args.data()).error.find("--headles"),

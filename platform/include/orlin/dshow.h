@@ -239,6 +239,7 @@ struct IAMovieSetup : public IUnknown {
 
 // Event codes a filter sends to its graph's event sink.
 #define EC_ERRORABORT 0x03
+#define EC_USER 0x8000  // the first code a filter may define for itself
 
 // Interface identifiers.
 inline constexpr IID IID_IPin = {0x56a86891, 0x0ad4, 0x11ce,

@@ -71,6 +71,11 @@ namespace orlin {
 // Sets SO_RCVTIMEO. Windows takes milliseconds as a DWORD, BSD a timeval.
 int SetReceiveTimeout(SOCKET s, DWORD milliseconds);
 
+// The SO_RCVBUF in force, in the bytes a program asks for; 0 when it cannot be
+// read. Linux grants at most net.core.rmem_max and reports twice what it
+// granted (the other half is its own bookkeeping): this is half of that.
+int ReceiveBufferInForce(SOCKET s);
+
 // Converts a wide host name into `buffer` (`size` bytes, terminated) in the
 // system's ANSI code page (UTF-8 on Linux), for getaddrinfo. False when it does
 // not fit or cannot be converted; the buffer is then an empty string.

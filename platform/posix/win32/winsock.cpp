@@ -68,6 +68,13 @@ int SetReceiveTimeout(SOCKET s, DWORD milliseconds) {
   return setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0 ? 0 : SOCKET_ERROR;
 }
 
+int ReceiveBufferInForce(SOCKET s) {
+  int reported = 0;
+  socklen_t length = sizeof reported;
+  if (getsockopt(s, SOL_SOCKET, SO_RCVBUF, &reported, &length) != 0 || reported <= 0) return 0;
+  return reported / 2;
+}
+
 bool HostNameToAnsi(LPCWSTR name, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return false;
   buffer[0] = '\0';
