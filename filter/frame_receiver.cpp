@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "codec/codec.h"
 #include "orlin/dshow.h"
@@ -26,6 +27,16 @@ void ShowError(const WCHAR* text) { ShowMessage(nullptr, text, kCaption, MB_OK |
 
 void SetIntOption(SOCKET s, int name, int value) {
   setsockopt(s, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// The port in words: another program holding it is by far the likeliest cause.
+std::basic_string<WCHAR> BindFailureText(std::uint16_t port, int error) {
+  std::basic_string<WCHAR> number;
+  for (char digit : std::to_string(port)) number += WCHAR(digit);
+  if (error == WSAEADDRINUSE) {
+    return ORLIN_TEXT("UDP port ") + number + ORLIN_TEXT(" is in use by another program");
+  }
+  return ORLIN_TEXT("Cannot bind UDP port ") + number + ORLIN_TEXT(": ") + SocketErrorText(error);
 }
 
 }  // namespace
@@ -82,9 +93,14 @@ HRESULT FrameReceiver::Open() {
   address.sin_family = AF_INET;
   address.sin_port = htons(format_.port);
   address.sin_addr.s_addr = htonl(INADDR_ANY);
-  // Not checked: with the port unusable every receive fails and every sample
-  // goes out as it was.
-  bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  // An unbound socket would never receive (Windows fails every receive at once,
+  // and the worker would spin on stale samples): the stream does not start.
+  if (bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    ShowError(BindFailureText(format_.port, WSAGetLastError()).c_str());
+    socket_.Reset();
+    winsock_.End();
+    return E_FAIL;
+  }
 
   const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(format_.sampleSize);
   chunk_count_ = static_cast<std::uint32_t>(geometry.count);

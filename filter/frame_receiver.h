@@ -53,8 +53,9 @@ class FrameReceiver {
 
   // Starts Winsock and binds a new socket (address reuse on, so two filters
   // may share the port). S_OK; E_FAIL after a message when Winsock or the
-  // socket cannot be had; VFW_E_INVALIDMEDIATYPE, before anything else, for a
-  // sample size of 0 or less, which has no chunk geometry.
+  // socket cannot be had or the port cannot be bound (the message names it);
+  // VFW_E_INVALIDMEDIATYPE, before anything else, for a sample size of 0 or
+  // less, which has no chunk geometry.
   HRESULT Open();
 
   // Fills `destination` (at least S bytes) with the next frame, as far as it

@@ -7,12 +7,14 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
 #include "orlin/dshow.h"
+#include "orlin/message_box.h"
 
 namespace orlin::filter {
 namespace {
@@ -147,6 +149,33 @@ TEST(FormatRefusal, SampleSizeZeroIsRefusedBeforeStreaming) {
   settings.Width = 0x10000;
   settings.Height = 0x10000;  // 2^32 pixels: no 32-bit sample size
   EXPECT_EQ(SampleSizeOf(settings), 0);
+}
+
+TEST(PortRefusal, APortHeldByAnotherProgramFailsTheOpenAndNamesThePort) {
+  WinsockSession winsock;
+  ASSERT_EQ(winsock.Start(), 0);
+  // Held without address reuse, as a program that wants it alone holds it.
+  SocketHandle holder(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(holder.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(getsockname(holder.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<std::string> messages;
+  ScopedMessageBoxHook hook([&](HWND, LPCWSTR text, LPCWSTR, UINT) {
+    std::string narrow;
+    for (; *text != 0; ++text) narrow += char(*text);
+    messages.push_back(narrow);
+    return IDOK;
+  });
+  ReceiverFormat format = Raw(38016);
+  format.port = ntohs(address.sin_port);
+  FrameReceiver receiver(format);
+  EXPECT_EQ(receiver.Open(), E_FAIL);
+  EXPECT_EQ(receiver.BoundPort(), 0);
+  EXPECT_EQ(messages, std::vector<std::string>{"UDP port " + std::to_string(format.port) +
+                                               " is in use by another program"});
 }
 
 TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {

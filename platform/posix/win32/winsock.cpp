@@ -1,15 +1,45 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "orlin/module.h"
 #include "orlin/winsock.h"
 #include "platform/posix/win32/utf16.h"
 
 namespace {
 
 std::atomic<int> startCount{0};
+
+// errno to Winsock numbers. Where two share a number, the first is the one
+// whose words SocketErrorText gives.
+struct ErrorPair {
+  int system;
+  int winsock;
+};
+constexpr ErrorPair kErrors[] = {
+    {EINTR, WSAEINTR},
+    {ENOTSOCK, WSAENOTSOCK},
+    {EBADF, WSAENOTSOCK},
+    {EACCES, WSAEACCES},
+    {EFAULT, WSAEFAULT},
+    {EINVAL, WSAEINVAL},
+    {EMFILE, WSAEMFILE},
+    {ETIMEDOUT, WSAETIMEDOUT},
+    {EAGAIN, WSAETIMEDOUT},  // our sockets block; EAGAIN is SO_RCVTIMEO expiring
+    {EMSGSIZE, WSAEMSGSIZE},
+    {EPROTONOSUPPORT, WSAEPROTONOSUPPORT},
+    {EAFNOSUPPORT, WSAEAFNOSUPPORT},
+    {EADDRINUSE, WSAEADDRINUSE},
+    {EADDRNOTAVAIL, WSAEADDRNOTAVAIL},
+    {ENETUNREACH, WSAENETUNREACH},
+    {ECONNRESET, WSAECONNRESET},
+    {ENOBUFS, WSAENOBUFS},
+    {ECONNREFUSED, WSAECONNREFUSED},
+    {EHOSTUNREACH, WSAEHOSTUNREACH},
+};
 
 }  // namespace
 
@@ -34,29 +64,11 @@ int WSACleanup() {
 int closesocket(SOCKET s) { return close(s) == 0 ? 0 : SOCKET_ERROR; }
 
 int WSAGetLastError() {
-  switch (errno) {
-    case 0: return 0;
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EACCES: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
-    case EMFILE: return WSAEMFILE;
-    case EAGAIN: return WSAETIMEDOUT;  // our sockets block; EAGAIN is SO_RCVTIMEO expiring
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ECONNRESET: return WSAECONNRESET;
-    case ENOBUFS: return WSAENOBUFS;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    default: return 10000 + errno;
+  if (errno == 0) return 0;
+  for (const ErrorPair& pair : kErrors) {
+    if (pair.system == errno) return pair.winsock;
   }
+  return 10000 + errno;
 }
 
 namespace orlin {
@@ -66,6 +78,21 @@ int SetReceiveTimeout(SOCKET s, DWORD milliseconds) {
   timeout.tv_sec = static_cast<time_t>(milliseconds / 1000);
   timeout.tv_usec = static_cast<suseconds_t>((milliseconds % 1000) * 1000);
   return setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0 ? 0 : SOCKET_ERROR;
+}
+
+std::basic_string<WCHAR> SocketErrorText(int error) {
+  int system = error > 10000 ? error - 10000 : 0;
+  for (const ErrorPair& pair : kErrors) {
+    if (pair.winsock == error) {
+      system = pair.system;
+      break;
+    }
+  }
+  const std::string text = system > 0 ? std::strerror(system) : "error " + std::to_string(error);
+  std::basic_string<WCHAR> wide(text.size() + 1, WCHAR(0));
+  const int written = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), int(wide.size()));
+  wide.resize(written > 0 ? std::size_t(written - 1) : 0);
+  return wide;
 }
 
 bool HostNameToAnsi(LPCWSTR name, char* buffer, int size) {
