@@ -35,6 +35,9 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
   HRESULT Active() override;
   // Stops the worker on entering the stopped state.
   HRESULT Inactive() override;
+  // Gives the buffers back and ends the worker, whatever the filter's state:
+  // for a filter going away without Stop.
+  void StopWorker();
   HRESULT CheckMediaType(const AM_MEDIA_TYPE* type) override;
   HRESULT GetMediaType(int position, AM_MEDIA_TYPE* type) override;
 
@@ -43,6 +46,10 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
 
  protected:
   CSource* const source_;
+
+ private:
+  // CMD_STOP and CMD_EXIT to a worker found running, then the join.
+  HRESULT EndWorker();
 };
 
 }  // namespace orlin::framework

@@ -1,8 +1,11 @@
 // The state machine and the worker's command handshake: what Pause, Run and Stop
 // start and stop, how the stream ends, and how commands out of place are answered.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
+#include "filter/framework/base_object.h"
 #include "tests/framework/test_objects.h"
 
 namespace orlin::framework::test {
@@ -155,6 +158,25 @@ TEST_F(Worker, FailedThreadCreationFailsPauseAndALaterPauseStartsAgain) {
   EXPECT_EQ(Filter()->Stop(), S_OK);
   EXPECT_EQ(Stream()->creates.load(), 2);
   EXPECT_EQ(Stream()->destroys.load(), 2);
+}
+
+TEST_F(Worker, ReleaseWithoutStopEndsTheWorkerThatIsInsideItsFill) {
+  // Like the camera's receive: each fill waits a time-out for data that never comes.
+  std::atomic<bool> inside{false};
+  Stream()->fill = [&inside](int) {
+    inside = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return S_OK;
+  };
+  ConnectOrFail();
+  ASSERT_EQ(Filter()->Run(0), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return inside.load(); }));
+  // The sink lets go of the pin, as a host tearing its graph down without Stop:
+  // the caller's reference is the last one.
+  sink->Disconnect();
+  EXPECT_EQ(Filter()->Release(), 0u);
+  filter = nullptr;
+  EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
 }
 
 TEST_F(Worker, ThousandPauseStopCyclesOfAConnectedSource) {
