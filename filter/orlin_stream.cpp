@@ -170,6 +170,7 @@ HRESULT OrlinStream::SetFormat(AM_MEDIA_TYPE* pmt) {
     return E_FAIL;
   }
   const REFERENCE_TIME interval = proposed.AvgTimePerFrame;
+  std::lock_guard format_lock(format_lock_);
   if (interval > caps_.MinFrameInterval && interval <= caps_.MaxFrameInterval) {
     format_.AvgTimePerFrame = interval;
     format_.dwBitRate = BitRateAt(format_, interval);
@@ -184,8 +185,8 @@ HRESULT OrlinStream::SetFormat(AM_MEDIA_TYPE* pmt) {
 
 HRESULT OrlinStream::GetFormat(AM_MEDIA_TYPE** pmt) {
   if (pmt == nullptr) return E_POINTER;
-  // Under the state lock, so that a SetFormat in progress is never seen half done.
-  CAutoLock lock(source_->pStateLock());
+  // Under the format lock, so that a SetFormat in progress is never seen half done.
+  std::lock_guard lock(format_lock_);
   *pmt = CreateMediaType(&mt_);
   return *pmt == nullptr ? E_OUTOFMEMORY : S_OK;
 }

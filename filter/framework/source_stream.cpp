@@ -19,8 +19,9 @@ CSourceStream::CSourceStream(const WCHAR* object_name, HRESULT* phr, CSource* fi
     : CAMThread(nullptr),
       CBaseOutputPin(object_name, filter, filter->pStateLock(), phr, pin_name),
       source_(filter) {
+  // Over a success only: the pin's own set-up may have failed already.
   const HRESULT hr = filter->AddPin(this);
-  if (phr != nullptr) *phr = hr;
+  if (phr != nullptr && SUCCEEDED(*phr)) *phr = hr;
 }
 
 CSourceStream::~CSourceStream() { source_->RemovePin(this); }

@@ -14,7 +14,8 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
   // Commands of the worker handshake.
   enum Command : DWORD { CMD_INIT = 0, CMD_PAUSE = 1, CMD_RUN = 2, CMD_STOP = 3, CMD_EXIT = 4 };
 
-  // Registers the pin with its filter; the result of that goes into phr.
+  // Registers the pin with its filter; the result goes into phr unless phr
+  // holds a failure already (the pin's name could not be copied).
   CSourceStream(const WCHAR* object_name, HRESULT* phr, CSource* filter, const WCHAR* pin_name);
   // Takes the pin out of its filter.
   ~CSourceStream() override;

@@ -179,6 +179,31 @@ TEST_F(Worker, ReleaseWithoutStopEndsTheWorkerThatIsInsideItsFill) {
   EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
 }
 
+TEST_F(Worker, GetStateAnswersWhileAStopWaitsForTheWorker) {
+  // The fill holds the worker until Stop has sent its command (Stop then holds
+  // the state lock) and the state has been asked for, or a bail-out passes.
+  TestStream* stream = Stream();
+  std::atomic<bool> stop_waiting{false}, answered{false}, answered_in_fill{false};
+  stream->fill = [&, stream](int call) {
+    if (call != 1) return S_OK;
+    stop_waiting = WaitUntil([&] { return stream->CheckRequest(nullptr); });
+    WaitUntil([&] { return answered.load(); });
+    answered_in_fill = answered.load();
+    return S_OK;
+  };
+  ConnectOrFail();
+  ASSERT_EQ(Filter()->Run(0), S_OK);
+  HRESULT stopped = E_UNEXPECTED;
+  std::thread stopper([&] { stopped = Filter()->Stop(); });
+  EXPECT_TRUE(WaitUntil([&] { return stop_waiting.load(); }));
+  EXPECT_EQ(StateOf(Filter()), State_Running) << "the state changes once the worker has stopped";
+  answered = true;
+  stopper.join();
+  EXPECT_TRUE(answered_in_fill.load()) << "GetState waited for the Stop";
+  EXPECT_EQ(stopped, S_OK);
+  EXPECT_EQ(StateOf(Filter()), State_Stopped);
+}
+
 TEST_F(Worker, ThousandPauseStopCyclesOfAConnectedSource) {
   ConnectOrFail();
   constexpr int kCycles = 1000;
