@@ -153,7 +153,7 @@ std::uint16_t FrameReceiver::BoundPort() const {
   return ntohs(address.sin_port);
 }
 
-int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed) {
+int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
   // Each call takes one datagram: a chunk may come as several shorter ones,
   // and one longer than the space left fails the chunk. So does an empty one:
   // it brings nothing, and a flood of them would otherwise keep the fill (and
@@ -161,7 +161,6 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed
   while (k > 0) {
     const int received = ReceiveBeforeDeadline(p, int(k));
     if (received == SOCKET_ERROR || received == 0) return -1;
-    landed = landed || received > 0;
     k -= std::uint32_t(received);
     p += received;
   }
@@ -191,25 +190,21 @@ bool FrameReceiver::FillFrame(std::uint8_t* destination) {
 }
 
 bool FrameReceiver::FillChunks(std::uint8_t* destination) {
-  bool landed = false;
-  if (chunk_count_ == 1) {
-    ReceiveExactly(destination, chunk_size_, landed);
-    return landed;
-  }
+  if (chunk_count_ == 1) return ReceiveExactly(destination, chunk_size_) == 0;
   // The chunks carry n, n-1, ..., 1 in the low nibble of their last byte; a
   // chunk out of turn is received over again in the same place.
   std::uint8_t* p = destination;
   std::uint32_t expected = chunk_count_;
   int mismatches = 0;
   for (;;) {
-    if (ReceiveExactly(p, chunk_size_, landed) != 0) return landed;
+    if (ReceiveExactly(p, chunk_size_) != 0) return false;
     if (wire::ChunkCountdown(p[chunk_size_ - 1]) == expected) {
       p += chunk_size_;
-      if (--expected == 0) return landed;
+      if (--expected == 0) return true;
     } else if (mismatches < kMaxCounterMismatches) {
       ++mismatches;
     } else {
-      return landed;
+      return false;
     }
   }
 }
@@ -232,10 +227,10 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   std::int32_t length = *declared;
   if (length > received - wire::kCompressedHeaderBytes) length = received - wire::kCompressedHeaderBytes;
   if (length > compressed_buffer_size_ - kPayloadMargin) length = compressed_buffer_size_ - kPayloadMargin;
-  // A damaged payload still decodes up to the damage into the sample.
+  // A damaged payload still decodes up to the damage into the sample, but the
+  // frame is whole only when it decoded to its end.
   return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
-                                destination, format_.width,
-                                format_.height) != codec::kPictureRefused;
+                                destination, format_.width, format_.height) == codec::kCodecOk;
 }
 
 }  // namespace orlin::filter

@@ -72,9 +72,9 @@ HRESULT OrlinStream::FillBuffer(IMediaSample* sample) {
   sample->GetPointer(&data);
   const auto sampleSize = std::size_t(format_.bmiHeader.biSizeImage);
   // A sample smaller than the frame (an allocator that ignored the request) is
-  // delivered as it is rather than written past its end. A sample that
-  // received nothing goes out unchanged: it holds a frame corrected when it
-  // arrived, which a second pass would swap and flip back.
+  // delivered as it is rather than written past its end. Only a whole frame is
+  // corrected: a sample that received part of one or nothing keeps older bytes
+  // corrected when they arrived, which a second pass would swap and flip back.
   if (data != nullptr && sample->GetSize() >= 0 && std::size_t(sample->GetSize()) >= sampleSize &&
       receiver_.FillFrame(data)) {
     corrections_.Apply(data, sampleSize);
