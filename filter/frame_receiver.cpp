@@ -36,6 +36,14 @@ std::basic_string<WCHAR> BindFailureText(std::uint16_t port, int error) {
   if (error == WSAEADDRINUSE) {
     return ORLIN_TEXT("UDP port ") + number + ORLIN_TEXT(" is in use by another program");
   }
+#ifdef _WIN32
+  // Windows refuses a port that another program holds for itself (or that the
+  // system has reserved) with "access denied", which names neither.
+  if (error == WSAEACCES) {
+    return ORLIN_TEXT("UDP port ") + number +
+           ORLIN_TEXT(" is in use by another program or reserved by the system");
+  }
+#endif
   return ORLIN_TEXT("Cannot bind UDP port ") + number + ORLIN_TEXT(": ") + SocketErrorText(error);
 }
 

@@ -156,6 +156,14 @@ TEST(PortRefusal, APortHeldByAnotherProgramFailsTheOpenAndNamesThePort) {
   ASSERT_EQ(winsock.Start(), 0);
   // Held without address reuse, as a program that wants it alone holds it.
   SocketHandle holder(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+#ifdef _WIN32
+  const BOOL exclusive = TRUE;  // Windows lets a reusing socket share any other port
+  setsockopt(holder.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+             sizeof exclusive);
+  const std::string cause = " is in use by another program or reserved by the system";
+#else
+  const std::string cause = " is in use by another program";
+#endif
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -174,8 +182,7 @@ TEST(PortRefusal, APortHeldByAnotherProgramFailsTheOpenAndNamesThePort) {
   FrameReceiver receiver(format);
   EXPECT_EQ(receiver.Open(), E_FAIL);
   EXPECT_EQ(receiver.BoundPort(), 0);
-  EXPECT_EQ(messages, std::vector<std::string>{"UDP port " + std::to_string(format.port) +
-                                               " is in use by another program"});
+  EXPECT_EQ(messages, std::vector<std::string>{"UDP port " + std::to_string(format.port) + cause});
 }
 
 TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
