@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "codec/codec.h"
 #include "orlin/dshow.h"
@@ -26,6 +27,24 @@ void ShowError(const WCHAR* text) { ShowMessage(nullptr, text, kCaption, MB_OK |
 
 void SetIntOption(SOCKET s, int name, int value) {
   setsockopt(s, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// The port in words: another program holding it is by far the likeliest cause.
+std::basic_string<WCHAR> BindFailureText(std::uint16_t port, int error) {
+  std::basic_string<WCHAR> number;
+  for (char digit : std::to_string(port)) number += WCHAR(digit);
+  if (error == WSAEADDRINUSE) {
+    return ORLIN_TEXT("UDP port ") + number + ORLIN_TEXT(" is in use by another program");
+  }
+#ifdef _WIN32
+  // Windows refuses a port that another program holds for itself (or that the
+  // system has reserved) with "access denied", which names neither.
+  if (error == WSAEACCES) {
+    return ORLIN_TEXT("UDP port ") + number +
+           ORLIN_TEXT(" is in use by another program or reserved by the system");
+  }
+#endif
+  return ORLIN_TEXT("Cannot bind UDP port ") + number + ORLIN_TEXT(": ") + SocketErrorText(error);
 }
 
 }  // namespace
@@ -73,9 +92,14 @@ HRESULT FrameReceiver::Open() {
   address.sin_family = AF_INET;
   address.sin_port = htons(format_.port);
   address.sin_addr.s_addr = htonl(INADDR_ANY);
-  // Not checked: with the port unusable every receive fails and every sample
-  // goes out as it was.
-  bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  // An unbound socket would never receive (Windows fails every receive at once,
+  // and the worker would spin on stale samples): the stream does not start.
+  if (bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    ShowError(BindFailureText(format_.port, WSAGetLastError()).c_str());
+    socket_.Reset();
+    winsock_.End();
+    return E_FAIL;
+  }
 
   const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(format_.sampleSize);
   chunk_count_ = static_cast<std::uint32_t>(geometry.count);
@@ -130,7 +154,7 @@ std::uint16_t FrameReceiver::BoundPort() const {
   return ntohs(address.sin_port);
 }
 
-int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed) {
+int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
   // Each call takes one datagram: a chunk may come as several shorter ones,
   // and one longer than the space left fails the chunk. So does an empty one:
   // it brings nothing, and a flood of them would otherwise keep the fill (and
@@ -138,7 +162,6 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed
   while (k > 0) {
     const int received = ReceiveBeforeDeadline(p, int(k));
     if (received == SOCKET_ERROR || received == 0) return -1;
-    landed = landed || received > 0;
     k -= std::uint32_t(received);
     p += received;
   }
@@ -168,25 +191,21 @@ bool FrameReceiver::FillFrame(std::uint8_t* destination) {
 }
 
 bool FrameReceiver::FillChunks(std::uint8_t* destination) {
-  bool landed = false;
-  if (chunk_count_ == 1) {
-    ReceiveExactly(destination, chunk_size_, landed);
-    return landed;
-  }
+  if (chunk_count_ == 1) return ReceiveExactly(destination, chunk_size_) == 0;
   // The chunks carry n, n-1, ..., 1 in the low nibble of their last byte; a
   // chunk out of turn is received over again in the same place.
   std::uint8_t* p = destination;
   std::uint32_t expected = chunk_count_;
   int mismatches = 0;
   for (;;) {
-    if (ReceiveExactly(p, chunk_size_, landed) != 0) return landed;
+    if (ReceiveExactly(p, chunk_size_) != 0) return false;
     if (wire::ChunkCountdown(p[chunk_size_ - 1]) == expected) {
       p += chunk_size_;
-      if (--expected == 0) return landed;
+      if (--expected == 0) return true;
     } else if (mismatches < kMaxCounterMismatches) {
       ++mismatches;
     } else {
-      return landed;
+      return false;
     }
   }
 }
@@ -209,10 +228,10 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   std::int32_t length = *declared;
   if (length > received - wire::kCompressedHeaderBytes) length = received - wire::kCompressedHeaderBytes;
   if (length > compressed_buffer_size_ - kPayloadMargin) length = compressed_buffer_size_ - kPayloadMargin;
-  // A damaged payload still decodes up to the damage into the sample.
+  // A damaged payload still decodes up to the damage into the sample, but the
+  // frame is whole only when it decoded to its end.
   return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
-                                destination, format_.width,
-                                format_.height) != codec::kPictureRefused;
+                                destination, format_.width, format_.height) == codec::kCodecOk;
 }
 
 }  // namespace orlin::filter

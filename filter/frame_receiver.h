@@ -53,14 +53,16 @@ class FrameReceiver {
 
   // Starts Winsock and binds a new socket (address reuse on, so two filters
   // may share the port). S_OK; E_FAIL after a message when Winsock or the
-  // socket cannot be had; VFW_E_INVALIDMEDIATYPE, before anything else, for a
-  // sample size of 0 or less, which has no chunk geometry.
+  // socket cannot be had or the port cannot be bound (the message names it);
+  // VFW_E_INVALIDMEDIATYPE, before anything else, for a sample size of 0 or
+  // less, which has no chunk geometry.
   HRESULT Open();
 
   // Fills `destination` (at least S bytes) with the next frame, as far as it
   // arrives: nothing that fails here is reported, and what is not received
-  // keeps its previous contents. True when any of it was written: a sample
-  // that received nothing holds a frame already corrected once.
+  // keeps its previous contents. True when the whole frame arrived (every
+  // chunk in turn, or a compressed frame decoded to its end); false when part
+  // of it or nothing did.
   bool FillFrame(std::uint8_t* destination);
 
   // Closes the socket and ends Winsock, whatever Open got; S_OK.
@@ -91,9 +93,8 @@ class FrameReceiver {
 
  private:
   bool CompressionPossible() const;
-  // 0 once k bytes are in; -1 on a failed receive. `landed` is set when any
-  // byte was written.
-  int ReceiveExactly(std::uint8_t* p, std::uint32_t k, bool& landed);
+  // 0 once k bytes are in; -1 on a failed receive.
+  int ReceiveExactly(std::uint8_t* p, std::uint32_t k);
   // One datagram, waiting no later than the fill's deadline; SOCKET_ERROR
   // once it has passed.
   int ReceiveBeforeDeadline(std::uint8_t* p, int k);

@@ -29,6 +29,8 @@ OrlinFilter::OrlinFilter(IUnknown* outer, HRESULT* phr)
   }
 }
 
+OrlinFilter::~OrlinFilter() { StopWorkers(); }
+
 OrlinStream* OrlinFilter::Stream() const {
   return pin_count_ > 0 ? static_cast<OrlinStream*>(pins_[0]) : nullptr;
 }

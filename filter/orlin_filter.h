@@ -22,6 +22,8 @@ class OrlinFilter : public framework::CSource {
   static framework::CUnknown* CreateInstance(IUnknown* outer, HRESULT* phr);
 
   OrlinFilter(IUnknown* outer, HRESULT* phr);
+  // Ends the pin's worker first: it stamps samples through this filter.
+  ~OrlinFilter() override;
 
   // ---- IMediaFilter ----
   // A live source cannot promise a sample while paused: VFW_S_CANT_CUE then,

@@ -62,9 +62,9 @@ HRESULT OrlinStream::FillBuffer(IMediaSample* sample) {
   sample->GetPointer(&data);
   const auto sampleSize = std::size_t(format_.bmiHeader.biSizeImage);
   // A sample smaller than the frame (an allocator that ignored the request) is
-  // delivered as it is rather than written past its end. A sample that
-  // received nothing goes out unchanged: it holds a frame corrected when it
-  // arrived, which a second pass would swap and flip back.
+  // delivered as it is rather than written past its end. Only a whole frame is
+  // corrected: a sample that received part of one or nothing keeps older bytes
+  // corrected when they arrived, which a second pass would swap and flip back.
   if (data != nullptr && sample->GetSize() >= 0 && std::size_t(sample->GetSize()) >= sampleSize &&
       receiver_.FillFrame(data)) {
     corrections_.Apply(data, sampleSize);
@@ -165,6 +165,7 @@ HRESULT OrlinStream::SetFormat(AM_MEDIA_TYPE* pmt) {
     return E_FAIL;
   }
   const REFERENCE_TIME interval = proposed.AvgTimePerFrame;
+  std::lock_guard format_lock(format_lock_);
   if (interval > caps_.MinFrameInterval && interval <= caps_.MaxFrameInterval) {
     format_.AvgTimePerFrame = interval;
     format_.dwBitRate = BitRateAt(format_, interval);
@@ -179,8 +180,8 @@ HRESULT OrlinStream::SetFormat(AM_MEDIA_TYPE* pmt) {
 
 HRESULT OrlinStream::GetFormat(AM_MEDIA_TYPE** pmt) {
   if (pmt == nullptr) return E_POINTER;
-  // Under the state lock, so that a SetFormat in progress is never seen half done.
-  CAutoLock lock(source_->pStateLock());
+  // Under the format lock, so that a SetFormat in progress is never seen half done.
+  std::lock_guard lock(format_lock_);
   *pmt = CreateMediaType(&mt_);
   return *pmt == nullptr ? E_OUTOFMEMORY : S_OK;
 }

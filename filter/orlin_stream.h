@@ -63,8 +63,12 @@ class OrlinStream : public framework::CSourceStream, public IKsPropertySet, publ
 
   OrlinFilter* const owner_;
   const settings::VideoFormatSettings settings_;
-  AM_MEDIA_TYPE mt_{};         // pbFormat points at format_; both under the state lock
+  // pbFormat points at format_; SetFormat changes it under the state lock and
+  // the format lock. GetFormat reads it under the format lock alone: a Stop
+  // holds the state lock while it waits for the worker.
+  AM_MEDIA_TYPE mt_{};
   VIDEOINFOHEADER format_{};
+  std::mutex format_lock_;
   VIDEO_STREAM_CONFIG_CAPS caps_{};
   // SetFormat changes the interval under the state lock, which the worker must
   // never take: it reads this copy instead.

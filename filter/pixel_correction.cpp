@@ -1,6 +1,9 @@
-// PixelCorrection and SwapUV. Each is its own inverse, so a sample whose fill
-// received nothing and still holds the previous, corrected frame goes out with
-// the corrections undone; that is how stale samples have always looked.
+// PixelCorrection and SwapUV. Each is its own inverse, so every byte must be
+// corrected exactly once: the stream corrects a sample only after a fill that
+// wrote the whole frame. A fill that got part of a frame or nothing leaves the
+// sample as it is: its older bytes were corrected when they arrived, and the
+// new ones cannot all be put right alone (a SwapUV word may pair a new one with
+// an old one), so they go out as they arrived until a whole frame replaces them.
 #include "filter/pixel_correction.h"
 
 #include <cstring>

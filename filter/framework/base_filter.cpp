@@ -34,11 +34,6 @@ CBaseFilter::~CBaseFilter() {
   if (clock_ != nullptr) clock_->Release();
 }
 
-FILTER_STATE CBaseFilter::State() {
-  CAutoLock lock(lock_);
-  return state_;
-}
-
 // ---- INonDelegatingUnknown ----
 
 HRESULT CBaseFilter::NonDelegatingQueryInterface(REFIID riid, void** ppv) {

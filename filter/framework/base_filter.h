@@ -62,8 +62,9 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   HRESULT NotifyEvent(LONG code, LONG_PTR param1, LONG_PTR param2);
 
   CCritSec* pStateLock() const { return lock_; }
-  // Under the state lock, as every state change is.
-  FILTER_STATE State();
+  // Changed under the state lock, read without it: a Stop holds the lock while
+  // it waits for a worker, and the state must still be answered at once.
+  FILTER_STATE State() const { return state_.load(); }
   bool IsStopped() { return State() == State_Stopped; }
   bool IsActive() { return State() != State_Stopped; }
 
@@ -72,7 +73,7 @@ class CBaseFilter : public CUnknown, public IBaseFilter, public IAMovieSetup {
   template <class Visit>
   HRESULT ForEachConnectedPin(bool stop_at_failure, Visit visit);
 
-  FILTER_STATE state_ = State_Stopped;
+  std::atomic<FILTER_STATE> state_{State_Stopped};
   IReferenceClock* clock_ = nullptr;  // counted
   REFERENCE_TIME start_ = 0;
   const CLSID clsid_;

@@ -11,8 +11,13 @@ CSource::CSource(const WCHAR* name, IUnknown* outer, REFCLSID clsid)
     : CBaseFilter(name, outer, &state_lock_, clsid) {}
 
 CSource::~CSource() {
+  StopWorkers();
   // Each pin's destructor takes itself out of the array.
   while (pin_count_ > 0) delete pins_[pin_count_ - 1];
+}
+
+void CSource::StopWorkers() {
+  for (int i = 0; i < pin_count_; ++i) pins_[i]->StopWorker();
 }
 
 // ---- Framework operations of CBaseFilter ----

@@ -14,7 +14,7 @@ class CSource : public CBaseFilter {
  public:
   // The name is a label only; it is not stored.
   CSource(const WCHAR* name, IUnknown* outer, REFCLSID clsid);
-  // Deletes the pins from the last to the first.
+  // Ends the pins' workers, then deletes the pins from the last to the first.
   ~CSource() override;
 
   // ---- Framework operations of CBaseFilter ----
@@ -28,6 +28,12 @@ class CSource : public CBaseFilter {
   int FindPinNumber(IPin* pin);
 
  protected:
+  // Ends every pin's worker, even in a filter released without Stop: a worker
+  // may be inside FillBuffer, and it uses the pin and the filter. ~CSource
+  // calls it; a derived filter whose members the workers use calls it first
+  // in its own destructor.
+  void StopWorkers();
+
   int pin_count_ = 0;
   std::unique_ptr<CSourceStream*[]> pins_;
   CCritSec state_lock_;

@@ -19,8 +19,9 @@ CSourceStream::CSourceStream(const WCHAR* object_name, HRESULT* phr, CSource* fi
     : CAMThread(nullptr),
       CBaseOutputPin(object_name, filter, filter->pStateLock(), phr, pin_name),
       source_(filter) {
+  // Over a success only: the pin's own set-up may have failed already.
   const HRESULT hr = filter->AddPin(this);
-  if (phr != nullptr) *phr = hr;
+  if (phr != nullptr && SUCCEEDED(*phr)) *phr = hr;
 }
 
 CSourceStream::~CSourceStream() { source_->RemovePin(this); }
@@ -142,15 +143,25 @@ HRESULT CSourceStream::Inactive() {
   CAutoLock lock(source_->pStateLock());
   if (!IsConnected()) return S_OK;
   // Decommit first: a worker waiting for a buffer is released and sees the command.
-  HRESULT hr = CBaseOutputPin::Inactive();
+  const HRESULT hr = CBaseOutputPin::Inactive();
   if (FAILED(hr)) return hr;
-  if (ThreadExists()) {
-    hr = AsResult(CallWorker(CMD_STOP));
-    if (FAILED(hr)) return hr;
-    hr = AsResult(CallWorker(CMD_EXIT));
-    if (FAILED(hr)) return hr;
-    Close();
-  }
+  return EndWorker();
+}
+
+void CSourceStream::StopWorker() {
+  CAutoLock lock(source_->pStateLock());
+  if (!ThreadExists()) return;
+  CBaseOutputPin::Inactive();
+  EndWorker();
+}
+
+HRESULT CSourceStream::EndWorker() {
+  if (!ThreadExists()) return S_OK;
+  HRESULT hr = AsResult(CallWorker(CMD_STOP));
+  if (FAILED(hr)) return hr;
+  hr = AsResult(CallWorker(CMD_EXIT));
+  if (FAILED(hr)) return hr;
+  Close();
   return S_OK;
 }
 

@@ -14,7 +14,8 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
   // Commands of the worker handshake.
   enum Command : DWORD { CMD_INIT = 0, CMD_PAUSE = 1, CMD_RUN = 2, CMD_STOP = 3, CMD_EXIT = 4 };
 
-  // Registers the pin with its filter; the result of that goes into phr.
+  // Registers the pin with its filter; the result goes into phr unless phr
+  // holds a failure already (the pin's name could not be copied).
   CSourceStream(const WCHAR* object_name, HRESULT* phr, CSource* filter, const WCHAR* pin_name);
   // Takes the pin out of its filter.
   ~CSourceStream() override;
@@ -35,6 +36,9 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
   HRESULT Active() override;
   // Stops the worker on entering the stopped state.
   HRESULT Inactive() override;
+  // Gives the buffers back and ends the worker, whatever the filter's state:
+  // for a filter going away without Stop.
+  void StopWorker();
   HRESULT CheckMediaType(const AM_MEDIA_TYPE* type) override;
   HRESULT GetMediaType(int position, AM_MEDIA_TYPE* type) override;
 
@@ -43,6 +47,10 @@ class CSourceStream : public CAMThread, public CBaseOutputPin {
 
  protected:
   CSource* const source_;
+
+ private:
+  // CMD_STOP and CMD_EXIT to a worker found running, then the join.
+  HRESULT EndWorker();
 };
 
 }  // namespace orlin::framework

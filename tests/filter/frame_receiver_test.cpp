@@ -7,12 +7,14 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
 #include "orlin/dshow.h"
+#include "orlin/message_box.h"
 
 namespace orlin::filter {
 namespace {
@@ -99,11 +101,11 @@ class ReceiverTransport : public ::testing::Test {
   void CorruptByte(std::size_t i, std::size_t offset, std::uint8_t value) { script_[i][offset] = value; }
 
   // Sends the script, one datagram at a time, while a fill runs on a worker
-  // thread (as the stream's); returns the sample, and in `landed` whether the
-  // fill said it wrote any of it. Datagrams the fill did not take stay in the
+  // thread (as the stream's); returns the sample, and in `whole` whether the
+  // fill said the whole frame arrived. Datagrams the fill did not take stay in the
   // socket for the next fill.
   Bytes Fill(Bytes sample) {
-    std::thread worker([&] { landed = receiver_->FillFrame(sample.data()); });
+    std::thread worker([&] { whole = receiver_->FillFrame(sample.data()); });
     SendScript();
     worker.join();
     return sample;
@@ -128,7 +130,7 @@ class ReceiverTransport : public ::testing::Test {
   std::unique_ptr<FrameReceiver> receiver_;
   std::uint16_t port_ = 0;
   std::vector<Bytes> script_;
-  bool landed = false;
+  bool whole = false;
 };
 
 TEST(FormatRefusal, SampleSizeZeroIsRefusedBeforeStreaming) {
@@ -147,6 +149,40 @@ TEST(FormatRefusal, SampleSizeZeroIsRefusedBeforeStreaming) {
   settings.Width = 0x10000;
   settings.Height = 0x10000;  // 2^32 pixels: no 32-bit sample size
   EXPECT_EQ(SampleSizeOf(settings), 0);
+}
+
+TEST(PortRefusal, APortHeldByAnotherProgramFailsTheOpenAndNamesThePort) {
+  WinsockSession winsock;
+  ASSERT_EQ(winsock.Start(), 0);
+  // Held without address reuse, as a program that wants it alone holds it.
+  SocketHandle holder(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+#ifdef _WIN32
+  const BOOL exclusive = TRUE;  // Windows lets a reusing socket share any other port
+  setsockopt(holder.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+             sizeof exclusive);
+  const std::string cause = " is in use by another program or reserved by the system";
+#else
+  const std::string cause = " is in use by another program";
+#endif
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(holder.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(getsockname(holder.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+  std::vector<std::string> messages;
+  ScopedMessageBoxHook hook([&](HWND, LPCWSTR text, LPCWSTR, UINT) {
+    std::string narrow;
+    for (; *text != 0; ++text) narrow += char(*text);
+    messages.push_back(narrow);
+    return IDOK;
+  });
+  ReceiverFormat format = Raw(38016);
+  format.port = ntohs(address.sin_port);
+  FrameReceiver receiver(format);
+  EXPECT_EQ(receiver.Open(), E_FAIL);
+  EXPECT_EQ(receiver.BoundPort(), 0);
+  EXPECT_EQ(messages, std::vector<std::string>{"UDP port " + std::to_string(format.port) + cause});
 }
 
 TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
@@ -180,7 +216,7 @@ TEST_F(ReceiverTransport, SingleChunkFrameArrivesWhole) {
   Open(Raw(38016));
   const Bytes frame = QueueFrame(1);
   EXPECT_EQ(Fill(Bytes(38016, 0)), frame);
-  EXPECT_TRUE(landed);
+  EXPECT_TRUE(whole);
 }
 
 TEST_F(ReceiverTransport, ChunksArriveInPlaceWithTheirCountersAndTheTailIsNeverWritten) {
@@ -291,7 +327,7 @@ TEST_F(ReceiverTransport, SilentSenderLeavesTheSampleAsItWas) {
   Open(Raw(38016));
   const auto start = Clock::now();
   EXPECT_EQ(Fill(Bytes(38016, 0x33)), Bytes(38016, 0x33));
-  EXPECT_FALSE(landed);  // so the stream does not correct the sample a second time
+  EXPECT_FALSE(whole);  // so the stream does not correct the sample a second time
   const auto waited = Clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(2900));
   EXPECT_LT(waited, std::chrono::milliseconds(6000));
@@ -327,6 +363,40 @@ Bytes Decoded(const Bytes& datagram, int width, int height, Bytes sample) {
   const std::int32_t length = datagram[2] | (datagram[3] << 8);
   codec::DecompressFrame(payload.data(), length, length == 0, sample.data(), width, height);
   return sample;
+}
+
+// The stream corrects only whole frames: a part frame's older bytes are corrected already.
+TEST_F(ReceiverTransport, PartFramesAreNeverWhole) {
+  Open(Raw(65521));  // two chunks of 32760
+  QueueFrame(20);
+  Truncate(0, 30000);  // then chunk 1, longer than the space left, fails the fill
+  Fill(Bytes(65521, 0));
+  EXPECT_FALSE(whole) << "a chunk lost";
+  for (int i = 0; i < 16; ++i) {
+    Bytes chunk = Pattern(32760, std::uint8_t(i));
+    chunk.back() = 0x01;  // never the counter expected first
+    Send(chunk);
+  }
+  Fill(Bytes(65521, 0));
+  EXPECT_FALSE(whole) << "the 16th mismatch";
+
+  Open(Compressed(32, 16));
+  const Bytes datagram = Encode(Smooth(32, 16, 21), 32, 16, 0, true);
+  Bytes damaged = datagram;
+  damaged.resize(damaged.size() / 2);
+  damaged[2] = std::uint8_t(damaged.size() - 4);
+  damaged[3] = 0;
+  Bytes payload(damaged.begin() + 4, damaged.end());
+  payload.resize(payload.size() + 2 + 32 * 16, 0);
+  Bytes picture(768, 0);
+  ASSERT_LT(codec::DecompressFrame(payload.data(), std::int32_t(damaged.size() - 4), 0, picture.data(), 32, 16),
+            codec::kCodecOk);
+  Send(damaged);
+  Fill(Bytes(768, 0));
+  EXPECT_FALSE(whole) << "a decode stopped at damaged data";
+  Send(datagram);
+  Fill(Bytes(768, 0));
+  EXPECT_TRUE(whole);
 }
 
 TEST_F(ReceiverTransport, CompressedFrameDecodesIntoTheSampleAtEveryLevel) {

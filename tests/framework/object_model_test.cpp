@@ -71,6 +71,18 @@ TEST(ObjectModel, ReleaseOfTheLastReferenceDestroysFilterAndPins) {
   EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
 }
 
+TEST(ObjectModel, PinSetUpFailureIsNotOverwrittenByItsRegistration) {
+  TestSource* filter = TestSource::Create();
+  HRESULT hr = E_OUTOFMEMORY;  // as the pin's name copy reports it
+  auto* stream = new TestStream(&hr, filter);
+  EXPECT_EQ(hr, E_OUTOFMEMORY);
+  EXPECT_EQ(filter->GetPinCount(), 2);
+  delete stream;
+  EXPECT_EQ(filter->GetPinCount(), 1);
+  EXPECT_EQ(static_cast<IBaseFilter&>(*filter).Release(), 0u);
+  EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
+}
+
 TEST(MediaTypes, InitialisedRecord) {
   AM_MEDIA_TYPE type;
   std::memset(&type, 0xAB, sizeof type);

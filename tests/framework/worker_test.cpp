@@ -1,8 +1,11 @@
 // The state machine and the worker's command handshake: what Pause, Run and Stop
 // start and stop, how the stream ends, and how commands out of place are answered.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
+#include "filter/framework/base_object.h"
 #include "tests/framework/test_objects.h"
 
 namespace orlin::framework::test {
@@ -155,6 +158,50 @@ TEST_F(Worker, FailedThreadCreationFailsPauseAndALaterPauseStartsAgain) {
   EXPECT_EQ(Filter()->Stop(), S_OK);
   EXPECT_EQ(Stream()->creates.load(), 2);
   EXPECT_EQ(Stream()->destroys.load(), 2);
+}
+
+TEST_F(Worker, ReleaseWithoutStopEndsTheWorkerThatIsInsideItsFill) {
+  // Like the camera's receive: each fill waits a time-out for data that never comes.
+  std::atomic<bool> inside{false};
+  Stream()->fill = [&inside](int) {
+    inside = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return S_OK;
+  };
+  ConnectOrFail();
+  ASSERT_EQ(Filter()->Run(0), S_OK);
+  ASSERT_TRUE(WaitUntil([&] { return inside.load(); }));
+  // The sink lets go of the pin, as a host tearing its graph down without Stop:
+  // the caller's reference is the last one.
+  sink->Disconnect();
+  EXPECT_EQ(Filter()->Release(), 0u);
+  filter = nullptr;
+  EXPECT_EQ(CBaseObject::ObjectsActive(), 0);
+}
+
+TEST_F(Worker, GetStateAnswersWhileAStopWaitsForTheWorker) {
+  // The fill holds the worker until Stop has sent its command (Stop then holds
+  // the state lock) and the state has been asked for, or a bail-out passes.
+  TestStream* stream = Stream();
+  std::atomic<bool> stop_waiting{false}, answered{false}, answered_in_fill{false};
+  stream->fill = [&, stream](int call) {
+    if (call != 1) return S_OK;
+    stop_waiting = WaitUntil([&] { return stream->CheckRequest(nullptr); });
+    WaitUntil([&] { return answered.load(); });
+    answered_in_fill = answered.load();
+    return S_OK;
+  };
+  ConnectOrFail();
+  ASSERT_EQ(Filter()->Run(0), S_OK);
+  HRESULT stopped = E_UNEXPECTED;
+  std::thread stopper([&] { stopped = Filter()->Stop(); });
+  EXPECT_TRUE(WaitUntil([&] { return stop_waiting.load(); }));
+  EXPECT_EQ(StateOf(Filter()), State_Running) << "the state changes once the worker has stopped";
+  answered = true;
+  stopper.join();
+  EXPECT_TRUE(answered_in_fill.load()) << "GetState waited for the Stop";
+  EXPECT_EQ(stopped, S_OK);
+  EXPECT_EQ(StateOf(Filter()), State_Stopped);
 }
 
 TEST_F(Worker, ThousandPauseStopCyclesOfAConnectedSource) {

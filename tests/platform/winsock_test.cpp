@@ -71,6 +71,19 @@ TEST_F(Loopback, ClosedSocketsAreClosedOnce) {
   EXPECT_EQ(closesocket(raw), 0);
 }
 
+TEST_F(Loopback, APortHeldWithoutReuseRefusesASecondBindInWords) {
+  orlin::SocketHandle second(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  ASSERT_TRUE(second.Valid());
+  EXPECT_EQ(bind(second.Get(), reinterpret_cast<const sockaddr*>(&address_), sizeof address_), SOCKET_ERROR);
+  const int error = WSAGetLastError();
+  EXPECT_EQ(error, WSAEADDRINUSE);
+  const std::basic_string<WCHAR> text = orlin::SocketErrorText(error);
+  ASSERT_GT(text.size(), 3u);
+  EXPECT_NE(text.back(), WCHAR('.'));
+  EXPECT_NE(text.back(), WCHAR('\n'));
+  EXPECT_FALSE(orlin::SocketErrorText(10999).empty()) << "a number the system has no words for";
+}
+
 TEST(HostNames, WideNamesConvertWithinTheirBuffer) {
   char buffer[32];
   EXPECT_TRUE(orlin::HostNameToAnsi(ORLIN_TEXT("desktop-pc.local"), buffer, sizeof buffer));

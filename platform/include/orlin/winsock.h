@@ -4,6 +4,8 @@
 // inet_ntoa are the system's own on both platforms.
 #pragma once
 
+#include <string>
+
 #include "orlin/win_types.h"
 
 #ifdef _WIN32
@@ -75,6 +77,10 @@ int SetReceiveTimeout(SOCKET s, DWORD milliseconds);
 // read. Linux grants at most net.core.rmem_max and reports twice what it
 // granted (the other half is its own bookkeeping): this is half of that.
 int ReceiveBufferInForce(SOCKET s);
+
+// The system's words for a Winsock error number (as WSAGetLastError gives it),
+// without a closing full stop or line break; "error N" when it has none.
+std::basic_string<WCHAR> SocketErrorText(int error);
 
 // Converts a wide host name into `buffer` (`size` bytes, terminated) in the
 // system's ANSI code page (UTF-8 on Linux), for getaddrinfo. False when it does

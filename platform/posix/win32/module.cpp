@@ -96,7 +96,7 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR name, DWORD size) {
     return 0;
   }
   // Bytes that are not UTF-8 have no UTF-16 form that would name the file again.
-  const std::optional<std::u16string> wide = orlin::platform::registry::Utf16FromUtf8(path);
+  const std::optional<std::u16string> wide = orlin::detail::Utf16FromUtf8(path);
   if (!wide) {
     last_error = kErrorNoUnicodeTranslation;
     return 0;

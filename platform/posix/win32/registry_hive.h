@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "orlin/registry.h"
+#include "platform/posix/win32/utf16.h"
 
 namespace orlin::platform::registry {
 
@@ -71,9 +72,8 @@ std::optional<ParseError> ParseRegFile(std::string_view text, Hive& hive);
 // no subkeys (the others are implied by their descendants' sections).
 std::string FormatRegFile(const Hive& hive);
 
-// UTF-16 <-> UTF-8. Unpaired surrogates become U+FFFD on the way to UTF-8;
-// invalid UTF-8 gives std::nullopt.
-std::string Utf8FromUtf16(std::u16string_view text);
-std::optional<std::u16string> Utf16FromUtf8(std::string_view text);
+// The hive's text is UTF-8 on disk and UTF-16 in its keys and values.
+using detail::Utf16FromUtf8;
+using detail::Utf8FromUtf16;
 
 }  // namespace orlin::platform::registry

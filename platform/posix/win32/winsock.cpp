@@ -1,15 +1,46 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include "orlin/module.h"
 #include "orlin/winsock.h"
 #include "platform/posix/win32/utf16.h"
 
 namespace {
 
 std::atomic<int> startCount{0};
+
+// errno to Winsock numbers. Where two share a number, the first is the one
+// whose words SocketErrorText gives.
+struct ErrorPair {
+  int system;
+  int winsock;
+};
+constexpr ErrorPair kErrors[] = {
+    {EINTR, WSAEINTR},
+    {ENOTSOCK, WSAENOTSOCK},
+    {EBADF, WSAENOTSOCK},
+    {EACCES, WSAEACCES},
+    {EFAULT, WSAEFAULT},
+    {EINVAL, WSAEINVAL},
+    {EMFILE, WSAEMFILE},
+    {ETIMEDOUT, WSAETIMEDOUT},
+    {EAGAIN, WSAETIMEDOUT},  // our sockets block; EAGAIN is SO_RCVTIMEO expiring
+    {EMSGSIZE, WSAEMSGSIZE},
+    {EPROTONOSUPPORT, WSAEPROTONOSUPPORT},
+    {EAFNOSUPPORT, WSAEAFNOSUPPORT},
+    {EADDRINUSE, WSAEADDRINUSE},
+    {EADDRNOTAVAIL, WSAEADDRNOTAVAIL},
+    {ENETUNREACH, WSAENETUNREACH},
+    {ECONNRESET, WSAECONNRESET},
+    {ENOBUFS, WSAENOBUFS},
+    {ECONNREFUSED, WSAECONNREFUSED},
+    {EHOSTUNREACH, WSAEHOSTUNREACH},
+};
 
 }  // namespace
 
@@ -34,29 +65,11 @@ int WSACleanup() {
 int closesocket(SOCKET s) { return close(s) == 0 ? 0 : SOCKET_ERROR; }
 
 int WSAGetLastError() {
-  switch (errno) {
-    case 0: return 0;
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EACCES: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
-    case EMFILE: return WSAEMFILE;
-    case EAGAIN: return WSAETIMEDOUT;  // our sockets block; EAGAIN is SO_RCVTIMEO expiring
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ECONNRESET: return WSAECONNRESET;
-    case ENOBUFS: return WSAENOBUFS;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    default: return 10000 + errno;
+  if (errno == 0) return 0;
+  for (const ErrorPair& pair : kErrors) {
+    if (pair.system == errno) return pair.winsock;
   }
+  return 10000 + errno;
 }
 
 namespace orlin {
@@ -73,6 +86,20 @@ int ReceiveBufferInForce(SOCKET s) {
   socklen_t length = sizeof reported;
   if (getsockopt(s, SOL_SOCKET, SO_RCVBUF, &reported, &length) != 0 || reported <= 0) return 0;
   return reported / 2;
+}
+
+std::basic_string<WCHAR> SocketErrorText(int error) {
+  int system = error > 10000 ? error - 10000 : 0;
+  for (const ErrorPair& pair : kErrors) {
+    if (pair.winsock == error) {
+      system = pair.system;
+      break;
+    }
+  }
+  const std::string number = "error " + std::to_string(error);
+  // strerror speaks the locale's language, in its encoding: UTF-8 here.
+  const std::optional<std::u16string> text = detail::Utf16FromUtf8(system > 0 ? std::strerror(system) : "");
+  return text.has_value() && !text->empty() ? *text : *detail::Utf16FromUtf8(number);
 }
 
 bool HostNameToAnsi(LPCWSTR name, char* buffer, int size) {
