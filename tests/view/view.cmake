@@ -12,6 +12,7 @@ target_compile_definitions(view_end_to_end_tests PRIVATE
   ORLIN_REGSVR="$<TARGET_FILE:orlin-regsvr>" ORLIN_VIEW="$<TARGET_FILE:orlin-view>"
   ORLIN_LIBRARY="$<TARGET_FILE:orlin_dll>")
 add_dependencies(view_end_to_end_tests orlin-regsvr orlin-view orlin_dll)
-set_tests_properties(view_end_to_end_tests PROPERTIES RESOURCE_LOCK udp4444 TIMEOUT 120)
+set_tests_properties(view_end_to_end_tests PROPERTIES TIMEOUT 120)
+orlin_uses_stream_port(view_end_to_end_tests)
 orlin_uses_pc_registry(view_end_to_end_tests)
 endif()

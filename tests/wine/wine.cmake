@@ -17,7 +17,8 @@ foreach(name capture_graph clocked_graph)
   orlin_add_test(wine_${name}_tests SOURCES wine/${name}_test.cpp LIBS orlin_wine_capture_support)
   add_dependencies(wine_${name}_tests orlin_dll)
   set_tests_properties(wine_${name}_tests PROPERTIES
-    ENVIRONMENT "${orlin_capture_prefix}" RESOURCE_LOCK "udp4444;wineprefix-capture-graph")
+    ENVIRONMENT "${orlin_capture_prefix}" RESOURCE_LOCK wineprefix-capture-graph)
+  orlin_uses_stream_port(wine_${name}_tests)
 endforeach()
 # Frame rates, losses and time-outs are measured: alone on the machine. A graph
 # that deadlocks (as with a single buffer behind Wine's Smart Tee) hangs in Stop:
