@@ -12,6 +12,7 @@
 #include "orlin/dshow.h"
 #include "orlin/message_box.h"
 #include "orlin/receive_datagram.h"
+#include "orlin/udp_port.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
@@ -27,24 +28,6 @@ void ShowError(const WCHAR* text) { ShowMessage(nullptr, text, kCaption, MB_OK |
 
 void SetIntOption(SOCKET s, int name, int value) {
   setsockopt(s, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-// The port in words: another program holding it is by far the likeliest cause.
-std::basic_string<WCHAR> BindFailureText(std::uint16_t port, int error) {
-  std::basic_string<WCHAR> number;
-  for (char digit : std::to_string(port)) number += WCHAR(digit);
-  if (error == WSAEADDRINUSE) {
-    return ORLIN_TEXT("UDP port ") + number + ORLIN_TEXT(" is in use by another program");
-  }
-#ifdef _WIN32
-  // Windows refuses a port that another program holds for itself (or that the
-  // system has reserved) with "access denied", which names neither.
-  if (error == WSAEACCES) {
-    return ORLIN_TEXT("UDP port ") + number +
-           ORLIN_TEXT(" is in use by another program or reserved by the system");
-  }
-#endif
-  return ORLIN_TEXT("Cannot bind UDP port ") + number + ORLIN_TEXT(": ") + SocketErrorText(error);
 }
 
 }  // namespace
@@ -87,15 +70,10 @@ HRESULT FrameReceiver::Open() {
     winsock_.End();
     return E_FAIL;
   }
-  SetIntOption(socket_.Get(), SO_REUSEADDR, 1);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(format_.port);
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
   // An unbound socket would never receive (Windows fails every receive at once,
   // and the worker would spin on stale samples): the stream does not start.
-  if (bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    ShowError(BindFailureText(format_.port, WSAGetLastError()).c_str());
+  if (const auto failure = BindUdpPort(socket_.Get(), format_.port); !failure.empty()) {
+    ShowError(failure.c_str());
     socket_.Reset();
     winsock_.End();
     return E_FAIL;
@@ -146,13 +124,7 @@ HRESULT FrameReceiver::Close() {
   return S_OK;
 }
 
-std::uint16_t FrameReceiver::BoundPort() const {
-  if (!socket_.Valid()) return 0;
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  if (getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
-  return ntohs(address.sin_port);
-}
+std::uint16_t FrameReceiver::BoundPort() const { return BoundUdpPort(socket_.Get()); }
 
 int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
   // Each call takes one datagram: a chunk may come as several shorter ones,
