@@ -65,11 +65,19 @@ SetupEntries DetectedEntries(const VideoFormatSettings& settings) {
 WideText SettingsLine(const VideoFormatSettings& settings) {
   WideText fourCC = FourCCText(settings.FourCC);
   if (fourCC.empty()) fourCC = Widen("(no FourCC)");
-  const std::string rest = " " + std::to_string(settings.Width) + " x " +
-                           std::to_string(settings.Height) + ", " +
-                           std::to_string(settings.BitsPerPixel) + " bits per pixel, Compression " +
-                           OnOff(settings.Compression) + ", PixelCorrection " +
-                           OnOff(settings.PixelCorrection) + ", SwapUV " + OnOff(settings.SwapUV);
+  // Appended piece by piece: GCC 12 misreads "literal" + std::string at -O3.
+  std::string rest = " ";
+  rest += std::to_string(settings.Width);
+  rest += " x ";
+  rest += std::to_string(settings.Height);
+  rest += ", ";
+  rest += std::to_string(settings.BitsPerPixel);
+  rest += " bits per pixel, Compression ";
+  rest += OnOff(settings.Compression);
+  rest += ", PixelCorrection ";
+  rest += OnOff(settings.PixelCorrection);
+  rest += ", SwapUV ";
+  rest += OnOff(settings.SwapUV);
   return fourCC + Widen(rest.c_str());
 }
 
