@@ -254,6 +254,8 @@ std::string Printed(const char* format, ...) {
   return text;
 }
 
+constexpr char kNoMatch[] = "the stream does not match the PC settings";
+
 std::string Waiting() {
   return Printed("waiting for the phone on UDP port %u", static_cast<unsigned>(orlin::wire::kStreamPort));
 }
@@ -432,13 +434,14 @@ int Run(const Options& options) {
         const double fps = static_cast<double>(session->FramesInLastSecond());
         const bool waiting = counts.fresh == 0 && !state.mismatch;
         out.Live(waiting          ? Waiting()
-                 : state.mismatch ? CountsText(counts, fps) + ", the stream does not match the PC settings"
+                 : state.mismatch ? CountsText(counts, fps) + ", " + kNoMatch
                                   : CountsText(counts, fps));
 #ifdef ORLIN_VIEW_WINDOW
         if (window) {
-          window->SetTitle(title_prefix + (state.mismatch ? state.diagnosis
-                                           : waiting      ? Waiting()
-                                                          : Printed("%.0f fps", fps)));
+          window->SetTitle(title_prefix + (!state.diagnosis.empty() ? state.diagnosis
+                                           : state.mismatch            ? std::string(kNoMatch)
+                                           : waiting                   ? Waiting()
+                                                                       : Printed("%.0f fps", fps)));
         }
 #endif
       }
