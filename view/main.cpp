@@ -284,7 +284,7 @@ orlin::view::SampleKind KindOf(orlin::filter::SampleContent content) {
 // is taken as receiving.
 struct CameraState {
   bool mismatch = false;
-  std::string diagnosis;  // why what arrives does not match; empty otherwise
+  std::string diagnosis;  // why what arrives does not match; empty otherwise (waiting too)
 };
 
 CameraState AskCamera(orlin::filter::IOrlinStreamStatus* status) {
@@ -292,8 +292,9 @@ CameraState AskCamera(orlin::filter::IOrlinStreamStatus* status) {
   orlin::filter::OrlinStreamStatus answer{};
   if (status == nullptr || FAILED(status->GetStreamStatus(&answer))) return state;
   answer.diagnosis[orlin::filter::kDiagnosisChars - 1] = 0;
+  // While waiting the camera says so too; orlin-view says that itself.
   state.mismatch = answer.state == orlin::filter::StreamState::kMismatch;
-  state.diagnosis = Utf8(answer.diagnosis);
+  if (state.mismatch) state.diagnosis = Utf8(answer.diagnosis);
   return state;
 }
 
