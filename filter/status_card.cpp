@@ -59,16 +59,23 @@ struct Picture {
 Layout LayoutOf(const VideoFormatSettings& format) {
   const std::uint32_t bits = format.BitsPerPixel;
   switch (format.FourCC) {
-    case wire::kFourCC_YV12: return bits >= 12 ? Layout::kPlanarVU : Layout::kNone;
+    case wire::kFourCC_YV12:
+      return bits >= 12 ? Layout::kPlanarVU : Layout::kNone;
     case wire::kFourCC_I420:
-    case wire::kFourCC_IYUV: return bits >= 12 ? Layout::kPlanarUV : Layout::kNone;
-    case wire::kFourCC_YUY2: return bits >= 16 ? Layout::kYUY2 : Layout::kNone;
-    case kFourCC_UYVY: return bits >= 16 ? Layout::kUYVY : Layout::kNone;
+    case wire::kFourCC_IYUV:
+      return bits >= 12 ? Layout::kPlanarUV : Layout::kNone;
+    case wire::kFourCC_YUY2:
+      return bits >= 16 ? Layout::kYUY2 : Layout::kNone;
+    case kFourCC_UYVY:
+      return bits >= 16 ? Layout::kUYVY : Layout::kNone;
     case kBiRgb:
       // A bitmap header of 16 bits and BI_RGB stands for 5-5-5.
-      return bits == 16 ? Layout::kRgb555 : bits == 24 ? Layout::kRgb24
-             : bits == 32 ? Layout::kRgb32 : Layout::kNone;
-    default: return Layout::kNone;
+      return bits == 16   ? Layout::kRgb555
+             : bits == 24 ? Layout::kRgb24
+             : bits == 32 ? Layout::kRgb32
+                          : Layout::kNone;
+    default:
+      return Layout::kNone;
   }
 }
 
@@ -272,9 +279,9 @@ Card Arrange(int width, int height, const char* title, int titleLength, const ch
   if (columns < 1) return card;
   card.title = Wrap(title, titleLength, columns);
   card.text = Wrap(text, textLength, columns);
-  const std::int64_t needed =
-      std::int64_t(card.title.count * kLineAdvance + 1 + kRuleGap + card.text.count * kLineAdvance) *
-      scale;
+  const std::int64_t needed = std::int64_t(card.title.count * kLineAdvance + 1 + kRuleGap +
+                                           card.text.count * kLineAdvance) *
+                              scale;
   card.fits = card.title.complete && card.text.complete && needed <= height - 2 * kMargin * scale;
   card.top = card.fits ? int((height - needed) / 2) : kMargin * scale;
   return card;
@@ -353,8 +360,8 @@ bool DrawStatusCard(const VideoFormatSettings& format, std::uint8_t* sample,
   char titleChars[kMaxTitle], textChars[kMaxText];
   const int titleLength = ToFontText(title, titleChars, kMaxTitle);
   const int textLength = ToFontText(text, textChars, kMaxText);
-  const Card card = ArrangeLargest(picture.width, picture.height, titleChars, titleLength,
-                                   textChars, textLength);
+  const Card card =
+      ArrangeLargest(picture.width, picture.height, titleChars, titleLength, textChars, textLength);
   switch (picture.layout) {
     case Layout::kPlanarVU:
     case Layout::kPlanarUV:

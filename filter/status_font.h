@@ -18,7 +18,9 @@ struct Glyph {
 };
 
 // Whether the font draws `c` (0x20 to 0x7E).
-constexpr bool HasGlyph(char32_t c) { return c >= 0x20 && c <= 0x7E; }
+constexpr bool HasGlyph(char32_t c) {
+  return c >= 0x20 && c <= 0x7E;
+}
 
 // The glyph of `c`; '?' for what the font lacks.
 const Glyph& GlyphOf(char32_t c);
