@@ -22,7 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint32_t kRgb = 0;
 constexpr std::uint8_t kUnwritten = 0xA5;
-constexpr std::size_t kGuard = 16;
+constexpr std::size_t kGuard = 4096;  // more than a row of any picture here
 constexpr char16_t kTitle[] = u"Orlin Camera";
 constexpr char16_t kWaiting[] = u"Waiting for the phone on UDP port 4444";
 
@@ -98,14 +98,17 @@ std::string Name(const VideoFormatSettings& f) {
 }
 
 // The card as its format's reader sees it, top row first; checks that
-// nothing was written past the picture.
+// nothing was written before or after the picture.
 std::vector<Rgb> DrawnCard(const VideoFormatSettings& f) {
   SCOPED_TRACE(Name(f));
   EXPECT_TRUE(CanDrawStatusCard(f));
-  Bytes sample = SampleFor(f);
-  EXPECT_TRUE(Draw(f, sample, kWaiting));
-  EXPECT_TRUE(std::all_of(sample.end() - kGuard, sample.end(),
-                          [](std::uint8_t b) { return b == kUnwritten; }));
+  const std::size_t size = std::size_t(settings::SampleSizeOf(f));
+  Bytes guarded(kGuard + size + kGuard, kUnwritten);
+  EXPECT_TRUE(DrawStatusCard(f, guarded.data() + kGuard, std::int64_t(size), kTitle, kWaiting));
+  const auto unwritten = [](std::uint8_t b) { return b == kUnwritten; };
+  EXPECT_TRUE(std::all_of(guarded.begin(), guarded.begin() + kGuard, unwritten));
+  EXPECT_TRUE(std::all_of(guarded.end() - kGuard, guarded.end(), unwritten));
+  const Bytes sample(guarded.begin() + kGuard, guarded.end());
   std::vector<Rgb> card;
   for (int y = 0; y < int(f.Height); ++y) {
     for (int x = 0; x < int(f.Width); ++x) card.push_back(PixelAt(f, sample, x, y));
