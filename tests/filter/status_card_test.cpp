@@ -23,8 +23,8 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::uint32_t kRgb = 0;
 constexpr std::uint8_t kUnwritten = 0xA5;
 constexpr std::size_t kGuard = 4096;  // more than a row of any picture here
-constexpr char16_t kTitle[] = u"Orlin Camera";
-constexpr char16_t kWaiting[] = u"Waiting for the phone on UDP port 4444";
+constexpr WCHAR kTitle[] = ORLIN_TEXT("Orlin Camera");
+constexpr WCHAR kWaiting[] = ORLIN_TEXT("Waiting for the phone on UDP port 4444");
 
 struct Rgb {
   int r, g, b;
@@ -85,7 +85,7 @@ Bytes SampleFor(const VideoFormatSettings& f) {
   return Bytes(std::size_t(settings::SampleSizeOf(f)) + kGuard, kUnwritten);
 }
 
-bool Draw(const VideoFormatSettings& f, Bytes& sample, const char16_t* text) {
+bool Draw(const VideoFormatSettings& f, Bytes& sample, const WCHAR* text) {
   return DrawStatusCard(f, sample.data(), std::int64_t(sample.size() - kGuard), kTitle, text);
 }
 
@@ -157,7 +157,7 @@ TEST(StatusCard, PicturesTooSmallForTextWriteOnlyTheirOwnBytes) {
   }
 }
 
-Bytes QcifCard(const std::u16string& text) {
+Bytes QcifCard(const std::basic_string<WCHAR>& text) {
   const VideoFormatSettings f = Format(wire::kFourCC_I420, 176, 144, 12);
   Bytes sample = SampleFor(f);
   EXPECT_TRUE(Draw(f, sample, text.c_str()));
@@ -165,11 +165,11 @@ Bytes QcifCard(const std::u16string& text) {
 }
 
 TEST(StatusCard, LongestDiagnosisFitsWholeAtTheSmallestPicture) {
-  const std::u16string sentence =
-      u"Compressed frames arrive but the PC expects raw I420 176x144 frames from the phone, while "
-      u"the phone sends YV12 320x240 frames compressed at reduction level 3: run orlin-setup ";
-  const Bytes card = QcifCard(sentence + u"--detect");
-  EXPECT_NE(card, QcifCard(sentence + u"--DETECT")) << "the last word is not drawn";
+  const std::basic_string<WCHAR> sentence = ORLIN_TEXT(
+      "Compressed frames arrive but the PC expects raw I420 176x144 frames from the phone, while "
+      "the phone sends YV12 320x240 frames compressed at reduction level 3: run orlin-setup ");
+  const Bytes card = QcifCard(sentence + ORLIN_TEXT("--detect"));
+  EXPECT_NE(card, QcifCard(sentence + ORLIN_TEXT("--DETECT"))) << "the last word is not drawn";
   // Nothing ran into the margins, off the right or the bottom.
   const VideoFormatSettings f = Format(wire::kFourCC_I420, 176, 144, 12);
   for (int y = 0; y < 144; ++y) {
@@ -182,12 +182,12 @@ TEST(StatusCard, LongestDiagnosisFitsWholeAtTheSmallestPicture) {
 
 TEST(StatusCard, WrapsBetweenWordsNotInsideThem) {
   // Two words of 20 letters never share a line 176 pixels wide.
-  EXPECT_EQ(QcifCard(u"abcdefghijklmnopqrst abcdefghijklmnopqrst"),
-            QcifCard(u"abcdefghijklmnopqrst\nabcdefghijklmnopqrst"));
+  EXPECT_EQ(QcifCard(ORLIN_TEXT("abcdefghijklmnopqrst abcdefghijklmnopqrst")),
+            QcifCard(ORLIN_TEXT("abcdefghijklmnopqrst\nabcdefghijklmnopqrst")));
 }
 
 TEST(StatusCard, WhatTheFontLacksShowsAsQuestionMarks) {
-  EXPECT_EQ(QcifCard(u"caf\u00e9 \U0001F4F7 \t"), QcifCard(u"caf? ? ?"));
+  EXPECT_EQ(QcifCard(ORLIN_TEXT("caf\u00e9 \U0001F4F7 \t")), QcifCard(ORLIN_TEXT("caf? ? ?")));
 }
 
 TEST(StatusCard, FormatsWithoutACardAndShortSamplesAreLeftUntouched) {

@@ -46,8 +46,8 @@ std::vector<std::uint8_t> Enlarged(const std::vector<std::uint8_t>& rgb, int wid
   return out;
 }
 
-std::u16string Utf16(const std::string& text) {
-  return std::u16string(text.begin(), text.end());
+std::basic_string<WCHAR> Wide(const std::string& text) {
+  return std::basic_string<WCHAR>(text.begin(), text.end());  // ASCII
 }
 
 bool ParseFormat(const std::string& name, orlin::settings::VideoFormatSettings& format) {
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   if (out.empty()) return Usage("no output file");
 
   std::vector<std::uint8_t> sample(std::size_t(orlin::settings::SampleSizeOf(format)));
-  const std::u16string title16 = Utf16(title), text16 = Utf16(text);
+  const std::basic_string<WCHAR> title16 = Wide(title), text16 = Wide(text);
   if (!orlin::filter::DrawStatusCard(format, sample.data(), std::int64_t(sample.size()),
                                      title16.c_str(), text16.c_str())) {
     std::fprintf(stderr, "orlin-card: no card for this format and size\n");
