@@ -73,6 +73,7 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
   phone::FrameSender sender;
   sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
   sender.SetDestinationPort(receiver.BoundPort());
+  sender.SetAnnouncementPort(0);  // the real one is other tests' to use
   sender.SetCodecRequest(0, 0, 0);
   test::CameraScript camera;
   const std::int32_t sampleBytes = SampleSizeOf(c.pc);

@@ -49,6 +49,7 @@ class EndToEnd : public ::testing::Test {
     ASSERT_EQ(receiver_->Open(), S_OK);
     sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
     sender_.SetDestinationPort(receiver_->BoundPort());
+    sender_.SetAnnouncementPort(0);  // the real one is other tests' to use
     sender_.SetCodecRequest(compression, 0, numReductions);
     test::CameraScript camera;
     camera.OfferVideo(phoneFourCC, std::int32_t(pc.Width), std::int32_t(pc.Height), SampleSizeOf(pc));
