@@ -115,6 +115,9 @@ TEST_F(Announcements, SayTheCameraFormatAndWhatThePcSetsToReceiveIt) {
       // Compression asked for but not in force; an interval not said is 0.
       {kFourCC_YUY2, 176, 144, 50688, 16, 0, 1,
        {kFourCC_YUY2, 176, 144, 16, 50688, 0, 2, 0, 0, kFourCC_YUY2, 0}},
+      // A camera that leaves the bit count out: the bits that give its frame size.
+      {kFourCC_YUY2, 320, 240, 153600, 0, 333333, 0,
+       {kFourCC_YUY2, 320, 240, 16, 153600, 0, 2, 0, 333333, kFourCC_YUY2, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fourCC);
