@@ -48,18 +48,9 @@ class LoopbackSender {
   LoopbackSender(std::uint32_t fourcc, int width, int height, std::size_t bytes, int compression) {
     sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
     sender_.SetCodecRequest(compression, 0, 0);
-    AM_MEDIA_TYPE type{};
-    VIDEOINFOHEADER info{};
-    type.majortype = MEDIATYPE_Video;
-    type.subtype = MEDIASUBTYPE_YV12;
-    type.subtype.Data1 = fourcc;
-    type.lSampleSize = static_cast<ULONG>(bytes);
-    type.formattype = FORMAT_VideoInfo;
-    type.cbFormat = sizeof info;
-    type.pbFormat = reinterpret_cast<BYTE*>(&info);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    connected_ = sender_.InputPin()->ReceiveConnection(nullptr, &type) == S_OK && sender_.OpenNetwork() == S_OK;
+    orlin::test::CameraScript camera;
+    camera.OfferVideo(fourcc, width, height, static_cast<std::int32_t>(bytes));
+    connected_ = camera.ConnectTo(sender_.InputPin()) == S_OK && sender_.OpenNetwork() == S_OK;
     sender_.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input_));
   }
   ~LoopbackSender() {
