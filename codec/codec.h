@@ -65,8 +65,11 @@ void InitDecoderTables();
 // whatever `length` says. Writes only samples that belong to blocks; on damaged
 // data the failing block and everything after it stay untouched.
 // Result: kCodecOk, -1/-2/-3 for a parse failure in that plane, or
-// kPictureRefused.
+// kPictureRefused. With kCodecOk, `consumed` (when given) receives the payload
+// bytes the picture took, its last partly used byte included: a payload of
+// another picture size decodes to fewer or more bytes than it carries.
 int DecompressFrame(const std::uint8_t* payload, std::int32_t length, int fixedSize,
-                    std::uint8_t* destination, int width, int height);
+                    std::uint8_t* destination, int width, int height,
+                    std::int32_t* consumed = nullptr);
 
 }  // namespace orlin::codec

@@ -323,6 +323,9 @@ class FrameDecoder {
     return kCodecOk;
   }
 
+  // Payload bytes read so far, the last partly read byte included.
+  std::uint64_t BytesRead() const { return (reader_.Position() + 7) / 8; }
+
  private:
   bool DecodePlane(std::uint8_t* samples, const PlaneGeometry& plane, CodePath path) {
 #ifdef ORLIN_CODEC_BIT_MANIPULATION
@@ -426,14 +429,22 @@ void DecodeFixed(const std::uint8_t* payload, std::uint8_t* destination, int wid
 void InitDecoderTables() { GetDecoderTables(); }
 
 int DecompressFrame(const std::uint8_t* payload, std::int32_t length, int fixedSize,
-                    std::uint8_t* destination, int width, int height) {
+                    std::uint8_t* destination, int width, int height, std::int32_t* consumed) {
   if (!PictureFits(width, height)) return kPictureRefused;
   if (fixedSize) {
     DecodeFixed(payload, destination, width, height);
+    if (consumed != nullptr) *consumed = std::int32_t(FixedSizePayloadBytes(width, height));
     return kCodecOk;
   }
   FrameDecoder decoder(payload, length > 0 ? std::size_t(length) : 0);
-  return decoder.DecodeVariable(destination, width, height);
+  const int result = decoder.DecodeVariable(destination, width, height);
+  if (consumed != nullptr && result == kCodecOk) {
+    // Past the payload's end only by bits a look-ahead read as zeros: capped so
+    // that the count stays a 32-bit number.
+    const std::uint64_t bytes = decoder.BytesRead();
+    *consumed = bytes > 0x7FFFFFFF ? 0x7FFFFFFF : std::int32_t(bytes);
+  }
+  return result;
 }
 
 }  // namespace orlin::codec

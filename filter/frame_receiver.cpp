@@ -12,6 +12,7 @@
 #include "orlin/dshow.h"
 #include "orlin/message_box.h"
 #include "orlin/receive_datagram.h"
+#include "orlin/udp_port.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
@@ -29,24 +30,6 @@ void SetIntOption(SOCKET s, int name, int value) {
   setsockopt(s, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// The port in words: another program holding it is by far the likeliest cause.
-std::basic_string<WCHAR> BindFailureText(std::uint16_t port, int error) {
-  std::basic_string<WCHAR> number;
-  for (char digit : std::to_string(port)) number += WCHAR(digit);
-  if (error == WSAEADDRINUSE) {
-    return ORLIN_TEXT("UDP port ") + number + ORLIN_TEXT(" is in use by another program");
-  }
-#ifdef _WIN32
-  // Windows refuses a port that another program holds for itself (or that the
-  // system has reserved) with "access denied", which names neither.
-  if (error == WSAEACCES) {
-    return ORLIN_TEXT("UDP port ") + number +
-           ORLIN_TEXT(" is in use by another program or reserved by the system");
-  }
-#endif
-  return ORLIN_TEXT("Cannot bind UDP port ") + number + ORLIN_TEXT(": ") + SocketErrorText(error);
-}
-
 }  // namespace
 
 ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings) {
@@ -56,6 +39,7 @@ ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings) {
   format.fourCC = settings.FourCC;
   format.sampleSize = SampleSizeOf(settings);
   format.compression = settings.Compression != 0;
+  format.settings = settings;
   return format;
 }
 
@@ -87,15 +71,10 @@ HRESULT FrameReceiver::Open() {
     winsock_.End();
     return E_FAIL;
   }
-  SetIntOption(socket_.Get(), SO_REUSEADDR, 1);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(format_.port);
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
   // An unbound socket would never receive (Windows fails every receive at once,
   // and the worker would spin on stale samples): the stream does not start.
-  if (bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    ShowError(BindFailureText(format_.port, WSAGetLastError()).c_str());
+  if (const auto failure = BindUdpPort(socket_.Get(), format_.port); !failure.empty()) {
+    ShowError(failure.c_str());
     socket_.Reset();
     winsock_.End();
     return E_FAIL;
@@ -123,6 +102,16 @@ HRESULT FrameReceiver::Open() {
   SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
   timeout_in_force_ = kReceiveTimeoutMs;
   if (compression_) codec::InitDecoderTables();
+
+  // Each start judges the stream afresh. The announcement is a help, not a
+  // need: a port that cannot be had only means no comparison.
+  streak_.Reset();
+  said_ = {};
+  new_frame_ = false;
+  diagnosis_.clear();
+  announcement_.reset();
+  announcement_sentence_.clear();
+  if (format_.announcementPort != 0) announcements_.Open(format_.announcementPort);
   return S_OK;
 }
 
@@ -141,27 +130,39 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
 }
 
 HRESULT FrameReceiver::Close() {
+  announcements_.Close();
   socket_.Reset();
   winsock_.End();
   return S_OK;
 }
 
-std::uint16_t FrameReceiver::BoundPort() const {
-  if (!socket_.Valid()) return 0;
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  if (getsockname(socket_.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
-  return ntohs(address.sin_port);
-}
+std::uint16_t FrameReceiver::BoundPort() const { return BoundUdpPort(socket_.Get()); }
 
 int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
   // Each call takes one datagram: a chunk may come as several shorter ones,
   // and one longer than the space left fails the chunk. So does an empty one:
   // it brings nothing, and a flood of them would otherwise keep the fill (and
   // a Stop waiting for it) going for as long as the flood lasts.
+  std::int64_t otherSize = 0;  // the first datagram that is not a chunk's size
   while (k > 0) {
     const int received = ReceiveBeforeDeadline(p, int(k));
-    if (received == SOCKET_ERROR || received == 0) return -1;
+    if (received == SOCKET_ERROR || received == 0) {
+      // Split chunks that add up are the format's; ones that do not are another's.
+      if (received == SOCKET_ERROR && last_receive_too_long_) {
+        // What was stored of the longer datagram may show a compressed frame.
+        if (wire::ParseCompressedHeader(p, k)) {
+          sight_.Note(Misfit::kCompressedWhileRaw);
+        } else {
+          sight_.Note(Misfit::kDatagramSize, otherSize);
+        }
+      }
+      return -1;
+    }
+    if (LooksCompressed(p, received, chunk_size_)) {
+      sight_.Note(Misfit::kCompressedWhileRaw);
+    } else if (std::uint32_t(received) != chunk_size_ && otherSize == 0) {
+      otherSize = received;
+    }
     k -= std::uint32_t(received);
     p += received;
   }
@@ -179,7 +180,9 @@ int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
     SetReceiveTimeout(socket_.Get(), wait);
     timeout_in_force_ = wait;
   }
-  return ReceiveDatagram(socket_.Get(), p, k);
+  const int received = ReceiveDatagram(socket_.Get(), p, k);
+  last_receive_too_long_ = received == SOCKET_ERROR && WSAGetLastError() == WSAEMSGSIZE;
+  return received;
 }
 
 bool FrameReceiver::FillFrame(std::uint8_t* destination) {
@@ -187,7 +190,34 @@ bool FrameReceiver::FillFrame(std::uint8_t* destination) {
   std::lock_guard<std::mutex> lock(stream_lock_);
   if (!socket_.Valid() || chunk_count_ == 0) return false;
   fill_deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
-  return compression_ ? FillCompressed(destination) : FillChunks(destination);
+  sight_ = {};
+  const bool whole = compression_ ? FillCompressed(destination) : FillChunks(destination);
+  Diagnose(whole);
+  return whole;
+}
+
+void FrameReceiver::Diagnose(bool whole) {
+  streak_.Note(sight_, whole);
+  const auto now = std::chrono::steady_clock::now();
+  if (auto latest = announcements_.Latest()) {
+    if (!announcement_ || !(*latest == *announcement_)) {
+      announcement_sentence_ = AnnouncementSentence(*latest, format_.settings);
+    }
+    announcement_ = latest;
+    announced_at_ = now;
+  }
+  const bool announcedOther = announcement_ && now - announced_at_ < kAnnouncementLifetime &&
+                              !announcement_sentence_.empty();
+  // Frames that fit the geometry may still be another format's (YV12 read as
+  // I420): what the phone announced outranks what the bytes look like.
+  new_frame_ = whole && sight_.misfit == Misfit::kNone && !announcedOther;
+  if (announcedOther) {
+    if (diagnosis_ != announcement_sentence_) diagnosis_ = announcement_sentence_;
+    said_ = {Misfit::kNone, -1, 0};  // said again once the announcement no longer counts
+  } else if (!(streak_.Diagnosed() == said_)) {
+    said_ = streak_.Diagnosed();
+    diagnosis_ = MisfitSentence(said_, format_.settings);
+  }
 }
 
 bool FrameReceiver::FillChunks(std::uint8_t* destination) {
@@ -197,41 +227,78 @@ bool FrameReceiver::FillChunks(std::uint8_t* destination) {
   std::uint8_t* p = destination;
   std::uint32_t expected = chunk_count_;
   int mismatches = 0;
+  // The first chunk of a frame counts down from the phone's number of chunks.
+  std::uint32_t highest = 0;
+  const auto counted = [&](bool whole) {
+    if (highest > chunk_count_ || (!whole && mismatches == kMaxCounterMismatches)) {
+      sight_.Note(Misfit::kChunkCount, 0, highest);
+    }
+    return whole;
+  };
   for (;;) {
     if (ReceiveExactly(p, chunk_size_) != 0) return false;
-    if (wire::ChunkCountdown(p[chunk_size_ - 1]) == expected) {
+    const std::uint32_t countdown = wire::ChunkCountdown(p[chunk_size_ - 1]);
+    if (countdown > highest) highest = countdown;
+    if (countdown == expected) {
       p += chunk_size_;
-      if (--expected == 0) return true;
+      if (--expected == 0) return counted(true);
     } else if (mismatches < kMaxCounterMismatches) {
       ++mismatches;
     } else {
-      return false;
+      return counted(false);
     }
   }
 }
 
 bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   std::uint8_t* buffer = compressed_buffer_.get();
+  // Datagrams that carried more than a header's bytes and none: another
+  // format's (an empty datagram or a stray short one says nothing).
+  bool headerless = false;
+  const auto failed = [&] {
+    if (last_receive_too_long_) {
+      // What was stored of it tells a compressed frame of a larger picture
+      // from a raw chunk.
+      sight_.Note(wire::ParseCompressedHeader(buffer, compressed_buffer_size_) ? Misfit::kPictureLarger
+                                                                                : Misfit::kRawWhileCompressed);
+    } else if (headerless) {
+      sight_.Note(Misfit::kRawWhileCompressed);
+    }
+    return false;
+  };
   // A datagram shorter than the header cannot be one: its first bytes would be
   // those of an earlier datagram still in the buffer.
   int received = ReceiveBeforeDeadline(buffer, compressed_buffer_size_);
-  if (received == SOCKET_ERROR) return false;
+  if (received == SOCKET_ERROR) return failed();
   std::optional<std::uint16_t> declared = wire::ParseCompressedHeader(buffer, received);
   for (int tries = 0; !declared; ++tries) {
-    if (tries > kMaxHeaderRetries) return false;
+    headerless = headerless || received > wire::kCompressedHeaderBytes;
+    if (tries > kMaxHeaderRetries) return failed();
     received = ReceiveBeforeDeadline(buffer, compressed_buffer_size_);
-    if (received == SOCKET_ERROR) return false;
+    if (received == SOCKET_ERROR) return failed();
     declared = wire::ParseCompressedHeader(buffer, received);
   }
   // A length beyond what arrived would have the decoder read what an earlier
   // datagram left in the buffer: only the bytes this one carried are its payload.
+  const std::int32_t carried = received - wire::kCompressedHeaderBytes;
   std::int32_t length = *declared;
-  if (length > received - wire::kCompressedHeaderBytes) length = received - wire::kCompressedHeaderBytes;
+  if (length > carried) length = carried;
   if (length > compressed_buffer_size_ - kPayloadMargin) length = compressed_buffer_size_ - kPayloadMargin;
   // A damaged payload still decodes up to the damage into the sample, but the
   // frame is whole only when it decoded to its end.
-  return codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
-                                destination, format_.width, format_.height) == codec::kCodecOk;
+  std::int32_t consumed = 0;
+  const int decoded = codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
+                                             destination, format_.width, format_.height, &consumed);
+  CompressedFrameSight frame;
+  frame.declared = *declared;
+  frame.carried = carried;
+  frame.length = length;
+  frame.decoded = decoded;
+  frame.consumed = consumed;
+  frame.fixedSizeBytes = std::int32_t(codec::FixedSizePayloadBytes(format_.width, format_.height));
+  frame.bufferBytes = compressed_buffer_size_;
+  sight_.Note(ClassifyCompressedFrame(frame));
+  return decoded == codec::kCodecOk;
 }
 
 }  // namespace orlin::filter

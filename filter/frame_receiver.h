@@ -9,9 +9,12 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
+#include "filter/stream_diagnosis.h"
 #include "orlin/com.h"
 #include "orlin/winsock.h"
+#include "settings/announcement.h"
 #include "settings/stream_form.h"
 #include "settings/video_format_settings.h"
 #include "wire/stream.h"
@@ -26,6 +29,9 @@ inline constexpr int kMaxHeaderRetries = 100;
 inline constexpr std::int32_t kPayloadMargin = 6;
 // Chunks with the wrong counter discarded before a frame is given up.
 inline constexpr int kMaxCounterMismatches = 15;
+// How long the phone's last announcement counts: the phone repeats it about
+// once a second, so one that is not repeated speaks of a phone that left.
+inline constexpr std::chrono::milliseconds kAnnouncementLifetime{5000};
 
 // What the stream's media type fixes for the life of the stream.
 struct ReceiverFormat {
@@ -37,6 +43,10 @@ struct ReceiverFormat {
   std::uint16_t port = wire::kStreamPort;  // tests give ports of their own
   // SO_RCVBUF; 0: room for a whole frame (see FrameReceiver::ReceiveBufferBytes).
   std::int32_t receiveBufferBytes = 0;
+  // Where the phone's format announcement is listened for; 0: not at all.
+  std::uint16_t announcementPort = wire::kAnnouncementPort;
+  // The settings whole, as read: what the diagnosis compares and names.
+  settings::VideoFormatSettings settings{};
 };
 
 // The sample size, shared with the setup tool's checks.
@@ -67,6 +77,17 @@ class FrameReceiver {
 
   // Closes the socket and ends Winsock, whatever Open got; S_OK.
   HRESULT Close();
+
+  // What the fills make of the stream, beside the bytes (which stay as the
+  // fill left them).
+  // The last fill brought a new whole frame that matches the settings: not a
+  // misread stream, by what arrived and by what the phone announced.
+  bool NewFrame() const { return new_frame_; }
+  // The last fill saw datagrams that do not fit the format.
+  bool FillMisfit() const { return sight_.misfit != Misfit::kNone; }
+  // One sentence while the stream does not match (what arrives, what the PC
+  // expects, the fix); empty otherwise. Set by the fills since the last Open.
+  const Text& Diagnosis() const { return diagnosis_; }
 
   // Compression in force: cleared for good at an open that finds the format
   // unable to take compressed frames or no memory for their buffer.
@@ -100,6 +121,8 @@ class FrameReceiver {
   int ReceiveBeforeDeadline(std::uint8_t* p, int k);
   bool FillChunks(std::uint8_t* destination);
   bool FillCompressed(std::uint8_t* destination);
+  // After each fill: the streak, the announcement and the sentence.
+  void Diagnose(bool whole);
 
   const ReceiverFormat format_;
   std::mutex stream_lock_;  // held by Open and by each fill, across its receives
@@ -116,6 +139,17 @@ class FrameReceiver {
   std::chrono::steady_clock::time_point fill_deadline_;
   DWORD timeout_in_force_ = 0;  // SO_RCVTIMEO as last set
   std::int32_t granted_receive_buffer_bytes_ = 0;
+  bool last_receive_too_long_ = false;  // the last failed receive: WSAEMSGSIZE
+
+  settings::AnnouncementListener announcements_;
+  std::optional<wire::Announcement> announcement_;
+  std::chrono::steady_clock::time_point announced_at_;
+  Text announcement_sentence_;  // for announcement_; empty when it matches
+  FillSight sight_;             // what the fill in progress saw
+  MisfitStreak streak_;
+  FillSight said_;              // the misfit diagnosis_ was made for
+  bool new_frame_ = false;
+  Text diagnosis_;
 };
 
 }  // namespace orlin::filter

@@ -13,4 +13,8 @@ namespace orlin::filter {
 // streaming begins. param1: the bytes asked for; param2: the bytes granted.
 inline constexpr LONG kEventReceiveBufferShort = EC_USER + 0x0101;
 
+// The stream's state or diagnosis changed (stream_status.h); ask the filter's
+// IOrlinStreamStatus for the sentence. param1: the new StreamState; param2: 0.
+inline constexpr LONG kEventStreamStatusChanged = EC_USER + 0x0102;
+
 }  // namespace orlin::filter

@@ -35,6 +35,27 @@ OrlinStream* OrlinFilter::Stream() const {
   return pin_count_ > 0 ? static_cast<OrlinStream*>(pins_[0]) : nullptr;
 }
 
+// ---- INonDelegatingUnknown ----
+
+HRESULT OrlinFilter::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
+  if (ppv == nullptr) return E_POINTER;
+  *ppv = nullptr;
+  if (IsEqualIID(riid, IID_IOrlinStreamStatus)) {
+    return GetInterface(static_cast<IOrlinStreamStatus*>(this), ppv);
+  }
+  return CSource::NonDelegatingQueryInterface(riid, ppv);
+}
+
+// ---- IOrlinStreamStatus ----
+
+HRESULT OrlinFilter::GetStreamStatus(OrlinStreamStatus* status) {
+  if (status == nullptr) return E_POINTER;
+  OrlinStream* stream = Stream();
+  if (stream == nullptr) return E_UNEXPECTED;
+  *status = stream->StreamStatus();
+  return S_OK;
+}
+
 // ---- IMediaFilter ----
 
 HRESULT OrlinFilter::GetState(DWORD dwMilliSecsTimeout, FILTER_STATE* State) {

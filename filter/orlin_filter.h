@@ -1,10 +1,12 @@
 // "Orlin Camera": the video capture source filter that applications create
-// through COM. One output pin, OrlinStream.
+// through COM. One output pin, OrlinStream. Hosts that know it ask the filter
+// how its stream stands (IOrlinStreamStatus).
 #pragma once
 
 #include <atomic>
 
 #include "filter/framework/source.h"
+#include "filter/stream_status.h"
 
 namespace orlin::filter {
 
@@ -14,7 +16,7 @@ inline constexpr CLSID CLSID_OrlinCamera = {0x398b8ab5, 0x72ac, 0x4fce,
 
 class OrlinStream;
 
-class OrlinFilter : public framework::CSource {
+class OrlinFilter : public framework::CSource, public IOrlinStreamStatus {
  public:
   // The creation function of the class factory: a filter with no reference
   // yet, or null when memory ran out (*phr then E_OUTOFMEMORY). Failures of
@@ -24,6 +26,14 @@ class OrlinFilter : public framework::CSource {
   OrlinFilter(IUnknown* outer, HRESULT* phr);
   // Ends the pin's worker first: it stamps samples through this filter.
   ~OrlinFilter() override;
+
+  ORLIN_DECLARE_IUNKNOWN
+
+  // ---- INonDelegatingUnknown ----
+  HRESULT STDMETHODCALLTYPE NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
+
+  // ---- IOrlinStreamStatus ----
+  HRESULT STDMETHODCALLTYPE GetStreamStatus(OrlinStreamStatus* status) override;
 
   // ---- IMediaFilter ----
   // A live source cannot promise a sample while paused: VFW_S_CANT_CUE then,

@@ -9,6 +9,7 @@
 #include "filter/orlin_events.h"
 #include "filter/orlin_filter.h"
 #include "filter/orlin_stream_format.h"
+#include "filter/status_card.h"
 #include "settings/stream_form.h"
 
 namespace orlin::filter {
@@ -27,7 +28,8 @@ OrlinStream::OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_nam
       caps_(CapabilityOf(settings_)),
       frame_interval_(format_.AvgTimePerFrame),
       receiver_(ReceiverFormatOf(settings_)),
-      corrections_(settings_) {
+      corrections_(settings_),
+      status_card_(settings::ReadStatusCardSetting()) {
   mt_ = MediaTypeOf(format_);
   mt_.pbFormat = reinterpret_cast<BYTE*>(&format_);
 }
@@ -65,10 +67,26 @@ HRESULT OrlinStream::FillBuffer(IMediaSample* sample) {
   // delivered as it is rather than written past its end. Only a whole frame is
   // corrected: a sample that received part of one or nothing keeps older bytes
   // corrected when they arrived, which a second pass would swap and flip back.
-  if (data != nullptr && sample->GetSize() >= 0 && std::size_t(sample->GetSize()) >= sampleSize &&
-      receiver_.FillFrame(data)) {
-    corrections_.Apply(data, sampleSize);
+  const bool fits = data != nullptr && sample->GetSize() >= 0 && std::size_t(sample->GetSize()) >= sampleSize;
+  if (fits && receiver_.FillFrame(data)) corrections_.Apply(data, sampleSize);
+
+  // What the sample now holds. A misread stream is never a new frame; while
+  // no frame has come, or what comes does not match, the card says why.
+  const bool newFrame = fits && receiver_.NewFrame();
+  received_ = received_ || newFrame;
+  const Text& diagnosis = receiver_.Diagnosis();
+  const StreamState state = !diagnosis.empty() ? StreamState::kMismatch
+                            : received_        ? StreamState::kReceiving
+                                               : StreamState::kWaiting;
+  const Text& sentence = state == StreamState::kWaiting ? waiting_ : diagnosis;
+  SampleContent content = SampleContent::kRepeat;
+  if (newFrame) {
+    content = SampleContent::kFrame;
+  } else if (fits && (receiver_.FillMisfit() || state == StreamState::kMismatch)) {
+    content = SampleContent::kMisread;
   }
+  if (fits && state != StreamState::kReceiving && DeliverCard(data, sentence)) content = SampleContent::kCard;
+  Report(state, content, newFrame, sentence);
 
   REFERENCE_TIME start = 0;
   if (owner_->StampsFromStreamTime() && FAILED(owner_->StreamTime(&start))) start = 0;
@@ -82,16 +100,74 @@ HRESULT OrlinStream::OnThreadCreate() {
   const HRESULT hr = CheckStreamable();
   if (FAILED(hr)) return hr;
   const HRESULT opened = receiver_.Open();
-  if (opened == S_OK && receiver_.ReceiveBufferShort()) {
+  if (opened != S_OK) return opened;
+  if (receiver_.ReceiveBufferShort()) {
     owner_->NotifyEvent(kEventReceiveBufferShort, receiver_.ReceiveBufferBytes(),
                         receiver_.GrantedReceiveBufferBytes());
   }
-  return opened;
+  received_ = false;
+  waiting_ = WaitingSentence(receiver_.BoundPort());
+  {
+    std::lock_guard lock(status_lock_);
+    status_ = {};
+  }
+  reported_.clear();
+  Report(StreamState::kWaiting, SampleContent::kNothing, false, waiting_);
+  return S_OK;
 }
 
 HRESULT OrlinStream::OnThreadDestroy() {
   receiver_.Close();
+  std::lock_guard lock(status_lock_);
+  status_.state = StreamState::kStopped;
   return S_OK;
+}
+
+// ---- Stream status ----
+
+bool OrlinStream::DeliverCard(BYTE* data, const Text& text) {
+  if (!status_card_) return false;
+  const auto sampleSize = std::size_t(format_.bmiHeader.biSizeImage);
+  if (card_.empty() || card_text_ != text) {
+    if (!CanDrawStatusCard(settings_)) return false;
+    card_.resize(sampleSize);  // once: the size is the stream's for good
+    if (!DrawStatusCard(settings_, card_.data(), std::int64_t(card_.size()), ORLIN_TEXT("Orlin Camera"),
+                        text.c_str())) {
+      card_.clear();
+      return false;
+    }
+    card_text_ = text;
+  }
+  std::memcpy(data, card_.data(), sampleSize);
+  return true;
+}
+
+void OrlinStream::Report(StreamState state, SampleContent content, bool newFrame, const Text& sentence) {
+  bool changed;
+  {
+    std::lock_guard lock(status_lock_);
+    changed = status_.state != state || reported_ != sentence;
+    status_.state = state;
+    status_.lastSample = content;
+    if (content != SampleContent::kNothing) ++status_.samplesDelivered;
+    if (newFrame) ++status_.framesReceived;
+    if (reported_ != sentence) {
+      // Cut to the room there is, never mid-way through a surrogate pair.
+      std::size_t n = std::min<std::size_t>(sentence.size(), kDiagnosisChars - 1);
+      if (n > 0 && n < sentence.size() && sentence[n - 1] >= 0xD800 && sentence[n - 1] <= 0xDBFF) --n;
+      std::copy_n(sentence.begin(), n, status_.diagnosis);
+      status_.diagnosis[n] = 0;
+    }
+  }
+  if (changed) {
+    reported_ = sentence;
+    owner_->NotifyEvent(kEventStreamStatusChanged, LONG_PTR(state), 0);
+  }
+}
+
+OrlinStreamStatus OrlinStream::StreamStatus() {
+  std::lock_guard lock(status_lock_);
+  return status_;
 }
 
 HRESULT OrlinStream::GetMediaType(AM_MEDIA_TYPE* type) {

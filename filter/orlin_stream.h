@@ -5,11 +5,15 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
+#include <vector>
 
 #include "filter/frame_receiver.h"
 #include "filter/framework/source_stream.h"
 #include "filter/pixel_correction.h"
+#include "filter/stream_diagnosis.h"
+#include "filter/stream_status.h"
 #include "orlin/stream_config.h"
 #include "settings/video_format_settings.h"
 
@@ -55,11 +59,21 @@ class OrlinStream : public framework::CSourceStream, public IKsPropertySet, publ
 
   const settings::VideoFormatSettings& Settings() const { return settings_; }
 
+  // What the stream knows of itself, as of the sample delivered last; from
+  // any thread.
+  OrlinStreamStatus StreamStatus();
+
  private:
   // S_OK, or VFW_E_INVALIDMEDIATYPE for a format settings::RefusedFormat
   // names: it has no sample, or its compressed frames decode to more than the
   // sample holds.
   HRESULT CheckStreamable() const;
+  // Copies the status card for `text` into the sample, drawing it first when
+  // the text changed; false when the card is off or the format has none.
+  bool DeliverCard(BYTE* data, const Text& text);
+  // Records the sample about to be delivered; tells the graph when the state
+  // or its sentence changed.
+  void Report(StreamState state, SampleContent content, bool newFrame, const Text& sentence);
 
   OrlinFilter* const owner_;
   const settings::VideoFormatSettings settings_;
@@ -76,6 +90,17 @@ class OrlinStream : public framework::CSourceStream, public IKsPropertySet, publ
   std::mutex stream_lock_;  // one fill at a time
   FrameReceiver receiver_;
   const PixelCorrections corrections_;
+
+  // The worker's own: the card as last drawn and the text it shows.
+  const bool status_card_;
+  std::vector<std::uint8_t> card_;
+  Text card_text_;
+  Text waiting_;        // the waiting sentence, with the port in force
+  bool received_ = false;  // a new frame since the start
+  Text reported_;        // the sentence the graph was last told of
+  // Read by hosts on any thread.
+  std::mutex status_lock_;
+  OrlinStreamStatus status_{};
 };
 
 }  // namespace orlin::filter

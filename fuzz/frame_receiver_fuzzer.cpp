@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ReceiverFormat format = ReceiverFormatOf(settings);
   format.port = 0;  // any free port: the socket is real, its datagrams are not
+  format.announcementPort = 0;  // nothing to listen for
   FrameReceiver receiver(format);
   if (receiver.Open() != S_OK) return 0;
 

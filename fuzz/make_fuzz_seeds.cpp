@@ -13,6 +13,7 @@
 #include "filter/orlin_stream_format.h"
 #include "fuzz/camera_settings.h"
 #include "settings/video_format_settings.h"
+#include "wire/announcement.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
@@ -101,7 +102,8 @@ int main(int argc, char** argv) {
   }
   const fs::path data = argv[1];
   const fs::path out = argv[2];
-  for (const char* target : {"decompress_frame_fuzzer", "frame_receiver_fuzzer", "media_type_fuzzer"}) {
+  for (const char* target : {"announcement_fuzzer", "decompress_frame_fuzzer", "frame_receiver_fuzzer",
+                             "media_type_fuzzer"}) {
     fs::create_directories(out / target);
   }
   int written = 0;
@@ -172,6 +174,21 @@ int main(int argc, char** argv) {
       seed.insert(seed.end(), block, block + sizeof format);
       write("media_type_fuzzer", "camera" + std::to_string(i) + "_" + std::to_string(interval), seed);
     }
+  }
+  // The phone's announcements: compressed YV12 as the PC receives it, raw
+  // YUY2, and one with bytes a later version might append.
+  using orlin::wire::Announcement;
+  const Announcement announcements[] = {
+      {orlin::wire::kFourCC_YV12, 176, 144, 12, 38016, 1, 2, 0, 333333, orlin::wire::kFourCC_IYUV, 1},
+      {orlin::wire::kFourCC_YUY2, 640, 480, 16, 614400, 0, 2, 1, 666666, orlin::wire::kFourCC_YUY2, 0},
+  };
+  int serial = 0;
+  for (const Announcement& a : announcements) {
+    Bytes datagram(orlin::wire::kAnnouncementBytes);
+    orlin::wire::WriteAnnouncement(a, datagram.data());
+    write("announcement_fuzzer", "announcement" + std::to_string(serial++), datagram);
+    datagram.resize(datagram.size() + 8, 0xEE);
+    write("announcement_fuzzer", "announcement" + std::to_string(serial++) + "_longer", datagram);
   }
   std::printf("make_fuzz_seeds: %d seeds in %s\n", written, out.c_str());
   return 0;

@@ -130,6 +130,7 @@ HRESULT CameraCapture::StartSteps(VideoFormat* unofferedFormat) {
   sender_->SetFormat(VideoFormat{});
   sender_->SetDestinationAddress(kDefaultDestination);
   sender_->SetDestinationPort(destination_port_);
+  sender_->SetAnnouncementPort(announcement_port_);
   sender_->SetChunkSpread(chunk_spread_);
   sender_->SetCodecRequest(1, 0, 2);
   LoadVideoFormat();

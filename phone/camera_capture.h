@@ -15,6 +15,7 @@
 #include "orlin/com_ref.h"
 #include "phone/frame_sender.h"
 #include "phone/video_format.h"
+#include "wire/announcement.h"
 #include "wire/stream.h"
 
 namespace orlin::phone {
@@ -47,6 +48,9 @@ class CameraCapture {
   // The PC's UDP port for every sender a start makes: the stream port unless
   // set (tests set ports of their own). Takes effect at the next start.
   void SetDestinationPort(std::uint16_t port) { destination_port_ = port; }
+  // The port of the format announcement for every sender a start makes (see
+  // FrameSender::SetAnnouncementPort; 0: none); takes effect at the next start.
+  void SetAnnouncementPort(std::uint16_t port) { announcement_port_ = port; }
   // The spread of a raw frame's chunks for every sender a start makes (see
   // FrameSender::SetChunkSpread); takes effect at the next start.
   void SetChunkSpread(std::chrono::microseconds spread) { chunk_spread_ = spread; }
@@ -102,6 +106,7 @@ class CameraCapture {
   std::unique_ptr<FrameSender> sender_;
   std::unique_ptr<VideoFormat[]> format_list_;
   std::uint16_t destination_port_ = wire::kStreamPort;
+  std::uint16_t announcement_port_ = wire::kAnnouncementPort;
   std::chrono::microseconds chunk_spread_{0};
   HWND message_owner_ = nullptr;
   LPCWSTR message_caption_;

@@ -2,6 +2,7 @@
 #include "phone/frame_sender.h"
 
 #include <cstring>
+#include <utility>
 
 #include "phone/sample_grabber_pin.h"
 
@@ -64,6 +65,28 @@ void FrameSender::SetCodecRequest(std::int32_t compression, std::int32_t pixelCo
 void FrameSender::SetSampleSize(std::int32_t sampleSize) {
   std::lock_guard<std::mutex> guard(send_lock_);
   sample_size_ = sampleSize;
+}
+
+void FrameSender::SetTypeDetails(std::uint32_t bitsPerPixel, std::uint64_t frameInterval) {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  bits_per_pixel_ = bitsPerPixel;
+  frame_interval_ = frameInterval;
+}
+
+std::uint16_t FrameSender::AnnouncementPort() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return announcement_port_;
+}
+
+void FrameSender::SetAnnouncementPort(std::uint16_t port) {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  announcement_port_ = port;
+  announcement_due_ = true;
+}
+
+void FrameSender::SetClock(Clock clock) {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  clock_ = std::move(clock);
 }
 
 void FrameSender::SetChunkSpread(std::chrono::microseconds spread) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -16,6 +17,7 @@
 #include "orlin/message_box.h"
 #include "orlin/winsock.h"
 #include "phone/video_format.h"
+#include "wire/announcement.h"
 #include "wire/stream.h"
 
 namespace orlin::phone {
@@ -65,6 +67,17 @@ class FrameSender final : public FilterFace {
   void SetDetecting(bool detecting) { detecting_ = detecting ? 1 : 0; }
   std::int32_t SampleSize() const { return sample_size_; }
   void SetSampleSize(std::int32_t sampleSize);
+  // What the connected media type says beside the sample size: bits per pixel
+  // and the frame interval in 100 ns units (0: the camera did not say).
+  void SetTypeDetails(std::uint32_t bitsPerPixel, std::uint64_t frameInterval);
+  // The UDP port of the destination that the format announcement goes to;
+  // 0 sends none (tests that count datagrams on a port of their own).
+  std::uint16_t AnnouncementPort() const;
+  void SetAnnouncementPort(std::uint16_t port);
+  // The time the announcement's once-a-second repetition is measured by;
+  // the steady clock unless set (tests drive it).
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  void SetClock(Clock clock);
   std::int32_t ChunkCount() const { return chunk_count_; }
   std::int32_t ChunkSize() const { return chunk_size_; }
   // Spreads each raw frame's chunks over this time (see chunk_pacing.h); 0, the
@@ -96,6 +109,13 @@ class FrameSender final : public FilterFace {
   std::uint64_t FramesSent() const { return frames_sent_.load(std::memory_order_relaxed); }
   std::uint64_t FramesFailed() const { return frames_failed_.load(std::memory_order_relaxed); }
   std::uint64_t BytesSent() const { return bytes_sent_.load(std::memory_order_relaxed); }
+  // Compressed frames whose payload was longer than one datagram and went out
+  // cut, so that the PC sees only the top of the picture.
+  std::uint64_t FramesCut() const { return frames_cut_.load(std::memory_order_relaxed); }
+  // Announcements the network took (for tests and diagnostics).
+  std::uint64_t AnnouncementsSent() const {
+    return announcements_sent_.load(std::memory_order_relaxed);
+  }
 
   // --- IUnknown: the sender is owned by the capture, not by references ---
   ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
@@ -122,6 +142,11 @@ class FrameSender final : public FilterFace {
   // Returns the bytes of the datagram it sends (or tries to).
   std::int64_t SendCompressed(const BYTE* frame, const sockaddr_in& destination);
   void SendChunks(BYTE* frame, const sockaddr_in& destination);
+  // The announcement of what is in force now.
+  wire::Announcement CurrentAnnouncement() const;
+  // Sends the announcement when it is due: after a start, after a change of
+  // what it says, or a second after the last one. Holds send_lock_.
+  void AnnounceIfDue();
 
   std::unique_ptr<SampleGrabberPin> pin_;
 
@@ -156,6 +181,18 @@ class FrameSender final : public FilterFace {
   std::atomic<std::uint64_t> frames_sent_{0};
   std::atomic<std::uint64_t> frames_failed_{0};
   std::atomic<std::uint64_t> bytes_sent_{0};
+  std::atomic<std::uint64_t> frames_cut_{0};
+  std::atomic<std::uint64_t> announcements_sent_{0};
+
+  std::uint32_t bits_per_pixel_ = 0;
+  std::uint64_t frame_interval_ = 0;
+  std::uint16_t announcement_port_ = wire::kAnnouncementPort;
+  Clock clock_;
+  // Set by a start or a new connection: the next frame announces.
+  bool announcement_due_ = true;
+  wire::Announcement last_announced_;
+  std::chrono::steady_clock::time_point last_announced_at_;
+  std::uint8_t announcement_datagram_[wire::kAnnouncementBytes] = {};
 
   HWND message_owner_ = nullptr;
   LPCWSTR message_caption_;

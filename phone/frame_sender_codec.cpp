@@ -56,6 +56,7 @@ void FrameSender::ApplyConnectedFormat() {
     num_reductions_ = ClampReductions(num_reductions_);
     send_length_ = (compression_ != 0 && num_reductions_ < codec::kMaxReductionLevel) ? 1 : 0;
     swap_count_ = static_cast<std::int32_t>(std::int64_t{format_.Width} * format_.Height / 4);
+    announcement_due_ = true;
   }
   // The sample size may have changed with the format: the chunk geometry always
   // follows the connection, so it can never describe another format's frames.

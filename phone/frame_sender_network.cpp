@@ -22,6 +22,7 @@ HRESULT FrameSender::OpenNetwork() {
   {
     std::lock_guard<std::mutex> guard(send_lock_);
     socket_ = std::move(s);
+    announcement_due_ = true;  // a PC that listens learns the format at once
   }
   // A failed resolution has been shown to the user; the start goes on and
   // frames are sent once a destination resolves.

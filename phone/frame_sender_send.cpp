@@ -37,6 +37,7 @@ HRESULT FrameSender::SendSample(IMediaSample* sample) {
 
   std::lock_guard<std::mutex> guard(send_lock_);
   if (!socket_.Valid() || !destination_resolved_) return S_OK;
+  AnnounceIfDue();
 
   if (pixel_correction_ != 0 && std::int64_t{swap_count_} * 4 <= bufferBytes) {
     CorrectPixels(frame, swap_count_);
@@ -75,6 +76,7 @@ std::int64_t FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& d
   // then gives the payload actually sent.
   const std::int32_t payloadBytes =
       std::min(std::max(length, std::int32_t{0}), wire::kMaxCompressedPayloadBytes);
+  if (length > wire::kMaxCompressedPayloadBytes) ++frames_cut_;
   wire::WriteCompressedHeader(datagram, send_length_ != 0 ? payloadBytes : 0);
   const std::int32_t datagramBytes = wire::kCompressedHeaderBytes + payloadBytes;
   bytes_sent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);

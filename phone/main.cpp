@@ -1,6 +1,8 @@
 // orlin-phone: the phone program. It captures a camera and streams the frames
 // to port 4444 of the destination, with its screen, soft keys and dialogs in
 // the terminal, or headless until SIGINT or SIGTERM.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -65,7 +67,9 @@ int main(int argc, char** argv) {
   const std::string cameraName = shell::CameraInUseText();
   CameraCapture capture;
   capture.SetChunkSpread(std::chrono::milliseconds(options.pace_ms));
-  if (options.headless) return shell::RunHeadless(capture, cameraName, std::cout, std::cerr);
+  if (options.headless) {
+    return shell::RunHeadless(capture, cameraName, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0);
+  }
   // The main screen names a camera that does not open by why it does not.
   const std::string problem = shell::CameraProblem();
   return tui::RunMainWindow(capture, problem.empty() ? cameraName : problem);

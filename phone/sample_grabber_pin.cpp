@@ -15,6 +15,8 @@ constexpr WCHAR kPinName[] = ORLIN_TEXT("SampleGrabberPin");
 struct OfferedFormat {
   VideoFormat format;
   std::int32_t sampleSize = 0;
+  std::uint32_t bitsPerPixel = 0;
+  std::uint64_t frameInterval = 0;  // 100 ns units; 0 when not said
 };
 
 // False unless the type is video described by a whole VIDEOINFOHEADER.
@@ -31,6 +33,15 @@ bool ReadOfferedFormat(const AM_MEDIA_TYPE& mediaType, OfferedFormat* offered) {
   offered->format.Height =
       static_cast<std::uint16_t>(std::llabs(static_cast<long long>(info.bmiHeader.biHeight)));
   offered->sampleSize = static_cast<std::int32_t>(mediaType.lSampleSize);
+  offered->bitsPerPixel = info.bmiHeader.biBitCount;
+  // A camera that leaves the bit count out still says how large a frame is:
+  // the PC's settings need the bits per pixel that give that size.
+  const long long pixels = static_cast<long long>(offered->format.Width) * offered->format.Height;
+  if (offered->bitsPerPixel == 0 && pixels > 0 && offered->sampleSize > 0) {
+    offered->bitsPerPixel = static_cast<std::uint32_t>(offered->sampleSize * 8LL / pixels);
+  }
+  offered->frameInterval =
+      info.AvgTimePerFrame > 0 ? static_cast<std::uint64_t>(info.AvgTimePerFrame) : 0;
   return true;
 }
 
@@ -70,6 +81,7 @@ HRESULT STDMETHODCALLTYPE SampleGrabberPin::ReceiveConnection(IPin*,
     return E_FAIL;
   }
   sender_.SetSampleSize(offered.sampleSize);
+  sender_.SetTypeDetails(offered.bitsPerPixel, offered.frameInterval);
   sender_.ApplyConnectedFormat();
   return S_OK;
 }

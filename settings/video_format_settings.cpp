@@ -26,6 +26,19 @@ constexpr Field kFields[] = {
 // bitness stored. 32-bit Windows ignores the flag.
 constexpr REGSAM kMachineView = KEY_WOW64_64KEY;
 
+
+// Reads a 4-byte value into `value`; anything else leaves it alone. Read into
+// a buffer of our own, so that a shorter value cannot leave it half old, half new.
+void ReadValue(HKEY key, const WCHAR* name, std::uint32_t& value) {
+  BYTE bytes[4] = {};
+  DWORD size = sizeof bytes;
+  if (RegQueryValueExW(key, name, nullptr, nullptr, bytes, &size) != ERROR_SUCCESS || size != sizeof bytes) {
+    return;
+  }
+  value = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
+          std::uint32_t(bytes[3]) << 24;
+}
+
 }  // namespace
 
 void ReadVideoFormatSettings(VideoFormatSettings& settings, LPCWSTR keyPath) {
@@ -34,18 +47,17 @@ void ReadVideoFormatSettings(VideoFormatSettings& settings, LPCWSTR keyPath) {
       ERROR_SUCCESS) {
     return;
   }
-  for (const Field& field : kFields) {
-    // Read into a buffer of our own, so that a shorter value cannot leave a
-    // field half old, half new.
-    BYTE bytes[4] = {};
-    DWORD size = sizeof bytes;
-    if (RegQueryValueExW(key.Get(), field.name, nullptr, nullptr, bytes, &size) != ERROR_SUCCESS ||
-        size != sizeof bytes) {
-      continue;
-    }
-    settings.*field.member = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
-                             std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+  for (const Field& field : kFields) ReadValue(key.Get(), field.name, settings.*field.member);
+}
+
+bool ReadStatusCardSetting(LPCWSTR keyPath) {
+  std::uint32_t statusCard = 1;
+  platform::RegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | kMachineView, key.Receive()) ==
+      ERROR_SUCCESS) {
+    ReadValue(key.Get(), kStatusCardValueName, statusCard);
   }
+  return statusCard != 0;
 }
 
 LSTATUS WriteVideoFormatSettings(const VideoFormatSettings& settings, LPCWSTR keyPath) {

@@ -53,4 +53,11 @@ void ApplyDerivedRules(VideoFormatSettings& settings);
 // them, then the derived rules.
 VideoFormatSettings LoadFilterSettings(LPCWSTR keyPath = kVideoFormatKeyPath);
 
+// "StatusCard", a REG_DWORD in the same key: while no frame has arrived, or
+// what arrives does not match, the filter delivers a card that says so
+// instead of an empty or misread picture. 0 turns the card off.
+inline constexpr WCHAR kStatusCardValueName[] = ORLIN_TEXT("StatusCard");
+// The setting, read like the others (4 bytes or ignored); true when absent.
+bool ReadStatusCardSetting(LPCWSTR keyPath = kVideoFormatKeyPath);
+
 }  // namespace orlin::settings

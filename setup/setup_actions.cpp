@@ -39,6 +39,18 @@ WideText ErrorCodeText(DWORD code) {
 
 }  // namespace
 
+WideText OutcomeText(SaveOutcome outcome) {
+  switch (outcome) {
+    case SaveOutcome::kSavedAndRegistered:
+      return Widen("Saved and registered.");
+    case SaveOutcome::kSavedNotRegistered:
+      return Widen("Saved, but the camera was not registered.");
+    case SaveOutcome::kNotSaved:
+      break;
+  }
+  return Widen("Nothing was saved.");
+}
+
 SetupActions::SetupActions(SetupEnvironment environment) : environment_(std::move(environment)) {
   caption_ = environment_.strings(IDS_CAPTION);
   if (caption_.size() > kCaptionChars - 1) caption_.resize(kCaptionChars - 1);
@@ -60,9 +72,13 @@ void SetupActions::ShowStringMessage(unsigned id, const WideText& first,
 }
 
 bool SetupActions::Save(const SetupEntries& entries) const {
-  const VideoFormatSettings settings = CollectSettings(entries);
-  if (!SettingsValid(settings)) {
-    Show(Widen(kInvalidValues), kErrorBox);
+  return SaveSettings(CollectSettings(entries));
+}
+
+bool SetupActions::SaveSettings(const VideoFormatSettings& settings) const {
+  const WideText invalid = InvalidFieldLine(settings);
+  if (!invalid.empty()) {
+    Show(Widen(kInvalidValues) + WCHAR('\n') + invalid, kErrorBox);
     return false;
   }
   // A value that was not stored fails the save as a key that could not be
@@ -76,14 +92,15 @@ bool SetupActions::Save(const SetupEntries& entries) const {
   return true;
 }
 
-void SetupActions::Register() const {
+bool SetupActions::Register() const {
   if (FAILED(OleInitialize(nullptr))) {
     ShowStringMessage(IDS_OLE_FAILED);
-    return;
+    return false;
   }
   // Our messages say what went wrong; the system shows no boxes of its own.
   SetErrorMode(SEM_FAILCRITICALERRORS);
   const WideText& name = environment_.libraryFileName;
+  bool registered = false;
   {
     LoadedLibrary library(LoadLibraryExW(name.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     // Handles below 32 are the failure codes of old.
@@ -97,14 +114,18 @@ void SetupActions::Register() const {
         ShowStringMessage(IDS_ENTRY_POINT_MISSING, name, Widen(kRegisterEntryPoint));
       } else if (FAILED(registerServer())) {
         ShowStringMessage(IDS_REGISTRATION_FAILED, Widen(kRegisterEntryPoint), name);
+      } else {
+        registered = true;
       }
     }
   }
   OleUninitialize();
+  return registered;
 }
 
-void SetupActions::SaveAndRegister(const SetupEntries& entries) const {
-  if (Save(entries)) Register();
+SaveOutcome SetupActions::SaveAndRegister(const SetupEntries& entries) const {
+  if (!Save(entries)) return SaveOutcome::kNotSaved;
+  return Register() ? SaveOutcome::kSavedAndRegistered : SaveOutcome::kSavedNotRegistered;
 }
 
 }  // namespace orlin::setup

@@ -18,6 +18,12 @@ inline constexpr UINT kErrorBox = 0x2010;
 inline constexpr char kInvalidValues[] = "One or more of the values are invalid.";
 inline constexpr char kRegisterEntryPoint[] = "DllRegisterServer";
 
+// How far OK or Apply got.
+enum class SaveOutcome { kNotSaved, kSavedNotRegistered, kSavedAndRegistered };
+
+// A line that confirms the outcome, for the dialog's status text.
+WideText OutcomeText(SaveOutcome outcome);
+
 // Where the setup runs: the Windows dialog, the terminal screen, or a test.
 struct SetupEnvironment {
   HWND owner = nullptr;  // owner of every message box: the dialog
@@ -38,22 +44,27 @@ class SetupActions {
   SetupEntries Start() const;
 
   // Collect and save: checks the entries and writes them. False after telling
-  // the user why (invalid values, or the key or a value could not be written). A format
-  // that was saved but cannot stream is warned about; that still counts as saved.
+  // the user why (invalid values, with the first bad field and its range, or
+  // the key or a value could not be written). A format that was saved but
+  // cannot stream is warned about; that still counts as saved.
   bool Save(const SetupEntries& entries) const;
+  // The same for settings that come whole (Detect from the command line).
+  bool SaveSettings(const VideoFormatSettings& settings) const;
 
   // Loads the library by its file name, calls its DllRegisterServer inside OLE
-  // initialisation and frees it again; every failure is a message, and nothing
-  // else follows from it.
-  void Register() const;
+  // initialisation and frees it again; every failure is a message. True when
+  // the library registered itself.
+  bool Register() const;
 
   // OK and Apply alike: save, and register when saving succeeded. OK then
   // closes the dialog whatever happened; Apply keeps it open.
-  void SaveAndRegister(const SetupEntries& entries) const;
+  SaveOutcome SaveAndRegister(const SetupEntries& entries) const;
 
   // A string-table message with "%1" and "%2" filled in, with a warning icon.
   void ShowStringMessage(unsigned id, const WideText& first = {},
                          const WideText& second = {}) const;
+  // A message of the program's own, with a warning icon.
+  void ShowWarning(const WideText& text) const { Show(text, kWarningBox); }
 
  private:
   void Show(const WideText& text, UINT flags) const;

@@ -72,8 +72,19 @@ VideoFormatSettings CollectSettings(const SetupEntries& entries) {
 }
 
 bool SettingsValid(const VideoFormatSettings& settings) {
-  return settings.Width >= 1 && settings.Width <= kMaxWidth && settings.Height >= 1 &&
-         settings.Height <= kMaxHeight && settings.BitsPerPixel >= 1 && settings.BitsPerPixel <= 32;
+  return InvalidFieldLine(settings).empty();
+}
+
+WideText InvalidFieldLine(const VideoFormatSettings& settings) {
+  if (settings.Width < 1 || settings.Width > kMaxWidth) return Widen("Width must be 1 to 1024.");
+  if (settings.Height < 1 || settings.Height > kMaxHeight) {
+    return Widen("Height must be 1 to 1024.");
+  }
+  // The list holds nothing else, so only a missing choice gets here.
+  if (settings.BitsPerPixel < 1 || settings.BitsPerPixel > 32) {
+    return Widen("BitsPerPixel must be 1 to 32: choose it from the list.");
+  }
+  return {};
 }
 
 }  // namespace orlin::setup

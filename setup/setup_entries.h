@@ -59,4 +59,9 @@ VideoFormatSettings CollectSettings(const SetupEntries& entries);
 // Width and height 1 to 1024, bits per pixel 1 to 32. The FourCC is not checked.
 bool SettingsValid(const VideoFormatSettings& settings);
 
+// The first field out of range, in the dialog's order, and the range it
+// takes, as a line for the user ("Width must be 1 to 1024."); empty when the
+// settings are valid.
+WideText InvalidFieldLine(const VideoFormatSettings& settings);
+
 }  // namespace orlin::setup

@@ -15,6 +15,8 @@
 #define IDC_SWAP_UV 1006
 #define IDC_COMPRESSION 1007
 #define IDC_APPLY 1008
+#define IDC_DETECT 1009
+#define IDC_STATUS 1010
 
 // The string table.
 #define IDS_CAPTION 1

@@ -3,9 +3,20 @@
 // Line breaks are single line feeds.
 #pragma once
 
+// The programs the texts send the user to: the Windows build names the
+// system's regsvr32 and the phone program's file; the Linux build
+// (ORLIN_SETUP_LINUX_NAMES, set by its build) names the tools it comes with.
+#ifdef ORLIN_SETUP_LINUX_NAMES
+#define SETUP_PHONE_PROGRAM "orlin-phone"
+#define SETUP_REGISTER_TOOL "orlin-regsvr"
+#else
+#define SETUP_PHONE_PROGRAM "OrlinPhone.exe"
+#define SETUP_REGISTER_TOOL "regsvr32"
+#endif
+
 #define SETUP_TITLE "Orlin Camera Setup"
 #define SETUP_INTRO_TEXT                                                                       \
-  "Start OrlinPhone.exe on your device. Choose Settings and you will see a selection list as " \
+  "Start " SETUP_PHONE_PROGRAM " on your device. Choose Settings and you will see a selection list as " \
   "in this illustration. The list shows the video formats, that your device can supply."
 #define SETUP_INSTRUCTION_TEXT                                                                  \
   "Select the smallest video format. Read the selected four-character code, width, and "        \
@@ -22,12 +33,14 @@
 #define SETUP_OK "OK"
 #define SETUP_APPLY "Apply"
 #define SETUP_CANCEL "Cancel"
+#define SETUP_DETECT "Detect"
 
 #define SETUP_STRING_1 "OrlinSetup"
 #define SETUP_STRING_2 "Saving the video format failed. You must have administrator rights."
 #define SETUP_STRING_3 "OleInitialize failed."
 #define SETUP_STRING_4                                                                     \
-  "%1 was not found, but you can register it manually with the command 'regsvr32 \"%1\"'." \
+  "%1 was not found, but you can register it manually with the command '" SETUP_REGISTER_TOOL \
+  " \"%1\"'."                                                                               \
   "\nGetLastError returns %2."
 #define SETUP_STRING_5                                                               \
   "%1 was loaded, but the %2 entry point was not found.\n\n%2 may not be exported, " \

@@ -10,6 +10,9 @@ namespace orlin::view {
 class FrameWriter {
  public:
   virtual ~FrameWriter() = default;
+  // Called once before any frame: opens or checks the output, so a bad path
+  // fails before the run waits for frames; false with a message.
+  virtual bool Open() { return true; }
   // False with a message in Error() when the frame could not be written.
   virtual bool Write(const PlanarFrame& frame) = 0;
   // Called once after the last frame; false with a message on failure.

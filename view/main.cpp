@@ -1,8 +1,9 @@
 // orlin-view: opens "Orlin Camera" the way a DirectShow application does
 // (device enumerator, moniker, COM), connects its pin to a pin of its own,
 // runs it on a clock, and writes the frames as Y4M, a PNG snapshot or to a
-// V4L2 output device.
+// V4L2 output device, or shows them in a window.
 #include <atomic>
+#include <cstdarg>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include "filter/orlin_events.h"
+#include "filter/stream_status.h"
 #include "orlin/com_ref.h"
 #include "orlin/device_enumerator.h"
 #include "orlin/host_services.h"
@@ -23,6 +25,10 @@
 #include "view/v4l2_writer.h"
 #include "view/view_session.h"
 #include "view/y4m_writer.h"
+#include "wire/stream.h"
+#ifdef ORLIN_VIEW_WINDOW
+#include "view/preview_window.h"
+#endif
 
 namespace {
 
@@ -40,6 +46,8 @@ constexpr char kHelp[] =
     "  --png PATH      PNG snapshot of the last frame, written when the run ends\n"
     "  --v4l2 DEVICE   a V4L2 output device (v4l2loopback, e.g. /dev/video10):\n"
     "                  4:2:0 as YU12, 4:2:2 as YUYV, RGB as RGB3\n"
+    "  --window        show the camera live in a window, its state in the title;\n"
+    "                  closing the window ends the run\n"
     "\n"
     "When to stop (else Ctrl-C, SIGINT or SIGTERM, stops cleanly):\n"
     "  --frames N      after N frames written\n"
@@ -53,10 +61,21 @@ constexpr char kHelp[] =
     "  --quiet         no status line\n"
     "  --help, --version\n"
     "\n"
-    "The status line on stderr shows frames delivered, new versus repeated frames\n"
-    "and frames per second. When the system grants the stream less receive buffer\n"
-    "than a raw frame needs (Linux caps it at net.core.rmem_max), orlin-view says\n"
-    "so once, with the sysctl line that lifts the cap.\n"
+    "Output paths are checked before anything is received: a bad one ends the run\n"
+    "at once with the system's reason.\n"
+    "\n"
+    "The status line on stderr says \"waiting for the phone on UDP port 4444\" until\n"
+    "the first frame arrives, then shows frames delivered, new versus repeated\n"
+    "frames (the camera repeats its last frame when nothing new arrived) and new\n"
+    "frames over the last second; the last line has the rate over the whole run.\n"
+    "Status cards (the camera's picture of its own state) and samples of a stream\n"
+    "that does not match the PC settings are neither counted nor written. When\n"
+    "what arrives does not match, the camera's sentence saying why is printed once\n"
+    "each time it changes, --quiet or not.\n"
+    "\n"
+    "When the system grants the stream less receive buffer than a raw frame needs\n"
+    "(Linux caps it at net.core.rmem_max), orlin-view says so once, with the\n"
+    "sysctl line that lifts the cap.\n"
     "\n"
     "The device must be registered first, once, in the PC settings hive:\n"
     "  orlin-regsvr build/linux/lib/liborlin.so\n"
@@ -72,6 +91,7 @@ struct Options {
   bool list = false;
   bool quiet = false;
   bool skip_repeats = false;
+  bool window = false;
   std::u16string device = u"Orlin Camera";
   std::string y4m, png, v4l2;
   unsigned long long frames = 0;
@@ -101,6 +121,12 @@ Options ParseOptions(int argc, char** argv) {
         options.list = true;
       } else if (arg == "--quiet") {
         options.quiet = true;
+      } else if (arg == "--window") {
+#ifndef ORLIN_VIEW_WINDOW
+        std::fputs("orlin-view: this build has no --window (SDL2 was missing when it was built)\n", stderr);
+        std::exit(2);
+#endif
+        options.window = true;
       } else if (arg == "--skip-repeats") {
         options.skip_repeats = true;
       } else if (arg == "--device") {
@@ -191,11 +217,85 @@ int Fail(const char* what, HRESULT hr) {
   return 1;
 }
 
-void PrintStatus(const orlin::view::SessionCounts& counts, double elapsed, bool final_line) {
-  std::fprintf(stderr, "%sframes %llu (new %llu, repeated %llu), %.1f fps%s", final_line ? "" : "\r",
-               static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.fresh),
-               static_cast<unsigned long long>(counts.repeated), elapsed > 0 ? counts.delivered / elapsed : 0.0,
-               final_line ? "\n" : "   ");
+// stderr's status: a line rewritten in place on a terminal, lines of their own
+// for what must stay readable, and no half-overwritten line left at the end.
+class StatusOutput {
+ public:
+  explicit StatusOutput(bool live) : live_(live) {}
+  ~StatusOutput() { Clear(); }
+  void Live(const std::string& text) {
+    if (!live_) return;
+    const int width = static_cast<int>(text.size());
+    std::fprintf(stderr, "\r%s%*s", text.c_str(), width_ > width ? width_ - width : 0, "");
+    if (width_ > width) std::fprintf(stderr, "\r%s", text.c_str());
+    width_ = width;
+  }
+  void Line(const std::string& text) {
+    Clear();
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  void Clear() {
+    if (width_ > 0) std::fprintf(stderr, "\r%*s\r", width_, "");
+    width_ = 0;
+  }
+
+ private:
+  bool live_;
+  int width_ = 0;
+};
+
+std::string Printed(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Printed(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
+constexpr char kNoMatch[] = "the stream does not match the PC settings";
+
+std::string Waiting() {
+  return Printed("waiting for the phone on UDP port %u", static_cast<unsigned>(orlin::wire::kStreamPort));
+}
+
+// "frames D (new N, repeated R), F fps": scripts read the last one.
+std::string CountsText(const orlin::view::SessionCounts& counts, double fps) {
+  return Printed("frames %llu (new %llu, repeated %llu), %.1f fps",
+                 static_cast<unsigned long long>(counts.delivered), static_cast<unsigned long long>(counts.fresh),
+                 static_cast<unsigned long long>(counts.repeated), fps);
+}
+
+orlin::view::SampleKind KindOf(orlin::filter::SampleContent content) {
+  using orlin::filter::SampleContent;
+  using orlin::view::SampleKind;
+  switch (content) {
+    case SampleContent::kFrame: return SampleKind::kFrame;
+    case SampleContent::kRepeat: return SampleKind::kRepeat;
+    case SampleContent::kCard: return SampleKind::kCard;
+    case SampleContent::kMisread: return SampleKind::kMisread;
+    case SampleContent::kNothing: break;
+  }
+  return SampleKind::kUnknown;
+}
+
+// The camera's state as its status interface tells it; a camera without one
+// is taken as receiving.
+struct CameraState {
+  bool mismatch = false;
+  std::string diagnosis;  // why what arrives does not match; empty otherwise (waiting too)
+};
+
+CameraState AskCamera(orlin::filter::IOrlinStreamStatus* status) {
+  CameraState state;
+  orlin::filter::OrlinStreamStatus answer{};
+  if (status == nullptr || FAILED(status->GetStreamStatus(&answer))) return state;
+  answer.diagnosis[orlin::filter::kDiagnosisChars - 1] = 0;
+  // While waiting the camera says so too; orlin-view says that itself.
+  state.mismatch = answer.state == orlin::filter::StreamState::kMismatch;
+  if (state.mismatch) state.diagnosis = Utf8(answer.diagnosis);
+  return state;
 }
 
 // The filter says when the system gave its socket less receive buffer than a
@@ -222,15 +322,22 @@ int Run(const Options& options) {
   if (FAILED(hr)) return Fail("no system device enumerator", hr);
   if (options.list) return ListDevices(devices.Get());
 
+  // Every output is opened before the device: a wrong path is the likeliest
+  // mistake, and it should not wait for frames to show.
   auto session = std::make_unique<orlin::view::ViewSession>(options.frames, options.skip_repeats);
-  if (!options.v4l2.empty()) {
-    // Refused before connecting: a wrong device path is the likeliest mistake.
-    auto device = std::make_unique<orlin::view::V4l2Writer>(options.v4l2);
-    if (!device->Open()) {
-      std::fprintf(stderr, "orlin-view: %s\n", device->Error().c_str());
-      return 1;
-    }
-    session->AddWriter(std::move(device));
+  if (!options.v4l2.empty()) session->AddWriter(std::make_unique<orlin::view::V4l2Writer>(options.v4l2));
+  orlin::view::Y4mWriter* y4m = nullptr;
+  if (!options.y4m.empty()) {
+    auto writer = std::make_unique<orlin::view::Y4mWriter>(options.y4m, 0);
+    y4m = writer.get();
+    session->AddWriter(std::move(writer));
+  }
+  if (!options.png.empty()) session->AddWriter(std::make_unique<orlin::view::PngWriter>(options.png));
+  const std::string unopened = session->OpenWriters();
+  if (!unopened.empty()) {
+    std::fprintf(stderr, "orlin-view: %s\n", unopened.c_str());
+    session->Finish();  // removes what opening created
+    return 1;
   }
 
   orlin::ComRef<IBaseFilter> filter;
@@ -239,66 +346,130 @@ int Run(const Options& options) {
     std::fprintf(stderr, "orlin-view: cannot open \"%s\" (0x%08X)%s%s\n", Utf8(options.device).c_str(),
                  static_cast<unsigned>(hr), hr == REGDB_E_CLASSNOTREG ? ": is it registered? (see --help) " : ": ",
                  orlin::InProcessServerError().c_str());
+    session->Finish();
     return 1;
   }
+  // Asked inside each delivery, it says what that very sample holds.
+  orlin::ComRef<orlin::filter::IOrlinStreamStatus> status;
+  if (FAILED(filter->QueryInterface(orlin::filter::IID_IOrlinStreamStatus, status.ReceiveVoid()))) status.Clear();
+#ifdef ORLIN_VIEW_WINDOW
+  std::unique_ptr<orlin::view::PreviewWindow> window;  // outlives the host, which posts to it
+#endif
   orlin::view::ViewSession* sink = session.get();
-  orlin::view::GraphHost host(
-      filter.Get(), options.device,
-      [sink](const BYTE* data, LONG size) -> HRESULT { return sink->OnSample(data, size); });
+  orlin::filter::IOrlinStreamStatus* camera = status.Get();
+  orlin::view::GraphHost host(filter.Get(), options.device, [sink, camera](const BYTE* data, LONG size) -> HRESULT {
+    orlin::view::SampleKind kind = orlin::view::SampleKind::kUnknown;
+    orlin::filter::OrlinStreamStatus answer{};
+    if (camera != nullptr && SUCCEEDED(camera->GetStreamStatus(&answer))) kind = KindOf(answer.lastSample);
+    return sink->OnSample(data, size, kind);
+  });
   using Step = orlin::view::HostStep;
+  int failed = 0;
   switch (host.FailedStep()) {
     case Step::kNone: break;
-    case Step::kFindPin: return Fail("the device has no output pin", host.Status());
-    case Step::kAllocate: return Fail("out of memory", host.Status());
-    case Step::kClock: return Fail("no system clock", host.Status());
-    case Step::kJoin: return Fail("the device refused to join the graph", host.Status());
-    case Step::kSetClock: return Fail("the device refused the clock", host.Status());
+    case Step::kFindPin: failed = Fail("the device has no output pin", host.Status()); break;
+    case Step::kAllocate: failed = Fail("out of memory", host.Status()); break;
+    case Step::kClock: failed = Fail("no system clock", host.Status()); break;
+    case Step::kJoin: failed = Fail("the device refused to join the graph", host.Status()); break;
+    case Step::kSetClock: failed = Fail("the device refused the clock", host.Status()); break;
     case Step::kConnect:
-      return Fail("cannot connect to the device's pin: check the PC settings' format", host.Status());
+      failed = Fail("cannot connect to the device's pin: check the PC settings' format", host.Status());
+      break;
+  }
+  if (failed != 0) {
+    session->Finish();
+    return failed;
   }
   const orlin::view::FrameFormat format = *host.Format();
   session->SetFormat(format);
-  if (!options.y4m.empty()) {
-    session->AddWriter(std::make_unique<orlin::view::Y4mWriter>(options.y4m, format.frame_interval));
+  if (y4m != nullptr) y4m->SetFrameInterval(format.frame_interval);
+  const std::string title_prefix = Utf8(options.device) + " - ";
+#ifdef ORLIN_VIEW_WINDOW
+  if (options.window) {
+    window = std::make_unique<orlin::view::PreviewWindow>();
+    if (!window->Open(format, title_prefix + Waiting())) {
+      std::fprintf(stderr, "orlin-view: %s\n", window->Error().c_str());
+      host.Close();
+      session->Finish();
+      return 1;
+    }
+    orlin::view::PreviewWindow* shown = window.get();
+    session->SetPreview([shown](const std::uint8_t* data, std::size_t size) { shown->Post(data, size); });
   }
-  if (!options.png.empty()) session->AddWriter(std::make_unique<orlin::view::PngWriter>(options.png));
+#endif
   if (!options.quiet) std::fprintf(stderr, "orlin-view: %s from \"%s\"\n", format.Name().c_str(),
                                    Utf8(options.device).c_str());
 
   hr = host.Run();
-  int status = 0;
+  int result = 0;
   if (FAILED(hr)) {
-    status = Fail("cannot run the device", hr);
+    result = Fail("cannot run the device", hr);
   } else {
     WarnOfShortReceiveBuffer(host);
-    const auto began = std::chrono::steady_clock::now();
     const bool live = !options.quiet && isatty(STDERR_FILENO);
-    while (!stop_requested && !session->Done()) {
+    StatusOutput out(live);
+    if (!options.quiet && !live) out.Line("orlin-view: " + Waiting());
+    const auto began = std::chrono::steady_clock::now();
+    auto next_status = began;
+    std::string said;  // the diagnosis printed last
+    for (;;) {
+      // The camera's sentence, once per change: even with --quiet, it is why
+      // nothing arrives.
+      const CameraState state = AskCamera(camera);
+      if (state.diagnosis != said && !state.diagnosis.empty()) out.Line("orlin-view: " + state.diagnosis);
+      said = state.diagnosis;
+      if (stop_requested || session->Done()) break;
+#ifdef ORLIN_VIEW_WINDOW
+      if (window) {
+        if (!window->Pump(std::chrono::milliseconds(100))) break;
+      } else {
+        session->WaitFor(std::chrono::milliseconds(250));
+      }
+#else
       session->WaitFor(std::chrono::milliseconds(250));
-      const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-      if (live) PrintStatus(session->Counts(), elapsed, false);
-      if (options.seconds > 0 && elapsed >= options.seconds) break;
+#endif
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= next_status) {
+        next_status = now + std::chrono::milliseconds(250);
+        const orlin::view::SessionCounts counts = session->Counts();
+        const double fps = static_cast<double>(session->FramesInLastSecond());
+        const bool waiting = counts.fresh == 0 && !state.mismatch;
+        out.Live(waiting          ? Waiting()
+                 : state.mismatch ? CountsText(counts, fps) + ", " + kNoMatch
+                                  : CountsText(counts, fps));
+#ifdef ORLIN_VIEW_WINDOW
+        if (window) {
+          window->SetTitle(title_prefix + (!state.diagnosis.empty() ? state.diagnosis
+                                           : state.mismatch            ? std::string(kNoMatch)
+                                           : waiting                   ? Waiting()
+                                                                       : Printed("%.0f fps", fps)));
+        }
+#endif
+      }
+      if (options.seconds > 0 && std::chrono::duration<double>(now - began).count() >= options.seconds) break;
     }
     host.Stop();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    if (!options.quiet) PrintStatus(session->Counts(), elapsed, true);
+    const orlin::view::SessionCounts counts = session->Counts();
+    out.Clear();
+    if (!options.quiet) out.Line(CountsText(counts, elapsed > 0 ? counts.fresh / elapsed : 0.0));
   }
   host.Close();
 
   const std::string error = session->Finish();
   if (!error.empty()) {
     std::fprintf(stderr, "orlin-view: %s\n", error.c_str());
-    status = 1;
+    result = 1;
   }
   // The filter reports a failed fill to its graph and stops delivering.
   for (const orlin::RecordedEvent& event : host.Events()) {
     if (event.code == EC_ERRORABORT) {
       std::fprintf(stderr, "orlin-view: the device stopped with an error (0x%08X)\n",
                    static_cast<unsigned>(event.param1));
-      status = 1;
+      result = 1;
     }
   }
-  return status;
+  return result;
 }
 
 }  // namespace

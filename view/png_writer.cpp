@@ -1,6 +1,7 @@
 #include "view/png_writer.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -37,6 +38,19 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     std::remove(temporary.c_str());
     return false;
   }
+  return true;
+}
+
+bool PngWriter::Open() {
+  struct stat status {};
+  if (stat(path_.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    return Fail("cannot write " + path_ + ": " + std::strerror(EISDIR));
+  }
+  const std::string temporary = path_ + ".part";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) return Fail("cannot create " + temporary + ": " + std::strerror(errno));
+  std::fclose(file);
+  std::remove(temporary.c_str());
   return true;
 }
 

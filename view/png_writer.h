@@ -17,6 +17,9 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 class PngWriter final : public FrameWriter {
  public:
   explicit PngWriter(std::string path) : path_(std::move(path)) {}
+  // Checks that the picture can be written there (its temporary file can be
+  // made, and PATH is no folder); nothing is left behind.
+  bool Open() override;
   bool Write(const PlanarFrame& frame) override;
   bool Finish() override;
 

@@ -20,7 +20,7 @@ class V4l2Writer final : public FrameWriter {
   ~V4l2Writer() override;
   // Opens the device and checks that it takes video output; false with a
   // message when it does not (so orlin-view refuses before connecting).
-  bool Open();
+  bool Open() override;
   bool Write(const PlanarFrame& frame) override;
 
  private:

@@ -1,6 +1,8 @@
 #include "view/y4m_writer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -29,12 +31,34 @@ Y4mWriter::~Y4mWriter() {
   if (file_ != nullptr && file_ != stdout) std::fclose(file_);
 }
 
+bool Y4mWriter::Open() {
+  if (file_ != nullptr) return true;
+  if (path_ == "-") {
+    file_ = stdout;
+  } else {
+    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created_ = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return Fail("cannot create " + path_ + ": " + std::strerror(errno));
+    file_ = fdopen(fd, "wb");
+    if (file_ == nullptr) {
+      close(fd);
+      return Fail("cannot create " + path_ + ": " + std::strerror(errno));
+    }
+  }
+  struct stat status {};
+  live_ = fstat(fileno(file_), &status) != 0 || !S_ISREG(status.st_mode);
+  return true;
+}
+
 bool Y4mWriter::Write(const PlanarFrame& frame) {
-  if (file_ == nullptr) {
-    file_ = path_ == "-" ? stdout : std::fopen(path_.c_str(), "wb");
-    if (file_ == nullptr) return Fail("cannot create " + path_ + ": " + std::strerror(errno));
-    struct stat status {};
-    live_ = fstat(fileno(file_), &status) != 0 || !S_ISREG(status.st_mode);
+  if (!started_) {
+    if (file_ == nullptr && !Open()) return false;
+    // An existing file opened by Open is emptied only now that a frame came.
+    if (!live_ && ftruncate(fileno(file_), 0) != 0) {
+      return Fail("cannot write " + path_ + ": " + std::strerror(errno));
+    }
+    started_ = true;
     width_ = frame.width;
     height_ = frame.height;
     sampling_ = frame.sampling;
@@ -59,6 +83,12 @@ bool Y4mWriter::Write(const PlanarFrame& frame) {
 
 bool Y4mWriter::Finish() {
   if (file_ == nullptr) return true;
+  if (!started_) {
+    if (file_ != stdout) std::fclose(file_);
+    file_ = nullptr;
+    if (created_) std::remove(path_.c_str());
+    return true;
+  }
   const bool flushed = std::fflush(file_) == 0;
   if (file_ != stdout && std::fclose(file_) != 0) {
     file_ = nullptr;

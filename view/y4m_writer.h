@@ -20,10 +20,15 @@ std::string Y4mStreamHeader(const PlanarFrame& frame, long long frame_interval);
 
 class Y4mWriter final : public FrameWriter {
  public:
-  // "-" is stdout. Opened at the first frame, so a run that gets no frame
-  // leaves no empty file behind.
+  // "-" is stdout. Without Open, the file is opened at the first frame.
   Y4mWriter(std::string path, long long frame_interval);
   ~Y4mWriter() override;
+  // The rate in the stream header, when it is known only after opening.
+  void SetFrameInterval(long long frame_interval) { frame_interval_ = frame_interval; }
+  // Opens the file without emptying it, so a bad path fails at once; an
+  // existing file is emptied at the first frame, and a file created here is
+  // removed again when no frame came.
+  bool Open() override;
   bool Write(const PlanarFrame& frame) override;
   bool Finish() override;
 
@@ -31,6 +36,8 @@ class Y4mWriter final : public FrameWriter {
   std::string path_;
   long long frame_interval_;
   std::FILE* file_ = nullptr;
+  bool created_ = false;  // Open made the file
+  bool started_ = false;  // the stream header is written
   bool live_ = false;  // not a regular file: flushed after every frame
   int width_ = 0, height_ = 0;
   Sampling sampling_ = Sampling::k420;

@@ -1,7 +1,9 @@
 // The phone-to-PC stream: one way over UDP, every datagram one of the kinds
 // that have a file of their own here (chunk_geometry.h: a raw frame's counted
 // chunks; compressed_datagram.h: a compressed frame). Which kind arrives is
-// fixed by the format in force at both ends, not by the datagram.
+// fixed by the format in force at both ends, not by the datagram. Beside the
+// stream, on a port of its own, the phone announces its format
+// (announcement.h).
 #pragma once
 
 #include <cstdint>

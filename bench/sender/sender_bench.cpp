@@ -170,6 +170,7 @@ void RunCase(const Case& c, const std::string& picture, double seconds, Drain& d
   orlin::phone::FrameSender sender;
   sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
   sender.SetDestinationPort(drain.Port());
+  sender.SetAnnouncementPort(0);
   sender.SetCodecRequest(c.compression, 0, c.level);
   std::vector<BYTE> yv12 = ReadFrame(picture, c.width, c.height);
   std::vector<BYTE> frame = c.fourCC == kFourCC_YUY2 ? Yuy2FromYv12(yv12, c.width, c.height) : yv12;

@@ -1,5 +1,6 @@
 #include "phone/shell/headless.h"
 
+#include <errno.h>
 #include <signal.h>
 
 #include <chrono>
@@ -7,6 +8,7 @@
 #include <ostream>
 
 #include "phone/shell/camera_name.h"
+#include "phone/shell/live_status.h"
 #include "phone/shell/shell_text.h"
 #include "platform/posix/win32/utf16.h"
 
@@ -19,6 +21,17 @@ sigset_t StopSignals() {
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
   return set;
+}
+
+// Waits up to a second for a stop signal; true when one came.
+bool StopSignalWithinASecond(const sigset_t& set) {
+  timespec second{1, 0};
+  for (;;) {
+    const int signal = sigtimedwait(&set, nullptr, &second);
+    if (signal == SIGINT || signal == SIGTERM) return true;
+    if (signal < 0 && errno == EINTR) continue;
+    return false;
+  }
 }
 
 }  // namespace
@@ -42,11 +55,15 @@ std::string SummaryLine(const HeadlessSummary& s) {
     text += "; " + std::to_string(s.failed) + (s.failed == 1 ? " frame" : " frames") +
             " failed to send";
   }
+  if (s.cut > 0) {
+    text += "; " + std::to_string(s.cut) + (s.cut == 1 ? " frame" : " frames") +
+            " cut at one datagram";
+  }
   return text;
 }
 
 int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, bool errIsTerminal) {
   BlockStopSignals();  // in case main did not: the camera thread starts below
   VideoFormat unoffered;
   if (FAILED(capture.StartCapture(&unoffered))) {
@@ -78,9 +95,33 @@ int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostr
 
   const auto started = std::chrono::steady_clock::now();
   const sigset_t set = StopSignals();
-  int signal = 0;
-  while (sigwait(&set, &signal) != 0) {
+  // A terminal shows the live line rewritten in place every second; a file or
+  // pipe gets it as a line every ten seconds.
+  const auto period = errIsTerminal ? std::chrono::seconds(1) : std::chrono::seconds(10);
+  auto nextLine = started + period;
+  LiveStatus live;
+  live.Update(CountsOf(*sender), started);
+  bool lineOpen = false;  // the live line has no newline yet
+  bool warned = false;
+  while (!StopSignalWithinASecond(set)) {
+    const auto now = std::chrono::steady_clock::now();
+    live.Update(CountsOf(*sender), now);
+    if (!warned && sender->FramesCut() > 0) {
+      if (lineOpen) err << '\n';
+      lineOpen = false;
+      err << "orlin-phone: " << kCutWarning << "; " << kCutAdvice << std::endl;
+      warned = true;
+    }
+    if (now < nextLine) continue;
+    nextLine = now + period;
+    if (errIsTerminal) {
+      err << '\r' << live.Line() << "\x1b[K" << std::flush;
+      lineOpen = true;
+    } else {
+      err << "orlin-phone: " << live.Line() << std::endl;
+    }
   }
+  if (lineOpen) err << std::endl;
 
   // The camera stops first, so the counts are final when they are read.
   if (IBaseFilter* camera = capture.Camera()) camera->Stop();
@@ -90,6 +131,7 @@ int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostr
     summary.frames = sender->FramesSent();
     summary.failed = sender->FramesFailed();
     summary.bytes = sender->BytesSent();
+    summary.cut = sender->FramesCut();
     summary.compressed = sender->Compression() != 0;
     summary.address = Narrow(capture.GetAddressText());
   }

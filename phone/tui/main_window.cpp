@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <chrono>
 
 #include "phone/shell/commands.h"
+#include "phone/shell/live_status.h"
 #include "phone/shell/shell_text.h"
 #include "phone/tui/curses_screen.h"
 #include "phone/tui/message_box_view.h"
@@ -9,14 +11,23 @@
 namespace orlin::phone::tui {
 namespace {
 
-// The status block from a sixth of the way down, centred; the camera and the
-// format line on the client area's last lines.
-void DrawMain(const CameraCapture& capture, const std::string& cameraName) {
+// The status block from a sixth of the way down, centred, then the live line
+// while a sender runs and, while frames are cut, the warning; the camera and
+// the format line on the client area's last lines.
+void DrawMain(const CameraCapture& capture, const std::string& cameraName,
+              const shell::LiveStatus& live) {
   DrawFrame(shell::kTitle, shell::kCloseKey, shell::kSettingsKey);
   const int clientTop = 1;
   const int clientBottom = Rows() - 1;  // the soft-key bar's row
   int row = clientTop + (clientBottom - clientTop) / 6;
   for (const std::string& line : shell::StatusBlock(capture)) DrawCentred(row++, line);
+  if (capture.Sender() != nullptr) {
+    DrawCentred(++row, live.Line());
+    if (live.Cutting()) {
+      ++row;
+      for (const std::string& line : shell::CutWarningLines()) DrawCentred(++row, line);
+    }
+  }
   DrawText(clientBottom - 2, 0, "Camera: " + cameraName);
   VideoFormat format;
   if (capture.GetVideoFormat(&format)) DrawText(clientBottom - 1, 0, shell::FormatLine(format));
@@ -34,10 +45,14 @@ int RunMainWindow(CameraCapture& capture, const std::string& cameraName) {
 
   // Shown first, so the start's failures appear over it; then drawn again
   // with what the start brought.
-  DrawMain(capture, cameraName);
+  shell::LiveStatus live;
+  DrawMain(capture, cameraName, live);
   capture.StartCapture();
   for (;;) {
-    DrawMain(capture, cameraName);
+    if (const FrameSender* sender = capture.Sender()) {
+      live.Update(shell::CountsOf(*sender), std::chrono::steady_clock::now());
+    }
+    DrawMain(capture, cameraName, live);
     messages.ShowPending();
     // Waking now and then only serves messages from other threads.
     const int key = ReadKey(500);

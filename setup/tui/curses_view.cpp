@@ -17,7 +17,6 @@ namespace {
 constexpr int kWidth = 78;
 constexpr int kHeight = 24;
 
-
 void Box(int top, int left, int height, int width, const std::string& title = {}) {
   mvaddch(top, left, '+');
   mvhline(top, left + 1, '-', width - 2);
@@ -32,9 +31,24 @@ void Box(int top, int left, int height, int width, const std::string& title = {}
   if (!title.empty()) mvaddstr(top, left + 2, (" " + title + " ").c_str());
 }
 
-void Paragraph(int top, int left, int width, const char* text) {
+// At most `maxLines` lines of the text, wrapped at `width`.
+void Paragraph(int top, int left, int width, const std::string& text, int maxLines = 8) {
   const std::vector<std::string> lines = WrapText(text, width);
-  for (std::size_t i = 0; i < lines.size(); ++i) mvaddstr(top + int(i), left, lines[i].c_str());
+  for (std::size_t i = 0; i < lines.size() && int(i) < maxLines; ++i) {
+    mvaddnstr(top + int(i), left, lines[i].c_str(), width);
+  }
+}
+
+// In place of a dialog cut off at the terminal's edges.
+void TooSmall() {
+  erase();
+  const std::string text = "The terminal is " + std::to_string(COLS) + " x " +
+                           std::to_string(LINES) + "; " SETUP_TITLE " needs " +
+                           std::to_string(kWidth) + " x " + std::to_string(kHeight) +
+                           ". Enlarge it, or press Esc to cancel.";
+  Paragraph(0, 0, std::max(COLS, 1), text, std::max(LINES, 1));
+  curs_set(0);
+  refresh();
 }
 
 // The phone program's format list, as the picture beside the texts shows it.
@@ -87,7 +101,15 @@ void Button(int row, int column, const char* label, bool focused, bool isDefault
 
 }  // namespace
 
+bool ScreenFits() {
+  return COLS >= kWidth && LINES >= kHeight;
+}
+
 void DrawSetupScreen(const SetupScreen& screen) {
+  if (!ScreenFits()) {
+    TooSmall();
+    return;
+  }
   const SetupEntries& entries = screen.Entries();
   const Control focus = screen.Focus();
   Cursor cursor;
@@ -120,6 +142,9 @@ void DrawSetupScreen(const SetupScreen& screen) {
   CheckBox(16, 33, entries.pixelCorrection, SETUP_PIXEL_CORRECTION,
            focus == Control::kPixelCorrection);
   CheckBox(17, 33, entries.swapUV, SETUP_SWAP_UV, focus == Control::kSwapUV);
+
+  Button(16, 2, SETUP_DETECT, focus == Control::kDetect, false);
+  Paragraph(18, 2, 27, Narrow(screen.Status()), 2);
 
   Button(21, 8, SETUP_OK, focus == Control::kOk, true);
   Button(21, 30, SETUP_APPLY, focus == Control::kApply, false);
@@ -159,6 +184,14 @@ int ReadScreenKey() {
         return key;
     }
   }
+}
+
+bool CancelRequested() {
+  timeout(0);
+  for (int key = getch(); key != ERR; key = getch()) {
+    if (key == 27) return true;
+  }
+  return terminal::StopRequested();
 }
 
 MessageBoxView::MessageBoxView()

@@ -113,6 +113,8 @@ Command SetupScreen::Press() {
       return Command::kApply;
     case Control::kCancel:
       return Command::kCancel;
+    case Control::kDetect:
+      return Command::kDetect;
     default:
       return Command::kNone;
   }

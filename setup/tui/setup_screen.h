@@ -11,7 +11,7 @@
 
 namespace orlin::setup::tui {
 
-// The controls in the dialog's tab order.
+// The controls in the dialog's tab order; Detect, added to the dialog, comes last.
 enum class Control {
   kFourCC,
   kWidth,
@@ -23,11 +23,12 @@ enum class Control {
   kOk,
   kApply,
   kCancel,
+  kDetect,
 };
-inline constexpr int kControlCount = 10;
+inline constexpr int kControlCount = 11;
 
 // What a key asks of the program.
-enum class Command { kNone, kOk, kApply, kCancel };
+enum class Command { kNone, kOk, kApply, kCancel, kDetect };
 
 // Keys the screen knows, apart from printable characters (their own codes).
 enum Key : int {
@@ -48,6 +49,13 @@ class SetupScreen {
   Control Focus() const { return focus_; }
   void SetFocus(Control control) { focus_ = control; }
 
+  // Detect's result replaces every control's content; nothing is saved.
+  void Fill(SetupEntries entries) { entries_ = std::move(entries); }
+
+  // A line under the Detect button: what Detect or the last Apply did.
+  const WideText& Status() const { return status_; }
+  void SetStatus(WideText status) { status_ = std::move(status); }
+
   // Tab and Shift-Tab move the focus, and so do Up and Down except on the
   // list, where they choose the entry above or below. Characters go to the
   // focused field, Backspace deletes its last one. Space ticks a check box or
@@ -63,6 +71,7 @@ class SetupScreen {
   Command Press();
 
   SetupEntries entries_;
+  WideText status_;
   Control focus_ = Control::kFourCC;
 };
 

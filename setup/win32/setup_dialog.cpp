@@ -1,10 +1,15 @@
+// Winsock's header goes before the windows.h that the dialog's header brings.
+#include "orlin/winsock.h"
 #include "setup/win32/setup_dialog.h"
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "settings/announcement.h"
+#include "setup/detect.h"
 #include "setup/setup_actions.h"
 #include "setup/setup_resources.h"
 
@@ -38,17 +43,21 @@ bool Checked(HWND dialog, int id) {
   return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
-void ShowEntries(HWND dialog, const SetupEntries& entries) {
+// The field limits and the list's entries, once when the dialog starts.
+void PrepareControls(HWND dialog) {
   for (const int id : {IDC_FOURCC, IDC_WIDTH, IDC_HEIGHT}) {
     SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, kFieldMaxChars, 0);
   }
-  SetControlText(dialog, IDC_FOURCC, entries.fourCC);
-  SetControlText(dialog, IDC_WIDTH, entries.width);
-  SetControlText(dialog, IDC_HEIGHT, entries.height);
   for (const std::uint32_t choice : kBitsPerPixelChoices) {
     const std::wstring text = std::to_wstring(choice);
     SendDlgItemMessageW(dialog, IDC_BITS_PER_PIXEL, CB_ADDSTRING, 0, LPARAM(text.c_str()));
   }
+}
+
+void ShowEntries(HWND dialog, const SetupEntries& entries) {
+  SetControlText(dialog, IDC_FOURCC, entries.fourCC);
+  SetControlText(dialog, IDC_WIDTH, entries.width);
+  SetControlText(dialog, IDC_HEIGHT, entries.height);
   SendDlgItemMessageW(dialog, IDC_BITS_PER_PIXEL, CB_SETCURSEL, WPARAM(entries.bitsPerPixel), 0);
   SetCheck(dialog, IDC_COMPRESSION, entries.compression);
   SetCheck(dialog, IDC_PIXEL_CORRECTION, entries.pixelCorrection);
@@ -71,10 +80,51 @@ SetupEntries ReadEntries(HWND dialog) {
   return entries;
 }
 
+constexpr UINT_PTR kDetectTimer = 1;
+constexpr UINT kDetectPollMs = 100;
+
 struct DialogState {
-  HINSTANCE instance;
+  HINSTANCE instance = nullptr;
   std::unique_ptr<SetupActions> actions;
+  // Detect listens while the dialog goes on: a timer looks for the
+  // announcement until the deadline.
+  settings::AnnouncementListener listener;
+  std::uint16_t port = 0;
+  std::chrono::steady_clock::time_point deadline;
 };
+
+void StopDetect(HWND dialog, DialogState& state) {
+  KillTimer(dialog, kDetectTimer);
+  state.listener.Close();
+  EnableWindow(GetDlgItem(dialog, IDC_DETECT), TRUE);
+}
+
+void StartDetect(HWND dialog, DialogState& state) {
+  if (state.listener.IsOpen()) return;
+  state.port = AnnouncementPort();
+  const WideText failure = state.listener.Open(state.port);
+  if (!failure.empty()) {
+    SetControlText(dialog, IDC_STATUS, {});
+    state.actions->ShowWarning(CannotListenText(failure));
+    return;
+  }
+  state.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kDialogDetectMs);
+  SetControlText(dialog, IDC_STATUS, ListeningText(state.port, kDialogDetectMs));
+  EnableWindow(GetDlgItem(dialog, IDC_DETECT), FALSE);
+  SetTimer(dialog, kDetectTimer, kDetectPollMs, nullptr);
+}
+
+void PollDetect(HWND dialog, DialogState& state) {
+  if (const auto announcement = state.listener.Latest()) {
+    StopDetect(dialog, state);
+    ShowEntries(dialog, DetectedEntries(settings::SettingsToReceive(*announcement)));
+    SetControlText(dialog, IDC_STATUS, Widen(kDetectedStatus));
+  } else if (std::chrono::steady_clock::now() >= state.deadline) {
+    StopDetect(dialog, state);
+    SetControlText(dialog, IDC_STATUS, {});
+    state.actions->ShowWarning(NothingArrivedText(state.port, kDialogDetectMs));
+  }
+}
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -91,21 +141,34 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SETUP));
       SendMessageW(dialog, WM_SETICON, ICON_BIG, LPARAM(icon));
       SendMessageW(dialog, WM_SETICON, ICON_SMALL, LPARAM(icon));
+      PrepareControls(dialog);
       ShowEntries(dialog, state->actions->Start());
       return TRUE;
     }
+    case WM_TIMER:
+      if (state != nullptr && wParam == kDetectTimer && state->listener.IsOpen()) {
+        PollDetect(dialog, *state);
+        return TRUE;
+      }
+      break;
     case WM_COMMAND:
       if (state == nullptr || state->actions == nullptr) break;
       switch (LOWORD(wParam)) {
         case IDOK:
+          StopDetect(dialog, *state);
           state->actions->SaveAndRegister(ReadEntries(dialog));
           EndDialog(dialog, IDOK);
           return TRUE;
         case IDC_APPLY:
-          state->actions->SaveAndRegister(ReadEntries(dialog));
+          SetControlText(dialog, IDC_STATUS,
+                         OutcomeText(state->actions->SaveAndRegister(ReadEntries(dialog))));
           return TRUE;
         case IDCANCEL:  // the Cancel button, Esc and the close box
+          StopDetect(dialog, *state);
           EndDialog(dialog, IDCANCEL);
+          return TRUE;
+        case IDC_DETECT:
+          StartDetect(dialog, *state);
           return TRUE;
         default:
           break;
@@ -120,7 +183,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 INT_PTR RunSetupDialog(HINSTANCE instance) {
-  DialogState state{instance, nullptr};
+  DialogState state;
+  state.instance = instance;
   return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETUP), nullptr, SetupDialogProc,
                          LPARAM(&state));
 }

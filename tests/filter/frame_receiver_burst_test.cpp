@@ -67,11 +67,13 @@ TEST_P(RawBursts, AtLeast99PercentOfFramesArriveWhole) {
   const BurstCase& c = GetParam();
   ReceiverFormat format = ReceiverFormatOf(c.pc);
   format.port = 0;  // a port no other program's stream reaches
+  format.announcementPort = 0;
   FrameReceiver receiver(format);
   ASSERT_EQ(receiver.Open(), S_OK);
   phone::FrameSender sender;
   sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
   sender.SetDestinationPort(receiver.BoundPort());
+  sender.SetAnnouncementPort(0);  // the real one is other tests' to use
   sender.SetCodecRequest(0, 0, 0);
   test::CameraScript camera;
   const std::int32_t sampleBytes = SampleSizeOf(c.pc);
@@ -170,6 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReceiveBuffer, HoldsAWholeRawFrameAndOneMoreChunk) {
   ReceiverFormat format = ReceiverFormatOf({kFourCC_YUY2, 640, 480, 16, 0, 0, 0});
   format.port = 0;
+  format.announcementPort = 0;
   FrameReceiver receiver(format);
   ASSERT_EQ(receiver.Open(), S_OK);
   EXPECT_EQ(receiver.ReceiveBufferBytes(), 11 * 61440);
@@ -179,6 +182,7 @@ TEST(ReceiveBuffer, HoldsAWholeRawFrameAndOneMoreChunk) {
 TEST(ReceiveBuffer, HoldsTwoLargestDatagramsWithCompression) {
   ReceiverFormat format = ReceiverFormatOf({kFourCC_IYUV, 320, 240, 12, 1, 0, 0});
   format.port = 0;
+  format.announcementPort = 0;
   FrameReceiver receiver(format);
   ASSERT_EQ(receiver.Open(), S_OK);
   ASSERT_TRUE(receiver.Compression());
@@ -189,6 +193,7 @@ TEST(ReceiveBuffer, HoldsTwoLargestDatagramsWithCompression) {
 TEST(ReceiveBuffer, AGivenSizeIsKept) {
   ReceiverFormat format = ReceiverFormatOf({kFourCC_YUY2, 640, 480, 16, 0, 0, 0});
   format.port = 0;
+  format.announcementPort = 0;
   format.receiveBufferBytes = 61440;
   FrameReceiver receiver(format);
   ASSERT_EQ(receiver.Open(), S_OK);
@@ -201,6 +206,7 @@ TEST(ReceiveBuffer, AGivenSizeIsKept) {
 TEST(ReceiveBuffer, GrantedIsReadBackAndShortOnlyBeyondTheSystemsCap) {
   ReceiverFormat format = ReceiverFormatOf({kFourCC_YUY2, 320, 240, 16, 0, 0, 0});
   format.port = 0;
+  format.announcementPort = 0;
   FrameReceiver within(format);
   ASSERT_EQ(within.Open(), S_OK);
   EXPECT_EQ(within.GrantedReceiveBufferBytes(), 4 * 51200) << "below a stock kernel's cap of 212,992";

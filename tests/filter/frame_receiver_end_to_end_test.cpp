@@ -44,10 +44,12 @@ class EndToEnd : public ::testing::Test {
              std::int32_t numReductions) {
     ReceiverFormat format = ReceiverFormatOf(pc);
     format.port = 0;
+    format.announcementPort = 0;
     receiver_ = std::make_unique<FrameReceiver>(format);
     ASSERT_EQ(receiver_->Open(), S_OK);
     sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
     sender_.SetDestinationPort(receiver_->BoundPort());
+    sender_.SetAnnouncementPort(0);  // the real one is other tests' to use
     sender_.SetCodecRequest(compression, 0, numReductions);
     test::CameraScript camera;
     camera.OfferVideo(phoneFourCC, std::int32_t(pc.Width), std::int32_t(pc.Height), SampleSizeOf(pc));
@@ -83,6 +85,7 @@ TEST_F(EndToEnd, RawFramesArriveByteForByteWithTheirCounterNibbles) {
     Bytes frame = Noise(614400, seed);
     const Bytes sample = Transfer(frame, Bytes(614400, 0));
     EXPECT_EQ(sample, frame) << "frame " << seed;
+    EXPECT_TRUE(receiver_->NewFrame());
     EXPECT_EQ(sample[61439] & 0x0F, 10);
     EXPECT_EQ(sample[614399] & 0x0F, 1);
   }
@@ -104,6 +107,7 @@ TEST_F(EndToEnd, CompressedYV12ArrivesAsTheDecoderMakesIt) {
 
     Bytes frame = picture;
     EXPECT_EQ(Transfer(frame, Bytes(115200, 0)), expected) << "level " << level;
+    EXPECT_TRUE(receiver_->NewFrame()) << "a matching frame taken for another picture, level " << level;
   }
 }
 

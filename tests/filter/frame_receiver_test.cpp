@@ -41,6 +41,8 @@ ReceiverFormat Raw(std::int32_t sampleSize) {
   format.fourCC = kFourCC_YUY2;
   format.sampleSize = sampleSize;
   format.port = 0;  // a port of the system's choosing: tests never meet other streams
+  format.announcementPort = 0;
+  format.settings = {kFourCC_YUY2, 1, std::uint32_t(sampleSize), 8, 0, 0, 0};
   return format;
 }
 
@@ -52,6 +54,8 @@ ReceiverFormat Compressed(std::int32_t width, std::int32_t height) {
   format.sampleSize = width * height * 3 / 2;
   format.compression = true;
   format.port = 0;
+  format.announcementPort = 0;
+  format.settings = {kFourCC_IYUV, std::uint32_t(width), std::uint32_t(height), 12, 1, 0, 0};
   return format;
 }
 
@@ -96,6 +100,17 @@ class ReceiverTransport : public ::testing::Test {
       if (k < script_.size()) script.push_back(std::move(script_[k]));
     }
     script_ = std::move(script);
+  }
+  // Sends the phone's format announcement at once, to the receiver's listener.
+  void Announce(const wire::Announcement& announcement, std::uint16_t port) {
+    std::uint8_t datagram[wire::kAnnouncementBytes];
+    wire::WriteAnnouncement(announcement, datagram);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sendto(sender_.Get(), reinterpret_cast<const char*>(datagram), int(sizeof datagram), 0,
+           reinterpret_cast<const sockaddr*>(&to), sizeof to);
   }
   void Truncate(std::size_t i, std::size_t bytes) { script_[i].resize(bytes); }
   void CorruptByte(std::size_t i, std::size_t offset, std::uint8_t value) { script_[i][offset] = value; }
@@ -408,6 +423,7 @@ TEST_F(ReceiverTransport, CompressedFrameDecodesIntoTheSampleAtEveryLevel) {
     Send(datagram);
     const Bytes expected = Decoded(datagram, 32, 16, Bytes(768, 0));
     EXPECT_EQ(Fill(Bytes(768, 0)), expected) << "level " << level;
+    EXPECT_TRUE(receiver_->NewFrame()) << "level " << level;
   }
 }
 
@@ -491,6 +507,82 @@ TEST_F(ReceiverTransport, TwoReceiversBindOnePort) {
   other.join();
   EXPECT_TRUE(one == frame || two == frame);
   second.Close();
+}
+
+// --- What the fills make of a stream that does not match ---
+
+TEST_F(ReceiverTransport, MisfitsInARowGiveTheDiagnosisAndOneMatchingFrameClearsIt) {
+  const ReceiverFormat format = Compressed(32, 16);  // a receive buffer of 384 bytes
+  Open(format);
+  const Text said = MisfitSentence({Misfit::kRawWhileCompressed}, format.settings);
+  // Raw chunks, longer than the buffer: fails the fill each time.
+  for (int fill = 1; fill <= kMisfitFillsToDiagnose; ++fill) {
+    Send(Pattern(768, std::uint8_t(fill)));
+    Fill(Bytes(768, 0));
+    EXPECT_FALSE(receiver_->NewFrame());
+    EXPECT_TRUE(receiver_->FillMisfit());
+    EXPECT_EQ(receiver_->Diagnosis(), fill < kMisfitFillsToDiagnose ? Text() : said) << "fill " << fill;
+  }
+  Fill(Bytes(768, 0));  // silence says nothing new
+  EXPECT_EQ(receiver_->Diagnosis(), said);
+  Send(Encode(Smooth(32, 16, 30), 32, 16, 1, true));
+  Fill(Bytes(768, 0));
+  EXPECT_TRUE(receiver_->NewFrame());
+  EXPECT_EQ(receiver_->Diagnosis(), Text());
+}
+
+TEST_F(ReceiverTransport, CompressedDatagramsReadAsRawChunksAreNoNewFrame) {
+  Open(Raw(38016));
+  // A chunk's worth of compressed datagrams adds up to a "whole" raw frame.
+  for (int i = 0; i < 2; ++i) {
+    Bytes datagram = Pattern(19008, std::uint8_t(i));
+    datagram[0] = 0x77;
+    datagram[1] = 0x88;
+    datagram[2] = std::uint8_t((19008 - 4) & 0xFF);
+    datagram[3] = std::uint8_t((19008 - 4) >> 8);
+    Send(datagram);
+  }
+  Fill(Bytes(38016, 0));
+  EXPECT_TRUE(whole);
+  EXPECT_FALSE(receiver_->NewFrame());
+  EXPECT_TRUE(receiver_->FillMisfit());
+}
+
+TEST_F(ReceiverTransport, AnnouncedFormatThatDiffersIsSaidEvenWhileFramesFit) {
+  // A port for the listener: one the system handed out a moment ago.
+  SocketHandle probe(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  ASSERT_EQ(bind(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(getsockname(probe.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+  probe.Reset();
+  ReceiverFormat format = Raw(38016);
+  format.settings = {kFourCC_I420, 176, 144, 12, 0, 0, 0};
+  format.announcementPort = ntohs(address.sin_port);
+  Open(format);
+
+  // YV12 has the size of I420: only the announcement tells them apart.
+  wire::Announcement phone;
+  phone.fourCC = phone.pcFourCC = wire::kFourCC_YV12;
+  phone.width = 176;
+  phone.height = 144;
+  phone.bitsPerPixel = 12;
+  phone.sampleSize = 38016;
+  Announce(phone, format.announcementPort);
+  QueueFrame(40);
+  Fill(Bytes(38016, 0));
+  EXPECT_TRUE(whole);
+  EXPECT_FALSE(receiver_->NewFrame());
+  EXPECT_EQ(receiver_->Diagnosis(), AnnouncementSentence(phone, format.settings));
+  ASSERT_NE(receiver_->Diagnosis(), Text());
+
+  phone.fourCC = phone.pcFourCC = kFourCC_I420;
+  Announce(phone, format.announcementPort);
+  QueueFrame(41);
+  Fill(Bytes(38016, 0));
+  EXPECT_TRUE(receiver_->NewFrame());
+  EXPECT_EQ(receiver_->Diagnosis(), Text());
 }
 
 }  // namespace

@@ -57,6 +57,9 @@ class Streaming : public FilterFixture {
   // The PC expects `pc`; the phone's camera delivers `phoneFourCC` frames.
   void Start(const VideoFormatSettings& pc, std::uint32_t phoneFourCC, std::int32_t compression) {
     StoreSettings(pc);
+    // The stream as the Parts define it, byte for byte: without the card, no
+    // announcement another program sends to port 4445 can change a sample.
+    StoreStatusCard(0);
     HRESULT hr = S_OK;
     CUnknown* object = OrlinFilter::CreateInstance(nullptr, &hr);
     ASSERT_NE(object, nullptr);

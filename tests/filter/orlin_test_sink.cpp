@@ -85,6 +85,16 @@ void FilterFixture::StoreSettings(const VideoFormatSettings& settings) {
   ASSERT_EQ(WriteVideoFormatSettings(settings), ERROR_SUCCESS);
 }
 
+void FilterFixture::StoreStatusCard(DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVideoFormatKeyPath, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const BYTE bytes[4] = {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+  EXPECT_EQ(RegSetValueExW(key, settings::kStatusCardValueName, 0, REG_DWORD, bytes, sizeof bytes), ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 void FilterFixture::SetUp() { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
 
 void FilterFixture::TearDown() {

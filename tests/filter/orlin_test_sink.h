@@ -81,6 +81,8 @@ class FilterFixture : public ::testing::Test {
   // COM on the test's thread, as in every host (the allocator comes from it).
   void SetUp() override;
   void StoreSettings(const settings::VideoFormatSettings& settings);
+  // The StatusCard value beside them.
+  void StoreStatusCard(DWORD value);
   void TearDown() override;
 };
 

@@ -45,6 +45,9 @@ using wire::kFourCC_YV12;
 
 class Allocation : public SenderFixture {
  protected:
+  // Announcing too: each start and each change below sends one while counting.
+  Allocation() { sender_.SetAnnouncementPort(announcements_.Port()); }
+
   // Allocations made on this thread while `frames` frames are sent.
   long AllocationsWhileSending(std::vector<std::uint8_t>& frame, int frames) {
     TestSample sample(frame);
@@ -56,6 +59,8 @@ class Allocation : public SenderFixture {
     counting = false;
     return counted.load();
   }
+
+  DatagramReceiver announcements_;
 };
 
 TEST_F(Allocation, CountingSeesAnAllocation) {
@@ -75,6 +80,7 @@ TEST_F(Allocation, CompressedFramesAllocateNothing) {
     EXPECT_EQ(AllocationsWhileSending(frame, 5), 0) << "level " << level;
   }
   EXPECT_EQ(Take(20).size(), 20u);
+  EXPECT_GE(sender_.AnnouncementsSent(), 4u);
 }
 
 TEST_F(Allocation, RawFramesAllocateNothing) {

@@ -42,6 +42,7 @@ CaptureFixture::CaptureFixture()
       }) {
   EXPECT_TRUE(pc_.Bound());
   capture_.SetDestinationPort(pc_.Port());
+  capture_.SetAnnouncementPort(0);
 }
 
 CaptureFixture::~CaptureFixture() {

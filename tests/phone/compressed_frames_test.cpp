@@ -43,6 +43,7 @@ TEST_F(CompressedFrames, VariableLengthLevelsCarryThePayloadLength) {
     EXPECT_EQ(LengthField(d), static_cast<int>(expected.size()));
     EXPECT_TRUE(std::equal(d.begin() + 4, d.end(), expected.begin()));
   }
+  EXPECT_EQ(sender_.FramesCut(), 0u) << "frames that fit are not cut";
 }
 
 TEST_F(CompressedFrames, FixedSizeLevelHasAZeroLengthField) {
@@ -101,6 +102,7 @@ TEST_F(CompressedFrames, OutputTooLongForOneDatagramIsCutToTheLargestIpv4Datagra
   ASSERT_EQ(d.size(), 65507u);
   EXPECT_EQ(LengthField(d), 65503);
   EXPECT_TRUE(std::equal(d.begin() + 4, d.end(), expected.begin()));
+  EXPECT_EQ(sender_.FramesCut(), 1u);
 }
 
 TEST_F(CompressedFrames, CompressionRequestedForYuy2StaysOff) {

@@ -1,6 +1,6 @@
 // The shell's pieces that stand without a capture: the edit box, the number a
-// dialog reads from it, the format line, the command line and the one-instance
-// lock.
+// dialog reads from it, the format line, the live line and the headless
+// summary, the command line and the one-instance lock.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +8,8 @@
 #include <string>
 
 #include "phone/shell/edit_box.h"
+#include "phone/shell/headless.h"
+#include "phone/shell/live_status.h"
 #include "phone/shell/options.h"
 #include "phone/shell/shell_text.h"
 #include "phone/shell/single_instance.h"
@@ -58,6 +60,40 @@ TEST(ShellText, FormatLineShowsCodeLowestByteFirstAndMasksUnprintableBytes) {
   EXPECT_EQ(FormatLine({0x32315659, 176, 144}), "YV12  176 x 144");
   EXPECT_EQ(FormatLine({0xe436eb7b, 65535, 1}), "{?6?  65535 x 1");
   EXPECT_EQ(Narrow(WideText{u'a', u'\u00e9', u'\n'}), "a??");
+}
+
+TEST(ShellText, LiveLineMeasuresTheLastSecondAndBeginsAfreshForANewSender) {
+  using std::chrono::milliseconds;
+  const auto t0 = std::chrono::steady_clock::time_point{};
+  LiveStatus live;
+  live.Update({100, 1000000, 0}, t0);  // counts from before are not a rate
+  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame, 0 frames cut");
+  live.Update({115, 1150000, 0}, t0 + milliseconds(500));  // too soon to measure
+  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame, 0 frames cut");
+  live.Update({130, 1300000 + 30 * 65507, 1}, t0 + milliseconds(1000));
+  EXPECT_EQ(live.Line(), "Sent: 30 frames/s, 75507 bytes/frame, 1 frame cut");
+  EXPECT_TRUE(live.Cutting());
+  live.Update({160, 1300000 + 60 * 65507, 1}, t0 + milliseconds(2000));
+  EXPECT_FALSE(live.Cutting()) << "no frame was cut within the last second";
+  live.Update({3, 300, 0}, t0 + milliseconds(2100));
+  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame, 0 frames cut");
+}
+
+TEST(ShellText, SummaryKeepsItsWordsAndAppendsFailedThenCutFrames) {
+  HeadlessSummary s;
+  s.frames = 150;
+  s.bytes = 1500000;
+  s.seconds = 5;
+  s.address = "127.0.0.1";
+  s.format = "YV12  640 x 480";
+  s.compressed = true;
+  const std::string line =
+      "sent 150 frames, 1500000 bytes in 5.00 s (30.0 frames/s, 10000 bytes/frame) to 127.0.0.1, "
+      "YV12  640 x 480 compressed";
+  EXPECT_EQ(SummaryLine(s), line);
+  s.failed = 2;
+  s.cut = 1;
+  EXPECT_EQ(SummaryLine(s), line + "; 2 frames failed to send; 1 frame cut at one datagram");
 }
 
 std::vector<const char*> Args(std::initializer_list<const char*> args) { return {args}; }

@@ -32,20 +32,34 @@ TEST_F(SetupActionsTest, StoredValuesShowOverTheDefaults) {
   // With nothing selected, saving fails until a choice is made.
   EXPECT_FALSE(Actions().Save(entries));
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, W("One or more of the values are invalid."));
+  EXPECT_EQ(messages_[0].text, W("One or more of the values are invalid.\n"
+                                  "BitsPerPixel must be 1 to 32: choose it from the list."));
   EXPECT_EQ(Read().Width, 0u);
 }
 
-TEST_F(SetupActionsTest, InvalidValuesAreRefusedWithAnErrorAndNothingWritten) {
-  for (const char* width : {"0", "1025", ""}) {
+TEST_F(SetupActionsTest, InvalidValuesAreRefusedNamingTheFirstBadFieldAndNothingWritten) {
+  struct Case {
+    SetupEntries entries;
+    const char* line;
+  };
+  const Case cases[] = {
+      {Entries("0"), "Width must be 1 to 1024."},
+      {Entries("1025"), "Width must be 1 to 1024."},
+      {Entries(""), "Width must be 1 to 1024."},
+      {{W("YV12"), W("0"), W("0"), -1, false, false, false}, "Width must be 1 to 1024."},
+      {{W("YV12"), W("320"), W("1025"), -1, false, false, false}, "Height must be 1 to 1024."},
+      {{W("YV12"), W("320"), W("240"), -1, false, false, false},
+       "BitsPerPixel must be 1 to 32: choose it from the list."},
+  };
+  for (const Case& c : cases) {
     messages_.clear();
-    EXPECT_FALSE(Actions().Save(Entries(width))) << width;
-    ASSERT_EQ(messages_.size(), 1u) << width;
-    EXPECT_EQ(messages_[0].text, W("One or more of the values are invalid."));
+    EXPECT_FALSE(Actions().Save(c.entries)) << c.line;
+    ASSERT_EQ(messages_.size(), 1u) << c.line;
+    EXPECT_EQ(messages_[0].text, W("One or more of the values are invalid.\n") + W(c.line));
     EXPECT_EQ(messages_[0].caption, W("OrlinSetup"));
     EXPECT_EQ(messages_[0].type, 0x2010u);
     EXPECT_EQ(messages_[0].owner, kDialog);
-    EXPECT_FALSE(Stored()) << width;
+    EXPECT_FALSE(Stored()) << c.line;
   }
   EXPECT_TRUE(Actions().Save(Entries("1024")));
   EXPECT_EQ(Read().Width, 1024u);
@@ -56,22 +70,27 @@ TEST_F(SetupActionsTest, ApplyTwiceWritesAndRegistersTwiceWithoutAMessage) {
   ASSERT_TRUE(library.Loaded());
   const int before = library.Calls();
   const SetupActions actions = Actions();
-  actions.SaveAndRegister(Entries());
+  EXPECT_EQ(actions.SaveAndRegister(Entries()), SaveOutcome::kSavedAndRegistered);
   EXPECT_EQ(Read(), (VideoFormatSettings{wire::kFourCC_YV12, 320, 240, 16, 0, 1, 0}));
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKey);
-  actions.SaveAndRegister(Entries());
+  EXPECT_EQ(actions.SaveAndRegister(Entries()), SaveOutcome::kSavedAndRegistered);
   EXPECT_EQ(Read(), (VideoFormatSettings{wire::kFourCC_YV12, 320, 240, 16, 0, 1, 0}));
   EXPECT_EQ(library.Calls() - before, 2);
   EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(SetupActionsTest, AbsentLibraryNamesItselfAndError126) {
-  Actions("orlin-absent-library").Register();
+TEST_F(SetupActionsTest, AbsentLibraryNamesItselfTheRegisteringToolAndError126) {
+#ifdef _WIN32
+  const char* tool = "regsvr32";
+#else
+  const char* tool = "orlin-regsvr";
+#endif
+  EXPECT_FALSE(Actions("orlin-absent-library").Register());
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(
-      messages_[0].text,
-      W("orlin-absent-library was not found, but you can register it manually with the command "
-        "'regsvr32 \"orlin-absent-library\"'.\nGetLastError returns 0x0000007e."));
+  EXPECT_EQ(messages_[0].text,
+            W("orlin-absent-library was not found, but you can register it manually with the "
+              "command '") +
+                W(tool) + W(" \"orlin-absent-library\"'.\nGetLastError returns 0x0000007e."));
   EXPECT_EQ(messages_[0].caption, W("OrlinSetup"));
   EXPECT_EQ(messages_[0].type, 0x2030u);
   EXPECT_EQ(messages_[0].owner, kDialog);
@@ -92,7 +111,7 @@ TEST_F(SetupActionsTest, FailingRegistrationAsksForAdministratorRights) {
   TestLibrary library(SETUP_TEST_LIBRARY);
   ASSERT_TRUE(library.Loaded());
   library.SetResult(E_ACCESSDENIED);
-  Actions().SaveAndRegister(Entries());
+  EXPECT_EQ(Actions().SaveAndRegister(Entries()), SaveOutcome::kSavedNotRegistered);
   library.SetResult(S_OK);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text, W("DllRegisterServer in ") + W(SETUP_TEST_LIBRARY) +
@@ -129,7 +148,8 @@ TEST_F(SetupActionsTest, KeyTheRegistryRefusesAsksForAdministratorRights) {
   environment.settingsKey = key.c_str();
   TestLibrary library(SETUP_TEST_LIBRARY);
   const int before = library.Calls();
-  SetupActions(std::move(environment)).SaveAndRegister(Entries());
+  EXPECT_EQ(SetupActions(std::move(environment)).SaveAndRegister(Entries()),
+            SaveOutcome::kNotSaved);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text,
             W("Saving the video format failed. You must have administrator rights."));

@@ -1,9 +1,12 @@
 // OrlinSetup.exe as its user meets it, driven from outside under Wine and a
 // virtual X display: the dialog's first contents, typing into its fields,
-// Apply, OK and Cancel, what lands in the registry, and the message boxes it
-// shows. Leaves a picture of the dialog in setup-dialog.bmp in the working
-// folder.
+// Apply, OK, Cancel and Detect, what lands in the registry, and the message
+// boxes it shows. Leaves a picture of the dialog after Detect in
+// setup-dialog.bmp in the working folder.
 #include <gtest/gtest.h>
+
+// Winsock's header (for the phone's announcement) goes before windows.h.
+#include "tests/setup/announcer.h"
 
 #include <windows.h>
 
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "setup/setup_resources.h"
+#include "wire/four_cc.h"
 
 namespace {
 
@@ -132,6 +136,10 @@ class SetupDialog : public ::testing::Test {
     }
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_WOW64_64KEY, 0);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, L"CLSID\\{398B8AB5-72AC-4FCE-91CF-838B70F8C5D6}");
+    // Detect listens on a port of the test's own; the program inherits it.
+    announcementPort_ = orlin::setup::FreeAnnouncementPort();
+    SetEnvironmentVariableW(L"ORLIN_ANNOUNCEMENT_PORT",
+                            std::to_wstring(announcementPort_).c_str());
   }
   void TearDown() override {
     if (process_.hProcess != nullptr) {
@@ -213,6 +221,22 @@ class SetupDialog : public ::testing::Test {
     press.join();
     return texts;
   }
+  // Waits for the next message box, answers it with OK and returns its text.
+  std::wstring AwaitMessage() {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (HWND box = FindProcessDialog(process_.dwProcessId, L"OrlinSetup")) {
+        wchar_t text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        while (IsWindow(box) && std::chrono::steady_clock::now() < deadline) Sleep(20);
+        return text;
+      }
+      Sleep(50);
+    }
+    ADD_FAILURE() << "no message box came";
+    return {};
+  }
   // The program's exit code once it has ended, or STILL_ACTIVE.
   DWORD ExitCode() const {
     WaitForSingleObject(process_.hProcess, 10000);
@@ -223,6 +247,7 @@ class SetupDialog : public ::testing::Test {
 
   PROCESS_INFORMATION process_{};
   HWND dialog_ = nullptr;
+  std::uint16_t announcementPort_ = 0;
 };
 
 TEST_F(SetupDialog, StartsWithTheSetupDefaultsAndCancelSavesNothing) {
@@ -235,11 +260,7 @@ TEST_F(SetupDialog, StartsWithTheSetupDefaultsAndCancelSavesNothing) {
   EXPECT_TRUE(Checked(IDC_COMPRESSION));
   EXPECT_FALSE(Checked(IDC_PIXEL_CORRECTION));
   EXPECT_FALSE(Checked(IDC_SWAP_UV));
-
-  SetForegroundWindow(dialog_);
-  RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Sleep(500);
-  EXPECT_TRUE(SaveScreenshot(dialog_, L"setup-dialog.bmp"));
+  EXPECT_EQ(Text(IDC_STATUS), L"");
 
   EXPECT_TRUE(Press(IDCANCEL).empty());
   EXPECT_EQ(ExitCode(), 0u);
@@ -258,6 +279,7 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
   SendDlgItemMessageW(dialog_, IDC_PIXEL_CORRECTION, BM_SETCHECK, BST_CHECKED, 0);
 
   EXPECT_TRUE(Press(IDC_APPLY).empty());
+  EXPECT_EQ(Text(IDC_STATUS), L"Saved and registered.");
   BYTE fourCC[8] = {};
   DWORD size = sizeof fourCC;
   DWORD type = 0;
@@ -299,7 +321,8 @@ TEST_F(SetupDialog, InvalidWidthIsRefusedAndOkStillCloses) {
   EXPECT_EQ(Text(IDC_WIDTH), L"1025");
   const std::vector<std::wstring> applied = Press(IDC_APPLY);
   ASSERT_EQ(applied.size(), 1u);
-  EXPECT_EQ(applied[0], L"One or more of the values are invalid.");
+  EXPECT_EQ(applied[0], L"One or more of the values are invalid.\nWidth must be 1 to 1024.");
+  EXPECT_EQ(Text(IDC_STATUS), L"Nothing was saved.");
   EXPECT_TRUE(IsWindow(dialog_));
   EXPECT_FALSE(SettingsStored());
 
@@ -323,10 +346,49 @@ TEST_F(SetupDialog, AbsentLibraryIsNamedWithError126) {
             L"Orlin.dll was not found, but you can register it manually with the command "
             L"'regsvr32 \"Orlin.dll\"'.\nGetLastError returns 0x0000007e.");
   EXPECT_EQ(ReadDword(L"Width"), 176u) << "saved before the registration";
+  EXPECT_EQ(Text(IDC_STATUS), L"Saved, but the camera was not registered.");
   EXPECT_TRUE(Press(IDCANCEL).empty());
   EXPECT_EQ(ExitCode(), 0u);
   DeleteFileW(program.c_str());
   RemoveDirectoryW(folder.c_str());
+}
+
+TEST_F(SetupDialog, DetectFillsTheFieldsFromThePhonesAnnouncementWithoutSaving) {
+  Start(ProgramFolder() + L"OrlinSetup.exe");
+  // Nothing announced: a message says where it listened and what to check.
+  EXPECT_TRUE(Press(IDC_DETECT).empty());
+  EXPECT_EQ(Text(IDC_STATUS).find(L"Listening on UDP port"), 0u);
+  const std::wstring nothing = AwaitMessage();
+  EXPECT_NE(nothing.find(L"UDP port " + std::to_wstring(announcementPort_) + L" within 3 seconds"),
+            std::wstring::npos);
+  EXPECT_NE(nothing.find(L"OrlinPhone.exe"), std::wstring::npos);
+
+  {
+    const orlin::setup::Announcer phone(
+        announcementPort_, orlin::setup::PhoneAnnouncement(orlin::wire::kFourCC_YV12, 12, true));
+    EXPECT_TRUE(Press(IDC_DETECT).empty());
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (Text(IDC_WIDTH) != L"320" && std::chrono::steady_clock::now() < deadline) Sleep(50);
+  }
+  EXPECT_EQ(Text(IDC_FOURCC), L"IYUV");
+  EXPECT_EQ(Text(IDC_WIDTH), L"320");
+  EXPECT_EQ(Text(IDC_HEIGHT), L"240");
+  EXPECT_EQ(SelectedBitsPerPixel(), L"12");
+  EXPECT_TRUE(Checked(IDC_COMPRESSION));
+  EXPECT_FALSE(Checked(IDC_PIXEL_CORRECTION));
+  EXPECT_TRUE(Checked(IDC_SWAP_UV));
+  EXPECT_EQ(Text(IDC_STATUS), L"Filled in from the phone. OK or Apply saves.");
+  EXPECT_FALSE(SettingsStored()) << "Detect saves nothing";
+
+  SetForegroundWindow(dialog_);
+  RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(500);
+  EXPECT_TRUE(SaveScreenshot(dialog_, L"setup-dialog.bmp"));
+
+  EXPECT_TRUE(Press(IDOK).empty());
+  EXPECT_EQ(ExitCode(), 0u);
+  EXPECT_EQ(ReadDword(L"Width"), 320u);
+  EXPECT_EQ(ReadDword(L"SwapUV"), 1u);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST_F(SetupScreenTest, TabVisitsEveryControlInDialogOrderAndWraps) {
     EXPECT_EQ(static_cast<int>(screen_.Focus()), i % kControlCount);
   }
   screen_.HandleKey(kKeyBackTab);
-  EXPECT_EQ(screen_.Focus(), Control::kCancel);
+  EXPECT_EQ(screen_.Focus(), Control::kDetect);
 }
 
 TEST_F(SetupScreenTest, ListIsChosenFromWithUpAndDownFromNoSelection) {
@@ -77,6 +77,9 @@ TEST_F(SetupScreenTest, EnterIsOkUnlessAnotherButtonHasTheFocusAndEscCancels) {
   screen_.SetFocus(Control::kApply);
   EXPECT_EQ(screen_.HandleKey(kKeyEnter), Command::kApply);
   EXPECT_EQ(screen_.HandleKey(' '), Command::kApply);
+  screen_.SetFocus(Control::kDetect);
+  EXPECT_EQ(screen_.HandleKey(kKeyEnter), Command::kDetect);
+  EXPECT_EQ(screen_.HandleKey(' '), Command::kDetect);
   screen_.SetFocus(Control::kCancel);
   EXPECT_EQ(screen_.HandleKey(kKeyEnter), Command::kCancel);
   screen_.SetFocus(Control::kCompression);

@@ -10,6 +10,9 @@ PhoneLink::PhoneLink(std::uint32_t fourCC, int width, int height, std::int32_t s
                      bool compression, int level, std::uint16_t port) {
   sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
   sender_.SetDestinationPort(port);
+  // The soaks' PC settings read the planes as the phone sends them, which an
+  // announcement would rightly call a mismatch: they prove the stream alone.
+  sender_.SetAnnouncementPort(0);
   sender_.SetCodecRequest(compression ? 1 : 0, 0, level);
   test::CameraScript camera;
   camera.OfferVideo(fourCC, width, height, sampleBytes);

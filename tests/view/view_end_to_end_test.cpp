@@ -4,7 +4,6 @@
 // frames sent, raw and compressed.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,13 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "phone/frame_sender.h"
 #include "settings/video_format_settings.h"
-#include "tests/phone/support/camera_script.h"
 #include "tests/support/stream_port.h"
 #include "tests/support/test_data.h"
-
-extern char** environ;
+#include "tests/view/view_process.h"
 
 namespace {
 
@@ -62,20 +58,7 @@ Y4m ReadY4m(const std::string& path, std::size_t frame_bytes) {
   return out;
 }
 
-int Spawn(std::vector<std::string> args, pid_t* background = nullptr) {
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  if (background != nullptr) {
-    *background = pid;
-    return 0;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using orlin::test::Spawn;
 
 class EndToEnd : public ::testing::Test {
  protected:
@@ -104,35 +87,16 @@ class EndToEnd : public ::testing::Test {
                    "--seconds", "30", "--quiet"},
                   &viewer),
                   0);
-    orlin::phone::FrameSender sender;
-    sender.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
-    sender.SetCodecRequest(compression, 0, 0);
-    AM_MEDIA_TYPE type{};
-    VIDEOINFOHEADER info{};
-    type.majortype = MEDIATYPE_Video;
-    type.subtype = MEDIASUBTYPE_YV12;
-    type.subtype.Data1 = phone_fourcc;
-    type.lSampleSize = static_cast<ULONG>(first.size());
-    type.formattype = FORMAT_VideoInfo;
-    type.cbFormat = sizeof info;
-    type.pbFormat = reinterpret_cast<BYTE*>(&info);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = kHeight;
-    EXPECT_EQ(sender.InputPin()->ReceiveConnection(nullptr, &type), S_OK);
-    EXPECT_EQ(sender.OpenNetwork(), S_OK);
-    IMemInputPin* input = nullptr;
-    sender.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input));
+    orlin::test::LoopbackSender sender(phone_fourcc, kWidth, kHeight, first.size(), compression);
+    EXPECT_TRUE(sender.Connected());
     std::vector<BYTE> frame_a = first, frame_b = second;
-    orlin::test::TestSample sample_a(frame_a), sample_b(frame_b);
     int status = -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
     for (int i = 0; std::chrono::steady_clock::now() < deadline; ++i) {
-      input->Receive(i % 2 == 0 ? &sample_a : &sample_b);
+      sender.Send(i % 2 == 0 ? frame_a : frame_b);
       std::this_thread::sleep_for(std::chrono::milliseconds(40));
       if (waitpid(viewer, &status, WNOHANG) == viewer) break;
     }
-    if (input != nullptr) input->Release();
-    sender.CloseNetwork();
     if (!WIFEXITED(status)) {
       kill(viewer, SIGTERM);
       waitpid(viewer, &status, 0);

@@ -1,5 +1,5 @@
 // The writers: Y4M headers and plane order, PNG that decodes back to the
-// frame, the V4L2 packing, and the session's new-versus-repeated counts.
+// frame, the V4L2 packing, and what the session counts, writes and shows.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <png.h>
@@ -148,6 +148,92 @@ TEST(ViewSession, CountsRepeatsAndStopsAtTheLimitOfFramesWritten) {
   small.SetFormat({orlin::view::PixelLayout::kI420, 2, 2, false, 0});
   EXPECT_EQ(small.OnSample(a, 5), S_FALSE) << "a sample too small for the format ends the run";
   EXPECT_FALSE(small.Error().empty());
+}
+
+// Keeps the frames it is given, to see what the session writes.
+class KeptFrames final : public orlin::view::FrameWriter {
+ public:
+  explicit KeptFrames(std::vector<std::uint8_t>* first_luma) : first_luma_(first_luma) {}
+  bool Write(const PlanarFrame& frame) override {
+    first_luma_->push_back(frame.y[0]);
+    return true;
+  }
+
+ private:
+  std::vector<std::uint8_t>* first_luma_;
+};
+
+TEST(ViewSession, OnlyFramesTheSourceCallsFramesAreCountedWrittenAndPreviewed) {
+  using Kind = orlin::view::SampleKind;
+  struct Case {
+    const char* name;
+    std::vector<std::pair<Kind, std::uint8_t>> samples;  // what the source said, and the first byte
+    std::uint64_t fresh, repeated, other;
+    std::vector<std::uint8_t> written, previewed;
+  };
+  const Case cases[] = {
+      // No phone: an empty sample, then cards; a repeat of nothing is no frame either.
+      {"silence", {{Kind::kMisread, 0}, {Kind::kCard, 1}, {Kind::kRepeat, 1}, {Kind::kCard, 1}},
+       0, 0, 4, {}, {1, 1}},
+      {"frames and repeats", {{Kind::kCard, 1}, {Kind::kFrame, 5}, {Kind::kRepeat, 5}, {Kind::kFrame, 5}},
+       2, 1, 1, {5, 5, 5}, {1, 5, 5}},
+      {"a mismatch after frames", {{Kind::kFrame, 5}, {Kind::kMisread, 9}, {Kind::kCard, 2}, {Kind::kRepeat, 5}},
+       1, 1, 2, {5, 5}, {5, 2}},
+      // A source that does not say: the first sample is new, an identical one repeated.
+      {"unknown", {{Kind::kUnknown, 3}, {Kind::kUnknown, 3}, {Kind::kUnknown, 4}}, 2, 1, 0, {3, 3, 4}, {3, 4}},
+  };
+  for (const Case& c : cases) {
+    orlin::view::ViewSession session(0, false);
+    session.SetFormat({orlin::view::PixelLayout::kI420, 2, 2, false, 333333});
+    std::vector<std::uint8_t> written, previewed;
+    session.AddWriter(std::make_unique<KeptFrames>(&written));
+    session.SetPreview([&](const std::uint8_t* data, std::size_t size) {
+      EXPECT_EQ(size, 6u);
+      previewed.push_back(data[0]);
+    });
+    for (const auto& [kind, first] : c.samples) {
+      const std::uint8_t sample[6] = {first, 2, 3, 4, 5, 6};
+      EXPECT_EQ(session.OnSample(sample, 6, kind), S_OK) << c.name;
+    }
+    const orlin::view::SessionCounts counts = session.Counts();
+    EXPECT_EQ(counts.fresh, c.fresh) << c.name;
+    EXPECT_EQ(counts.repeated, c.repeated) << c.name;
+    EXPECT_EQ(counts.delivered, c.fresh + c.repeated) << c.name;
+    EXPECT_EQ(counts.other, c.other) << c.name;
+    EXPECT_EQ(written, c.written) << c.name;
+    EXPECT_EQ(previewed, c.previewed) << c.name;
+  }
+}
+
+TEST(ViewSession, OutputsAreCheckedBeforeAnyFrameAndLeaveNothingWhenNoneCame) {
+  const std::string dir = ::testing::TempDir();
+  for (const std::string& bad : {std::string("/nonexistent/dir/out"), dir}) {
+    orlin::view::ViewSession session(0, false);
+    session.AddWriter(std::make_unique<orlin::view::Y4mWriter>(bad, 0));
+    EXPECT_NE(session.OpenWriters().find(bad), std::string::npos) << bad;
+    orlin::view::ViewSession snapshot(0, false);
+    snapshot.AddWriter(std::make_unique<orlin::view::PngWriter>(bad));
+    EXPECT_NE(snapshot.OpenWriters().find(bad), std::string::npos) << bad;
+  }
+
+  // A file Open made goes again when no frame came; one that was there stays as it was.
+  const std::string made = dir + "view_session_made.y4m", kept = dir + "view_session_kept.y4m";
+  std::ofstream(kept) << "before";
+  for (const std::string& path : {made, kept}) {
+    orlin::view::ViewSession session(0, false);
+    session.AddWriter(std::make_unique<orlin::view::Y4mWriter>(path, 0));
+    EXPECT_EQ(session.OpenWriters(), "");
+    EXPECT_EQ(session.Finish(), "");
+  }
+  EXPECT_NE(access(made.c_str(), F_OK), 0);
+  EXPECT_EQ(ReadAll(kept), "before");
+  // With a frame, the file that was there is replaced.
+  orlin::view::Y4mWriter writer(kept, 400000);
+  ASSERT_TRUE(writer.Open());
+  ASSERT_TRUE(writer.Write(Frame(Sampling::k420, 2, 2, 'y', 'u', 'v')));
+  ASSERT_TRUE(writer.Finish());
+  EXPECT_EQ(ReadAll(kept), "YUV4MPEG2 W2 H2 F25:1 Ip A1:1 C420\nFRAME\nyyyyuv");
+  std::remove(kept.c_str());
 }
 
 }  // namespace

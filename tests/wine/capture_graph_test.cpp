@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "codec/codec.h"
+#include "filter/status_card.h"
+#include "filter/stream_status.h"
 #include "tests/wine/capture_graph.h"
 #include "wire/four_cc.h"
 
@@ -293,6 +295,61 @@ TEST_F(CaptureGraph, ReconnectionAfterAFrameRateChangeStreamsAtTheNewInterval) {
   EXPECT_TRUE(MoreFrames(3));
   EXPECT_EQ(Stop(), S_OK);
   for (const Seen& s : log.Samples()) EXPECT_EQ(s.end - s.start, 1000000);
+}
+
+// ---- The status card ----
+
+// "StatusCard" beside the format; removed (the default, on) with `remove`.
+void StoreStatusCard(DWORD value, bool remove = false) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tessaly\\Orlin\\VideoFormat", 0, nullptr, 0,
+                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  if (remove) {
+    RegDeleteValueW(key, L"StatusCard");
+  } else {
+    EXPECT_EQ(RegSetValueExW(key, L"StatusCard", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value),
+              ERROR_SUCCESS);
+  }
+  RegCloseKey(key);
+}
+
+TEST_F(CaptureGraph, WithoutAPhoneTheSampleIsTheStatusCardUnlessTurnedOff) {
+  const settings::VideoFormatSettings format{kCompressed.fourCC, kCompressed.width, kCompressed.height,
+                                             kCompressed.bitsPerPixel, kCompressed.compression, 0,
+                                             kCompressed.swapUV};
+  for (const DWORD statusCard : {DWORD(1), DWORD(0)}) {
+    SCOPED_TRACE(statusCard);
+    StoreStatusCard(statusCard);
+    AddFilters(kCompressed);
+    RenderCaptureStream();
+    log.KeepBytes(true);
+    ComRef<filter::IOrlinStreamStatus> status;
+    ASSERT_EQ(camera->QueryInterface(filter::IID_IOrlinStreamStatus, status.ReceiveVoid()), S_OK);
+    ASSERT_TRUE(SUCCEEDED(Run()));
+    ASSERT_TRUE(MoreFrames(1));  // one receive time-out: nothing arrives
+    filter::OrlinStreamStatus now{};
+    ASSERT_EQ(status->GetStreamStatus(&now), S_OK);
+    EXPECT_EQ(Stop(), S_OK);
+
+    EXPECT_EQ(now.state, filter::StreamState::kWaiting);
+    EXPECT_EQ(std::wstring(now.diagnosis), L"Waiting for the phone on UDP port 4444");
+    Bytes card(kCompressed.SampleSize());
+    ASSERT_TRUE(filter::DrawStatusCard(format, card.data(), std::int64_t(card.size()), L"Orlin Camera",
+                                       now.diagnosis));
+    const Bytes first = log.Samples().front().bytes;
+    if (statusCard != 0) {
+      EXPECT_EQ(now.lastSample, filter::SampleContent::kCard);
+      EXPECT_EQ(first, card);
+    } else {
+      EXPECT_EQ(now.lastSample, filter::SampleContent::kRepeat);
+      EXPECT_NE(first, card);
+    }
+    status.Clear();
+    ReleaseGraph();
+    log.Clear();
+  }
+  StoreStatusCard(0, true);
 }
 
 TEST_F(CaptureGraph, PinConnectsStraightToTheNullRenderer) {

@@ -14,7 +14,7 @@ target_link_libraries(orlin_wine_capture_support PUBLIC orlin_phone_test_support
                       strmiids ole32 oleaut32 uuid ws2_32 PRIVATE orlin_warnings)
 set(orlin_capture_prefix "ORLIN_WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wineprefix-capture-graph")
 foreach(name capture_graph clocked_graph)
-  orlin_add_test(wine_${name}_tests SOURCES wine/${name}_test.cpp LIBS orlin_wine_capture_support)
+  orlin_add_test(wine_${name}_tests SOURCES wine/${name}_test.cpp LIBS orlin_wine_capture_support orlin_filter)
   add_dependencies(wine_${name}_tests orlin_dll)
   set_tests_properties(wine_${name}_tests PROPERTIES
     ENVIRONMENT "${orlin_capture_prefix}" RESOURCE_LOCK wineprefix-capture-graph)

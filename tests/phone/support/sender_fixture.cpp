@@ -27,6 +27,7 @@ SenderFixture::SenderFixture()
       }) {
   sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
   sender_.SetDestinationPort(receiver_.Port());
+  sender_.SetAnnouncementPort(0);  // announcing tests give it a port of their own
 }
 
 void SenderFixture::Connect(std::uint32_t fourCC, int width, int height, std::int32_t sampleSize,

@@ -1,0 +1,46 @@
+#include "orlin/udp_port.h"
+
+namespace orlin {
+namespace {
+
+std::basic_string<WCHAR> FailureText(std::uint16_t port, int error) {
+  std::basic_string<WCHAR> number;
+  for (char digit : std::to_string(port)) number += WCHAR(digit);
+  if (error == WSAEADDRINUSE) {
+    return ORLIN_TEXT("UDP port ") + number + ORLIN_TEXT(" is in use by another program");
+  }
+#ifdef _WIN32
+  // Windows refuses a port that another program holds for itself (or that the
+  // system has reserved) with "access denied", which names neither.
+  if (error == WSAEACCES) {
+    return ORLIN_TEXT("UDP port ") + number +
+           ORLIN_TEXT(" is in use by another program or reserved by the system");
+  }
+#endif
+  return ORLIN_TEXT("Cannot bind UDP port ") + number + ORLIN_TEXT(": ") + SocketErrorText(error);
+}
+
+}  // namespace
+
+std::basic_string<WCHAR> BindUdpPort(SOCKET s, std::uint16_t port) {
+  const int reuse = 1;
+  setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    return FailureText(port, WSAGetLastError());
+  }
+  return {};
+}
+
+std::uint16_t BoundUdpPort(SOCKET s) {
+  if (s == INVALID_SOCKET) return 0;
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+  return ntohs(address.sin_port);
+}
+
+}  // namespace orlin

@@ -1,0 +1,21 @@
+// Binding a UDP port the way both PC listeners do (the stream and the format
+// announcement): every local address, address reuse on so that two filters,
+// or a filter and the setup tool, may share it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "orlin/winsock.h"
+
+namespace orlin {
+
+// Binds `s` to `port` (0: one the system picks). Empty on success, else the
+// failure in words, naming the port: another program holding it is by far the
+// likeliest cause and is said as such.
+std::basic_string<WCHAR> BindUdpPort(SOCKET s, std::uint16_t port);
+
+// The port `s` is bound to; 0 when it is not.
+std::uint16_t BoundUdpPort(SOCKET s);
+
+}  // namespace orlin
