@@ -9,6 +9,7 @@
 #include <string>
 
 #include "orlin/registry.h"
+#include "platform/posix/win32/utf16.h"
 #include "setup/detect.h"
 #include "setup/setup_actions.h"
 #include "setup/tui/curses_view.h"
@@ -17,6 +18,23 @@
 namespace {
 
 using namespace orlin::setup;
+
+// liborlin.so in ../lib beside this program, by its whole path when it is
+// there: a library loaded by its bare name is looked for on the path of
+// whoever calls dlopen, which a sanitizer's runtime that wraps dlopen turns
+// into its own. Otherwise the bare name, for LD_LIBRARY_PATH.
+WideText FilterLibrary() {
+  char self[4096];
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string path(self, std::size_t(length));
+    path.erase(path.find_last_of('/') + 1);
+    path += "../lib/liborlin.so";
+    const auto wide = orlin::detail::Utf16FromUtf8(path);
+    if (wide && access(path.c_str(), R_OK) == 0) return *wide;
+  }
+  return Widen("liborlin.so");
+}
 
 constexpr char kHelp[] =
     "Usage: orlin-setup\n"
@@ -27,7 +45,7 @@ constexpr char kHelp[] =
     "settings, or press Detect to fill them in from the format that a running\n"
     "orlin-phone announces (it listens on UDP port 4445 for 3 seconds). OK or Apply\n"
     "stores them in the PC settings hive, where the camera filter reads them, and\n"
-    "registers liborlin.so (found in ../lib beside this program or on\n"
+    "registers liborlin.so (in ../lib beside this program, else found on\n"
     "LD_LIBRARY_PATH); OK then closes, Apply stays, Cancel or Esc closes without\n"
     "saving.\n"
     "\n"
@@ -143,7 +161,7 @@ int main(int argc, char** argv) {
 
   orlin::platform::SelectRegistryHive(orlin::platform::RegistryHive::kPc);
   SetupEnvironment environment;
-  environment.libraryFileName = Widen("liborlin.so");
+  environment.libraryFileName = FilterLibrary();
   const SetupActions actions(std::move(environment));
   if (detect) return DetectAndSave(actions, seconds);
 
