@@ -7,6 +7,7 @@
 #include "settings/stream_form.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
+#include "wire/four_cc.h"
 
 namespace orlin::filter {
 
@@ -23,16 +24,7 @@ constexpr char kFix[] = "run orlin-setup --detect";
 Text Widen(const std::string& narrow) { return Text(narrow.begin(), narrow.end()); }
 
 std::string FourCCText(std::uint32_t fourCC, std::uint32_t bitsPerPixel) {
-  if (fourCC == 0) return "RGB" + std::to_string(bitsPerPixel);
-  // Codes of fewer than four characters end in zero bytes.
-  int characters = 4;
-  while (((fourCC >> (8 * (characters - 1))) & 0xFF) == 0) --characters;
-  std::string text;
-  for (int i = 0; i < characters; ++i) {
-    const char c = char((fourCC >> (8 * i)) & 0xFF);
-    text += c >= ' ' && c <= '~' ? c : '?';
-  }
-  return text;
+  return fourCC == 0 ? "RGB" + std::to_string(bitsPerPixel) : wire::FourCCText(fourCC);
 }
 
 std::string Size(std::uint32_t width, std::uint32_t height) {

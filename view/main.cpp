@@ -25,6 +25,7 @@
 #include "view/v4l2_writer.h"
 #include "view/view_session.h"
 #include "view/y4m_writer.h"
+#include "wire/four_cc.h"
 #include "wire/stream.h"
 #ifdef ORLIN_VIEW_WINDOW
 #include "view/preview_window.h"
@@ -185,10 +186,8 @@ int ListDevices(ICreateDevEnum* devices) {
     moniker->Release();
   }
   const auto settings = orlin::settings::LoadFilterSettings();
-  const char fourcc[5] = {static_cast<char>(settings.FourCC), static_cast<char>(settings.FourCC >> 8),
-                          static_cast<char>(settings.FourCC >> 16), static_cast<char>(settings.FourCC >> 24), 0};
   std::printf("PC settings: %s %ux%u, %u bits per pixel, compression %s, pixel correction %s, swap UV %s\n",
-              fourcc, settings.Width, settings.Height, settings.BitsPerPixel, settings.Compression ? "on" : "off",
+              orlin::wire::FourCCText(settings.FourCC).c_str(), settings.Width, settings.Height, settings.BitsPerPixel, settings.Compression ? "on" : "off",
               settings.PixelCorrection ? "on" : "off", settings.SwapUV ? "on" : "off");
   return 0;
 }
