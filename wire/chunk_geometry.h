@@ -22,6 +22,14 @@ ChunkGeometry ComputeChunkGeometry(std::int64_t frameBytes);
 // Chunks the receiver can tell apart by their four-bit countdown.
 inline constexpr std::int64_t kMaxCountedChunks = 15;
 
+// A raw frame goes out as counted chunks when the countdown can count them; a
+// larger one goes out in pieces (frame_piece.h). Both ends decide it from the
+// frame's size alone.
+inline bool FitsCountedChunks(std::int64_t frameBytes) {
+  const std::int64_t count = ComputeChunkGeometry(frameBytes).count;
+  return count >= 1 && count <= kMaxCountedChunks;
+}
+
 // A frame of more than one chunk tags the last byte of each: its low nibble
 // becomes the countdown k, n for the first chunk down to 1 for the last; the
 // high nibble is kept. With 16 or more chunks k no longer fits the nibble and

@@ -49,6 +49,16 @@ TEST(ChunkGeometry, EveryChunkFitsADatagramAndSendableGeometriesStay) {
 TEST(ChunkGeometry, NoPositiveSampleSizeMeansNoChunks) {
   ExpectGeometry(0, 0, 0);
   ExpectGeometry(-153600, 0, 0);
+  EXPECT_FALSE(FitsCountedChunks(0));
+}
+
+// Frames up to 15 chunks are counted; from 16 they go out in pieces.
+TEST(ChunkGeometry, CountedChunksEndWhereTheCountdownDoes) {
+  EXPECT_TRUE(FitsCountedChunks(1));
+  EXPECT_TRUE(FitsCountedChunks(614400));  // 640 x 480 YUY2
+  EXPECT_TRUE(FitsCountedChunks(982619));
+  EXPECT_FALSE(FitsCountedChunks(982620));
+  EXPECT_FALSE(FitsCountedChunks(1382400));  // 1280 x 720 I420
 }
 
 TEST(ChunkCountdown, TagKeepsTheHighNibbleAndReadsBack) {
