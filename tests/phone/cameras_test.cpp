@@ -297,19 +297,46 @@ TEST(V4l2FormatsTest, OnlyFormatsThePipelineCarriesAreMapped) {
   EXPECT_EQ(MapV4l2PixelFormat(V4L2_PIX_FMT_YUV420)->pixels, PixelFormat::kYV12);
   EXPECT_TRUE(MapV4l2PixelFormat(V4L2_PIX_FMT_YUV420)->swapChroma);
   EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_YVU420)->swapChroma);
-  EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_MJPEG));
+  for (std::uint32_t jpeg : {V4L2_PIX_FMT_MJPEG, V4L2_PIX_FMT_JPEG}) {
+    EXPECT_EQ(MapV4l2PixelFormat(jpeg)->pixels, PixelFormat::kYV12);
+    EXPECT_TRUE(MapV4l2PixelFormat(jpeg)->jpeg);
+  }
+  EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_YUYV)->jpeg);
   EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_NV12));
   EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_UYVY));
 }
 
-TEST(V4l2FormatsTest, RangesOfferThePhoneSizesOnTheirSteps) {
+TEST(V4l2FormatsTest, RangesOfferThePhoneAndHdSizesOnTheirSteps) {
   const std::vector<FrameSize> all = SizesInRange(16, 1920, 8, 16, 1080, 8);
-  ASSERT_EQ(all.size(), 3u);
+  ASSERT_EQ(all.size(), 5u);
   EXPECT_EQ(all[2].width, 640);
+  EXPECT_EQ(all[4].width, 1920);
+  EXPECT_EQ(all[4].height, 1080);
   const std::vector<FrameSize> stepped = SizesInRange(160, 1920, 160, 120, 1080, 120);
-  ASSERT_EQ(stepped.size(), 2u);  // 176 is not on a 160 step
+  ASSERT_EQ(stepped.size(), 4u);  // 176 is not on a 160 step
   EXPECT_EQ(stepped[0].width, 320);
-  EXPECT_TRUE(SizesInRange(800, 1920, 1, 600, 1080, 1).empty());
+  const std::vector<FrameSize> hd = SizesInRange(800, 1920, 1, 600, 1080, 1);
+  ASSERT_EQ(hd.size(), 2u);
+  EXPECT_EQ(hd[0].width, 1280);
+  EXPECT_EQ(SizesInRange(16, 1279, 1, 16, 1080, 1).size(), 3u);
+}
+
+TEST(V4l2FormatsTest, ASizeOfferedRawAndAsMotionJpegIsListedOnceAsRaw) {
+  std::vector<CameraFormat> formats;
+  std::vector<std::uint32_t> codes;
+  const CameraFormat yv12_720{PixelFormat::kYV12, 1280, 720, 0};
+  const CameraFormat yv12_1080{PixelFormat::kYV12, 1920, 1080, 0};
+  OfferDeviceFormat(yv12_720, V4L2_PIX_FMT_MJPEG, &formats, &codes);
+  OfferDeviceFormat(yv12_1080, V4L2_PIX_FMT_MJPEG, &formats, &codes);
+  OfferDeviceFormat({PixelFormat::kYUY2, 1280, 720, 0}, V4L2_PIX_FMT_YUYV, &formats, &codes);
+  OfferDeviceFormat(yv12_720, V4L2_PIX_FMT_YUV420, &formats, &codes);
+  OfferDeviceFormat(yv12_720, V4L2_PIX_FMT_JPEG, &formats, &codes);
+  ASSERT_EQ(formats.size(), 3u);
+  ASSERT_EQ(codes.size(), 3u);
+  EXPECT_EQ(codes[0], V4L2_PIX_FMT_YUV420);  // in the MJPG entry's place
+  EXPECT_EQ(formats[1].width, 1920);
+  EXPECT_EQ(codes[1], V4L2_PIX_FMT_MJPEG);
+  EXPECT_EQ(codes[2], V4L2_PIX_FMT_YUYV);
 }
 
 TEST(V4l2FormatsTest, DevicePaddingIsDroppedAndYu12ChromaExchanged) {
