@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   const fs::path data = argv[1];
   const fs::path out = argv[2];
   for (const char* target : {"announcement_fuzzer", "decompress_frame_fuzzer", "frame_receiver_fuzzer",
-                             "media_type_fuzzer"}) {
+                             "jpeg_frame_fuzzer", "media_type_fuzzer"}) {
     fs::create_directories(out / target);
   }
   int written = 0;
@@ -189,6 +189,12 @@ int main(int argc, char** argv) {
     write("announcement_fuzzer", "announcement" + std::to_string(serial++), datagram);
     datagram.resize(datagram.size() + 8, 0xEE);
     write("announcement_fuzzer", "announcement" + std::to_string(serial++) + "_longer", datagram);
+  }
+  // The recorded webcam frames, as a camera hands them over.
+  for (const char* frame : {"webcam_astronaut_176x144_420.jpg", "webcam_coffee_176x144_422.jpg",
+                            "webcam_coffee_176x144_422_nodht.jpg", "webcam_cups_176x144_444.jpg",
+                            "webcam_cups_176x144_422_cut.jpg"}) {
+    write("jpeg_frame_fuzzer", frame, Read(data / frame));
   }
   std::printf("make_fuzz_seeds: %d seeds in %s\n", written, out.c_str());
   return 0;

@@ -60,6 +60,11 @@ std::vector<std::string> ListCameras() {
 
 std::unique_ptr<Camera> OpenCamera(const std::string& name, std::string* error) {
   if (name == kTestCameraName) return std::make_unique<TestCamera>();
+  if (name.rfind(std::string(kTestCameraName) + ":", 0) == 0) {
+    std::optional<TestCameraSize> size;
+    if (!ParseTestCameraName(name, &size, error)) return nullptr;
+    return std::make_unique<TestCamera>(*size);
+  }
   // A character device is a V4L2 device or nothing; any other file may be Y4M.
   if (IsCharacterDevice(name)) return V4l2Camera::Open(name, error);
   return Y4mCamera::Open(name, error);

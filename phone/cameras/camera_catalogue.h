@@ -1,9 +1,10 @@
 // The cameras the phone program can open, and which one it uses.
 //
-// A camera is named by "test" (the built-in test camera), the path of a .y4m
-// file, or the path of a V4L2 capture device. When the user names none, the
-// phone's first camera is the test camera: it always exists, streams YV12 that
-// compresses out of the box, and never turns on a webcam nobody asked for.
+// A camera is named by "test" (the built-in test camera; "test:1920x1080" for
+// one size of it), the path of a .y4m file, or the path of a V4L2 capture
+// device. When the user names none, the phone's first camera is the test
+// camera: it always exists, streams YV12 that compresses out of the box, and
+// never turns on a webcam nobody asked for.
 // A named camera that cannot be opened is no camera at all ("Camera not
 // found"), rather than a silent fall-back to another one.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace orlin::phone::cameras {
 namespace {
@@ -75,7 +76,7 @@ Yuv TestPicture::At(int x, int y) const {
   bool ink = false;
   if (CounterInk(x, y, &ink)) return ink ? kBlack : kWhite;
   if (y < bars_bottom_) return kBars[std::min(6, x * 7 / width_)];
-  const int squareTop = bars_bottom_ + (height_ - bars_bottom_ - square_size_) / 2;
+  const int squareTop = SquareTop();
   if (x >= square_x_ && x < square_x_ + square_size_ && y >= squareTop && y < squareTop + square_size_) {
     return kWhite;
   }
@@ -85,50 +86,112 @@ Yuv TestPicture::At(int x, int y) const {
   return {static_cast<BYTE>(16 + phase * 219 / width_), 128, 128};
 }
 
-void RenderTestPicture(const CameraFormat& format, std::uint32_t frameNumber, BYTE* frame) {
-  const int w = format.width;
-  const int h = format.height;
-  const TestPicture picture(w, h, frameNumber);
-  switch (format.pixels) {
-    case PixelFormat::kYV12: {
-      BYTE* luma = frame;
-      BYTE* vPlane = frame + std::size_t(w) * h;
-      BYTE* uPlane = vPlane + std::size_t(w / 2) * (h / 2);
-      for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) luma[std::size_t(y) * w + x] = picture.At(x, y).y;
-      }
-      for (int y = 0; y < h / 2; ++y) {
-        for (int x = 0; x < w / 2; ++x) {
-          const Yuv c = picture.At(2 * x, 2 * y);
-          vPlane[std::size_t(y) * (w / 2) + x] = c.v;
-          uPlane[std::size_t(y) * (w / 2) + x] = c.u;
-        }
-      }
-      break;
+int TestPicture::SquareTop() const {
+  return bars_bottom_ + (height_ - bars_bottom_ - square_size_) / 2;
+}
+
+TestPicture::RowKind TestPicture::KindOf(int y) const {
+  if (y >= 2 * scale_ && y < 9 * scale_) return RowKind::kCounter;  // CounterInk's box rows
+  if (y < bars_bottom_) return RowKind::kBars;
+  const int squareTop = SquareTop();
+  return y >= squareTop && y < squareTop + square_size_ ? RowKind::kSquare : RowKind::kRamp;
+}
+
+void TestPicture::FillRow(int y, Yuv* row) const {
+  if (y < bars_bottom_) {
+    for (int x = 0; x < width_; ++x) row[x] = kBars[std::min(6, x * 7 / width_)];
+  } else {
+    int phase = static_cast<int>(2ull * frame_ % static_cast<std::uint64_t>(width_));
+    for (int x = 0; x < width_; ++x) {
+      row[x] = {static_cast<BYTE>(16 + phase * 219 / width_), 128, 128};
+      if (++phase == width_) phase = 0;
     }
-    case PixelFormat::kYUY2:
-      for (int y = 0; y < h; ++y) {
-        BYTE* row = frame + std::size_t(y) * w * 2;
-        for (int x = 0; x + 1 < w; x += 2) {
-          const Yuv left = picture.At(x, y);
-          row[2 * x] = left.y;
-          row[2 * x + 1] = left.u;
-          row[2 * x + 2] = picture.At(x + 1, y).y;
-          row[2 * x + 3] = left.v;
+    const int squareTop = SquareTop();
+    if (y >= squareTop && y < squareTop + square_size_) {
+      std::fill(row + square_x_, row + std::min(width_, square_x_ + square_size_), kWhite);
+    }
+  }
+  if (KindOf(y) != RowKind::kCounter) return;
+  bool ink = false;
+  for (int x = 0; x < width_; ++x) {
+    if (CounterInk(x, y, &ink)) row[x] = ink ? kBlack : kWhite;
+  }
+}
+
+TestPicturePainter::TestPicturePainter(const CameraFormat& format)
+    : format_(format), row_(static_cast<std::size_t>(std::max(format.width, 1))) {}
+
+void TestPicturePainter::Paint(std::uint32_t frameNumber, BYTE* frame) {
+  using RowKind = TestPicture::RowKind;
+  const std::size_t w = static_cast<std::size_t>(format_.width);
+  const int h = format_.height;
+  const TestPicture picture(format_.width, h, frameNumber);
+  const Yuv* row = row_.data();
+  RowKind rowKind = RowKind::kCounter;     // what row_ holds; kCounter: nothing to reuse
+  RowKind chromaKind = RowKind::kCounter;  // the kind of the last 4:2:0 chroma row
+  BYTE* vPlane = frame + w * h;
+  BYTE* uPlane = vPlane + (w / 2) * (h / 2);
+  for (int y = 0; y < h; ++y) {
+    const RowKind kind = picture.KindOf(y);
+    // Row y - 1 is of rowKind: a row of the same kind is a copy of it.
+    const bool repeat = y > 0 && kind == rowKind && kind != RowKind::kCounter;
+    if (!repeat) {
+      picture.FillRow(y, row_.data());
+      rowKind = kind;
+    }
+    switch (format_.pixels) {
+      case PixelFormat::kYV12: {
+        BYTE* luma = frame + y * w;
+        if (repeat) {
+          std::memcpy(luma, luma - w, w);
+        } else {
+          for (std::size_t x = 0; x < w; ++x) luma[x] = row[x].y;
         }
-      }
-      break;
-    case PixelFormat::kRGB565:
-      // A positive height means bottom-up rows, as for every RGB bitmap.
-      for (int y = 0; y < h; ++y) {
-        BYTE* row = frame + std::size_t(h - 1 - y) * w * 2;
-        for (int x = 0; x < w; ++x) {
-          const std::uint16_t pixel = ToRgb565(picture.At(x, y));
-          row[2 * x] = static_cast<BYTE>(pixel & 0xFF);
-          row[2 * x + 1] = static_cast<BYTE>(pixel >> 8);
+        if (y % 2 != 0) break;
+        const std::size_t half = w / 2;
+        BYTE* v = vPlane + (y / 2) * half;
+        BYTE* u = uPlane + (y / 2) * half;
+        if (y > 0 && kind == chromaKind && kind != RowKind::kCounter) {
+          std::memcpy(v, v - half, half);
+          std::memcpy(u, u - half, half);
+        } else {
+          for (std::size_t x = 0; x < half; ++x) {
+            v[x] = row[2 * x].v;
+            u[x] = row[2 * x].u;
+          }
         }
+        chromaKind = kind;
+        break;
       }
-      break;
+      case PixelFormat::kYUY2: {
+        BYTE* out = frame + y * w * 2;
+        if (repeat) {
+          std::memcpy(out, out - w * 2, w * 2);
+          break;
+        }
+        for (std::size_t x = 0; x + 1 < w; x += 2) {
+          out[2 * x] = row[x].y;
+          out[2 * x + 1] = row[x].u;
+          out[2 * x + 2] = row[x + 1].y;
+          out[2 * x + 3] = row[x].v;
+        }
+        break;
+      }
+      case PixelFormat::kRGB565: {
+        // A positive height means bottom-up rows, as for every RGB bitmap.
+        BYTE* out = frame + std::size_t(h - 1 - y) * w * 2;
+        if (repeat) {
+          std::memcpy(out, out + w * 2, w * 2);
+          break;
+        }
+        for (std::size_t x = 0; x < w; ++x) {
+          const std::uint16_t pixel = ToRgb565(row[x]);
+          out[2 * x] = static_cast<BYTE>(pixel & 0xFF);
+          out[2 * x + 1] = static_cast<BYTE>(pixel >> 8);
+        }
+        break;
+      }
+    }
   }
 }
 

@@ -51,7 +51,7 @@ std::unique_ptr<V4l2Camera> V4l2Camera::Open(const std::string& path, std::strin
   }
   camera->EnumerateFormats();
   if (camera->formats_.empty()) {
-    *error = path + " offers no YUYV, YU12 or YV12 format";
+    *error = path + " offers no YUYV, YU12, YV12 or motion JPEG format";
     return nullptr;
   }
   return camera;
@@ -92,8 +92,7 @@ void V4l2Camera::EnumerateFormats() {
       if (FrameBytes(format) == 0 || frameSize.width > 0xFFFF || frameSize.height > 0xFFFF) {
         continue;
       }
-      formats_.push_back(format);
-      device_formats_.push_back(description.pixelformat);
+      OfferDeviceFormat(format, description.pixelformat, &formats_, &device_formats_);
     }
   }
 }
@@ -162,11 +161,14 @@ FrameResult V4l2Camera::ReadFrame(BYTE* frame, std::size_t bytes) {
   if (buffer.index < buffers_.size() && (buffer.flags & V4L2_BUF_FLAG_ERROR) == 0) {
     const Mapping& mapped = buffers_[buffer.index];
     const std::size_t used = std::min<std::size_t>(buffer.bytesused, mapped.length);
-    copied = CopyDeviceFrame(started_, mapping_, bytes_per_line_,
-                             static_cast<const std::uint8_t*>(mapped.address), used, frame);
+    const auto* device = static_cast<const std::uint8_t*>(mapped.address);
+    copied = mapping_.jpeg
+                 ? jpeg_.Decode(device, used, started_.width, started_.height, frame)
+                 : CopyDeviceFrame(started_, mapping_, bytes_per_line_, device, used, frame);
   }
   if (Control(fd_, VIDIOC_QBUF, &buffer) != 0) return FrameResult::kFailed;
-  // A damaged or short buffer is skipped, not sent as a frame.
+  // A damaged or short buffer, or a JPEG frame that does not decode whole, is
+  // skipped, not sent as a frame.
   return copied ? FrameResult::kFrame : FrameResult::kNoFrame;
 }
 

@@ -1,6 +1,7 @@
 // A V4L2 capture device (/dev/videoN) as the phone's camera: the formats it
 // enumerates that the frame path carries, streamed through memory-mapped
-// buffers. The device paces the frames.
+// buffers; motion JPEG modes (the HD modes of most webcams) are offered as
+// YV12 and decoded. The device paces the frames.
 #pragma once
 
 #include <memory>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "phone/cameras/camera.h"
+#include "phone/cameras/jpeg_frame_decoder.h"
 #include "phone/cameras/v4l2_formats.h"
 
 namespace orlin::phone::cameras {
@@ -40,6 +42,7 @@ class V4l2Camera final : public Camera {
   std::vector<Mapping> buffers_;
   CameraFormat started_;
   V4l2Mapping mapping_{PixelFormat::kYV12, false};
+  JpegFrameDecoder jpeg_;
   std::uint32_t bytes_per_line_ = 0;
   bool streaming_ = false;
 };

@@ -14,6 +14,9 @@ std::optional<V4l2Mapping> MapV4l2PixelFormat(std::uint32_t v4l2FourCC) {
       return V4l2Mapping{PixelFormat::kYV12, true};
     case V4L2_PIX_FMT_YVU420:
       return V4l2Mapping{PixelFormat::kYV12, false};
+    case V4L2_PIX_FMT_MJPEG:
+    case V4L2_PIX_FMT_JPEG:
+      return V4l2Mapping{PixelFormat::kYV12, false, true};
     default:
       return std::nullopt;
   }
@@ -25,13 +28,32 @@ std::vector<FrameSize> SizesInRange(int minWidth, int maxWidth, int stepWidth, i
   auto onStep = [](int value, int low, int high, int step) {
     return value >= low && value <= high && (step <= 0 || (value - low) % step == 0);
   };
-  for (FrameSize size : {FrameSize{176, 144}, FrameSize{320, 240}, FrameSize{640, 480}}) {
+  for (FrameSize size : {FrameSize{176, 144}, FrameSize{320, 240}, FrameSize{640, 480},
+                         FrameSize{1280, 720}, FrameSize{1920, 1080}}) {
     if (onStep(size.width, minWidth, maxWidth, stepWidth) &&
         onStep(size.height, minHeight, maxHeight, stepHeight)) {
       sizes.push_back(size);
     }
   }
   return sizes;
+}
+
+void OfferDeviceFormat(const CameraFormat& format, std::uint32_t v4l2FourCC,
+                       std::vector<CameraFormat>* formats, std::vector<std::uint32_t>* codes) {
+  const bool jpeg = MapV4l2PixelFormat(v4l2FourCC).value_or(V4l2Mapping{}).jpeg;
+  for (std::size_t i = 0; i < formats->size(); ++i) {
+    const CameraFormat& listed = (*formats)[i];
+    if (listed.pixels != format.pixels || listed.width != format.width ||
+        listed.height != format.height) {
+      continue;
+    }
+    if (!jpeg && MapV4l2PixelFormat((*codes)[i]).value_or(V4l2Mapping{}).jpeg) {
+      (*codes)[i] = v4l2FourCC;
+    }
+    return;
+  }
+  formats->push_back(format);
+  codes->push_back(v4l2FourCC);
 }
 
 bool CopyDeviceFrame(const CameraFormat& format, const V4l2Mapping& mapping,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -46,18 +47,118 @@ struct TempFile {
   std::string path;
 };
 
-TEST(TestCameraTest, OffersPhoneFormatsWithCompressibleYv12First) {
+TEST(TestCameraTest, OffersPhoneFormatsWithCompressibleYv12FirstThenHd) {
   TestCamera camera;
   const std::vector<CameraFormat>& formats = camera.Formats();
-  ASSERT_EQ(formats.size(), 7u);
+  ASSERT_EQ(formats.size(), 11u);
   EXPECT_EQ(formats[0].pixels, PixelFormat::kYV12);
   EXPECT_EQ(formats[0].width, 176);
   EXPECT_EQ(formats[0].height, 144);
   EXPECT_EQ(formats[5].pixels, PixelFormat::kYUY2);
   EXPECT_EQ(formats[5].width, 640);
   EXPECT_EQ(formats[6].pixels, PixelFormat::kRGB565);
+  const int hd[][2] = {{1280, 720}, {1920, 1080}};
+  for (std::size_t i = 7; i < 11; ++i) {
+    EXPECT_EQ(formats[i].pixels, i < 9 ? PixelFormat::kYV12 : PixelFormat::kYUY2) << i;
+    EXPECT_EQ(formats[i].width, hd[(i - 7) % 2][0]) << i;
+    EXPECT_EQ(formats[i].height, hd[(i - 7) % 2][1]) << i;
+  }
   for (const CameraFormat& format : formats) EXPECT_EQ(format.frameInterval, 333333);
-  EXPECT_FALSE(camera.Start(7));
+  EXPECT_FALSE(camera.Start(11));
+}
+
+TEST(TestCameraTest, NamedSizeIsTheOnlySizeOffered) {
+  struct Case {
+    const char* name;
+    int width;  // 0: not a test camera the phone can open
+    int height;
+  };
+  const Case cases[] = {{"test:1920x1080", 1920, 1080}, {"test:4096x4096", 4096, 4096},
+                        {"test:2x2", 2, 2},             {"test:1281x720", 0, 0},
+                        {"test:4098x2", 0, 0},          {"test:0x2", 0, 0},
+                        {"test:+2x2", 0, 0},            {"test:1280", 0, 0},
+                        {"test:1280x", 0, 0},           {"test:", 0, 0}};
+  for (const Case& c : cases) {
+    std::string error;
+    const std::unique_ptr<Camera> camera = OpenCamera(c.name, &error);
+    ASSERT_EQ(camera != nullptr, c.width != 0) << c.name;
+    if (!camera) {
+      EXPECT_NE(error.find("test camera size"), std::string::npos) << c.name;
+      continue;
+    }
+    ASSERT_EQ(camera->Formats().size(), 3u) << c.name;
+    for (const CameraFormat& format : camera->Formats()) {
+      EXPECT_EQ(format.width, c.width) << c.name;
+      EXPECT_EQ(format.height, c.height) << c.name;
+    }
+    EXPECT_EQ(camera->Formats()[0].pixels, PixelFormat::kYV12) << c.name;
+  }
+}
+
+// The picture as the test camera drew it pixel by pixel before it drew rows:
+// the frames at the phone's sizes must not change.
+std::vector<BYTE> PaintedPixelByPixel(const CameraFormat& format, std::uint32_t number) {
+  std::vector<BYTE> frame(FrameBytes(format));
+  const int w = format.width;
+  const int h = format.height;
+  const TestPicture picture(w, h, number);
+  if (format.pixels == PixelFormat::kYV12) {
+    BYTE* vPlane = frame.data() + std::size_t(w) * h;
+    BYTE* uPlane = vPlane + std::size_t(w / 2) * (h / 2);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) frame[std::size_t(y) * w + x] = picture.At(x, y).y;
+    }
+    for (int y = 0; y < h / 2; ++y) {
+      for (int x = 0; x < w / 2; ++x) {
+        vPlane[std::size_t(y) * (w / 2) + x] = picture.At(2 * x, 2 * y).v;
+        uPlane[std::size_t(y) * (w / 2) + x] = picture.At(2 * x, 2 * y).u;
+      }
+    }
+  } else {
+    for (int y = 0; y < h; ++y) {
+      // RGB565 rows are bottom-up.
+      BYTE* row = frame.data() + std::size_t(format.pixels == PixelFormat::kRGB565 ? h - 1 - y : y) * w * 2;
+      for (int x = 0; x < w; ++x) {
+        const Yuv c = picture.At(x, y);
+        if (format.pixels == PixelFormat::kYUY2) {
+          row[2 * x] = c.y;
+          row[2 * x + 1] = x % 2 == 0 ? c.u : picture.At(x - 1, y).v;
+          continue;
+        }
+        const int luma = 298 * (c.y - 16);
+        const int r = std::clamp((luma + 409 * (c.v - 128) + 128) >> 8, 0, 255);
+        const int g = std::clamp((luma - 100 * (c.u - 128) - 208 * (c.v - 128) + 128) >> 8, 0, 255);
+        const int b = std::clamp((luma + 516 * (c.u - 128) + 128) >> 8, 0, 255);
+        const int pixel = ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        row[2 * x] = BYTE(pixel & 0xFF);
+        row[2 * x + 1] = BYTE(pixel >> 8);
+      }
+    }
+  }
+  return frame;
+}
+
+TEST(TestCameraTest, RowDrawingMatchesThePixelByPixelPicture) {
+  std::vector<CameraFormat> formats = TestCamera().Formats();
+  // Small sizes, where the counter reaches into the moving part, and odd widths.
+  for (const CameraFormat& small : {CameraFormat{PixelFormat::kYV12, 2, 2, 0},
+                                    CameraFormat{PixelFormat::kYV12, 30, 12, 0},
+                                    CameraFormat{PixelFormat::kRGB565, 29, 40, 0},
+                                    CameraFormat{PixelFormat::kYUY2, 6, 96, 0}}) {
+    formats.push_back(small);
+  }
+  // The first frames, the square's turn at 176 wide, the counter's wrap, the last.
+  for (const std::uint32_t number : {0u, 1u, 39u, 40u, 999999u, 1000000u, 0xFFFFFFFFu}) {
+    for (const CameraFormat& format : formats) {
+      if (format.width >= 1280 && number % 2 != 0) continue;  // slow by pixel
+      TestPicturePainter painter(format);
+      std::vector<BYTE> frame(FrameBytes(format), 0x5A);
+      painter.Paint(number, frame.data());
+      EXPECT_TRUE(frame == PaintedPixelByPixel(format, number))
+          << PixelFormatName(format.pixels) << " " << format.width << "x" << format.height
+          << " frame " << number;
+    }
+  }
 }
 
 TEST(TestCameraTest, FramesShowBarsACounterAndMotion) {
@@ -150,6 +251,38 @@ TEST(Y4mCameraTest, PlaysItsFramesInALoopAsYv12) {
   }
 }
 
+TEST(Y4mCameraTest, PlaysHdFilesWholeAndInOrder) {
+  for (const FrameSize size : {FrameSize{1280, 720}, FrameSize{1920, 1080}}) {
+    const std::size_t luma = std::size_t(size.width) * size.height;
+    TempFile file(".y4m");
+    {
+      std::ofstream out(file.path, std::ios::binary);
+      out << "YUV4MPEG2 W" << size.width << " H" << size.height << " F30:1 C420jpeg\n";
+      for (char n = 0; n < 3; ++n) {
+        out << "FRAME\n" << std::string(luma, char(0x10 + n)) << std::string(luma / 4, char(0x40 + n))
+            << std::string(luma / 4, char(0x80 + n));
+      }
+    }
+    std::string error;
+    std::unique_ptr<Y4mCamera> camera = Y4mCamera::Open(file.path, &error);
+    ASSERT_TRUE(camera) << error;
+    ASSERT_EQ(camera->Formats()[0].width, size.width);
+    ASSERT_EQ(camera->Formats()[0].height, size.height);
+    ASSERT_TRUE(camera->Start(0));
+    for (int n : {0, 1, 2, 0}) {
+      const std::vector<BYTE> frame = Frame(*camera, 0);
+      // Y, then V, then U, each plane of one value.
+      const auto planeIs = [&](std::size_t from, std::size_t bytes, int value) {
+        return std::count(frame.begin() + from, frame.begin() + from + bytes, BYTE(value)) ==
+               std::ptrdiff_t(bytes);
+      };
+      EXPECT_TRUE(planeIs(0, luma, 0x10 + n)) << size.width << " frame " << n;
+      EXPECT_TRUE(planeIs(luma, luma / 4, 0x80 + n)) << size.width << " frame " << n;
+      EXPECT_TRUE(planeIs(luma * 5 / 4, luma / 4, 0x40 + n)) << size.width << " frame " << n;
+    }
+  }
+}
+
 TEST(Y4mCameraTest, FilesWithoutAWholeFrameAreNoCamera) {
   TempFile file(".y4m");
   std::ofstream(file.path, std::ios::binary) << "YUV4MPEG2 W4 H2\nFRAME\nshort";
@@ -164,19 +297,46 @@ TEST(V4l2FormatsTest, OnlyFormatsThePipelineCarriesAreMapped) {
   EXPECT_EQ(MapV4l2PixelFormat(V4L2_PIX_FMT_YUV420)->pixels, PixelFormat::kYV12);
   EXPECT_TRUE(MapV4l2PixelFormat(V4L2_PIX_FMT_YUV420)->swapChroma);
   EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_YVU420)->swapChroma);
-  EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_MJPEG));
+  for (std::uint32_t jpeg : {V4L2_PIX_FMT_MJPEG, V4L2_PIX_FMT_JPEG}) {
+    EXPECT_EQ(MapV4l2PixelFormat(jpeg)->pixels, PixelFormat::kYV12);
+    EXPECT_TRUE(MapV4l2PixelFormat(jpeg)->jpeg);
+  }
+  EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_YUYV)->jpeg);
   EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_NV12));
   EXPECT_FALSE(MapV4l2PixelFormat(V4L2_PIX_FMT_UYVY));
 }
 
-TEST(V4l2FormatsTest, RangesOfferThePhoneSizesOnTheirSteps) {
+TEST(V4l2FormatsTest, RangesOfferThePhoneAndHdSizesOnTheirSteps) {
   const std::vector<FrameSize> all = SizesInRange(16, 1920, 8, 16, 1080, 8);
-  ASSERT_EQ(all.size(), 3u);
+  ASSERT_EQ(all.size(), 5u);
   EXPECT_EQ(all[2].width, 640);
+  EXPECT_EQ(all[4].width, 1920);
+  EXPECT_EQ(all[4].height, 1080);
   const std::vector<FrameSize> stepped = SizesInRange(160, 1920, 160, 120, 1080, 120);
-  ASSERT_EQ(stepped.size(), 2u);  // 176 is not on a 160 step
+  ASSERT_EQ(stepped.size(), 4u);  // 176 is not on a 160 step
   EXPECT_EQ(stepped[0].width, 320);
-  EXPECT_TRUE(SizesInRange(800, 1920, 1, 600, 1080, 1).empty());
+  const std::vector<FrameSize> hd = SizesInRange(800, 1920, 1, 600, 1080, 1);
+  ASSERT_EQ(hd.size(), 2u);
+  EXPECT_EQ(hd[0].width, 1280);
+  EXPECT_EQ(SizesInRange(16, 1279, 1, 16, 1080, 1).size(), 3u);
+}
+
+TEST(V4l2FormatsTest, ASizeOfferedRawAndAsMotionJpegIsListedOnceAsRaw) {
+  std::vector<CameraFormat> formats;
+  std::vector<std::uint32_t> codes;
+  const CameraFormat yv12_720{PixelFormat::kYV12, 1280, 720, 0};
+  const CameraFormat yv12_1080{PixelFormat::kYV12, 1920, 1080, 0};
+  OfferDeviceFormat(yv12_720, V4L2_PIX_FMT_MJPEG, &formats, &codes);
+  OfferDeviceFormat(yv12_1080, V4L2_PIX_FMT_MJPEG, &formats, &codes);
+  OfferDeviceFormat({PixelFormat::kYUY2, 1280, 720, 0}, V4L2_PIX_FMT_YUYV, &formats, &codes);
+  OfferDeviceFormat(yv12_720, V4L2_PIX_FMT_YUV420, &formats, &codes);
+  OfferDeviceFormat(yv12_720, V4L2_PIX_FMT_JPEG, &formats, &codes);
+  ASSERT_EQ(formats.size(), 3u);
+  ASSERT_EQ(codes.size(), 3u);
+  EXPECT_EQ(codes[0], V4L2_PIX_FMT_YUV420);  // in the MJPG entry's place
+  EXPECT_EQ(formats[1].width, 1920);
+  EXPECT_EQ(codes[1], V4L2_PIX_FMT_MJPEG);
+  EXPECT_EQ(codes[2], V4L2_PIX_FMT_YUYV);
 }
 
 TEST(V4l2FormatsTest, DevicePaddingIsDroppedAndYu12ChromaExchanged) {
@@ -274,9 +434,11 @@ TEST_F(CaptureFilterTest, ConnectProposesEveryTypeInOrderUntilOneIsTaken) {
   sender_.AttachFormatList(list);
   sender_.SetDetecting(true);
   EXPECT_EQ(Pin()->Connect(sender_.InputPin(), nullptr), VFW_E_NO_ACCEPTABLE_TYPES);
-  ASSERT_EQ(sender_.DetectedFormatCount(), 7);
+  ASSERT_EQ(sender_.DetectedFormatCount(), 11);
   EXPECT_EQ(list[6].FourCC, kSubtypeRGB565.Data1);
   EXPECT_EQ(list[2].Width, 640);
+  EXPECT_EQ(list[8].Width, 1920);
+  EXPECT_EQ(list[8].Height, 1080);
 
   sender_.SetDetecting(false);
   sender_.SetFormat(list[4]);

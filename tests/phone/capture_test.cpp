@@ -51,12 +51,12 @@ TEST_F(CaptureTest, FirstOfferedFormatIsTakenAndListedAsCurrent) {
   ASSERT_TRUE(WaitForFrames(3));
   int current = -2;
   const std::vector<VideoFormat> formats = Listed(&current);
-  ASSERT_EQ(formats.size(), 7u);
+  ASSERT_EQ(formats.size(), 11u);
   EXPECT_EQ(current, 0);
   EXPECT_EQ(formats[0].FourCC, kFourCC_YV12);
   EXPECT_EQ(formats[0].Width, 176);
   EXPECT_EQ(formats[3].FourCC, kFourCC_YUY2);
-  EXPECT_EQ(formats[6].Width, 176);  // RGB565 last
+  EXPECT_EQ(formats[6].Width, 176);  // RGB565 after the phone sizes, before HD
   // Detection leaves the camera stopped until the dialog ends.
   const long stopped = FramesDelivered();
   EXPECT_FALSE(CameraStreaming());
@@ -76,7 +76,7 @@ TEST_F(CaptureTest, PickedFormatIsStoredAndStreamedAfterTheRestart) {
   EXPECT_EQ(capture_.Sender()->SampleSize(), 320 * 240 * 2);
   EXPECT_EQ(capture_.Sender()->ChunkCount(), 3);
   EXPECT_TRUE(WaitForFrames(3));
-  EXPECT_EQ(Listed(&current).size(), 7u);
+  EXPECT_EQ(Listed(&current).size(), 11u);
   EXPECT_EQ(current, 4);
 }
 
@@ -84,7 +84,7 @@ TEST_F(CaptureTest, CancelRestartsWithTheFormatInForce) {
   StoreFormat(kFourCC_YV12, 320, 240);
   ASSERT_EQ(capture_.StartCapture(), S_OK);
   int current = -1;
-  EXPECT_EQ(Listed(&current).size(), 7u);
+  EXPECT_EQ(Listed(&current).size(), 11u);
   EXPECT_EQ(current, 1);
   ASSERT_EQ(capture_.RestartCapture(), S_OK);  // nothing stored: Cancel
   VideoFormat format;
@@ -190,7 +190,7 @@ TEST_F(CaptureTest, RestartAfterAStartThatFailedAtItsConnectionOpensTheNetwork) 
   StoreFormat(kFourCC_YV12, 0, 0);  // matches nothing: the start fails before OpenNetwork
   ASSERT_TRUE(FAILED(capture_.StartCapture()));
   int current = -1;
-  ASSERT_EQ(Listed(&current).size(), 7u);
+  ASSERT_EQ(Listed(&current).size(), 11u);
   capture_.StoreVideoFormat(0);
   ASSERT_EQ(capture_.RestartCapture(), S_OK);
   EXPECT_FALSE(pc_.Take(1).empty());

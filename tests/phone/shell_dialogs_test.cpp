@@ -48,7 +48,7 @@ TEST_F(ShellDialogsTest, VideoFormatListsTheCameraWithTheFormatInForceSelected) 
   VideoFormatDialog dialog(capture_);
   ASSERT_TRUE(dialog.Start());
   const long stopped = FramesDelivered();
-  EXPECT_EQ(dialog.Lines().size(), 7u);
+  EXPECT_EQ(dialog.Lines().size(), 11u);
   ASSERT_GE(dialog.Selection(), 0);
   EXPECT_EQ(dialog.Lines()[dialog.Selection()], "YV12  176 x 144");
   EXPECT_GE(IndexOf(dialog, "YUY2  640 x 480"), 0);
