@@ -55,9 +55,9 @@ WideText StreamWarning(const settings::VideoFormatSettings& settings) {
 WideText LargeFramesLine(const settings::VideoFormatSettings& settings, int level) {
   const settings::LargeFrames large = settings::LargeFramesOf(settings, level);
   if (large == settings::LargeFrames::kNever) return {};
-  const char* verb = large == settings::LargeFrames::kMay ? " frames may go out" : " frames go out";
-  return Widen(
-      (SizeText(settings) + verb + " in pieces: the phone must send large frames.").c_str());
+  return Widen(large == settings::LargeFrames::kMay
+                   ? "Frames may go in pieces: the phone must send large frames."
+                   : "Frames go in pieces: the phone must send large frames.");
 }
 
 WideText LargeFramesLine(const SetupEntries& entries) {

@@ -19,9 +19,11 @@ namespace orlin::setup {
 // it cannot and what to change.
 WideText StreamWarning(const settings::VideoFormatSettings& settings);
 
-// "1920 x 1080 frames go out in pieces: the phone must send large frames."
-// ("may go out" where the payload's size decides); empty when no frame does.
-// `level` is the phone's reduction level when known.
+// "Frames go in pieces: the phone must send large frames." ("may go
+// in" where the payload's size decides); empty when no frame does. No
+// sizes: it stands under the fields, or under the line of what was saved,
+// and fits the dialog's width. `level` is the phone's reduction level when
+// known.
 WideText LargeFramesLine(const settings::VideoFormatSettings& settings,
                          int level = settings::kAnyLevel);
 // The same line for what the dialog's controls hold, as they change; empty

@@ -140,10 +140,10 @@ TEST(StreamCheck, RawFramesOfAnySizeStreamAndOnlyLessThanAByteIsWarnedAbout) {
 
 TEST(StreamCheck, LargeFramesLineSaysWhetherFramesGoOutInPieces) {
   const VideoFormatSettings hd{wire::kFourCC_YUY2, 1920, 1080, 16, 0, 0, 0};
-  EXPECT_EQ(LargeFramesLine(hd), W("1920 x 1080 frames go out in pieces: the phone must send large frames."));
+  EXPECT_EQ(LargeFramesLine(hd), W("Frames go in pieces: the phone must send large frames."));
   const VideoFormatSettings vga{wire::kFourCC_IYUV, 640, 480, 12, 1, 0, 1};
-  EXPECT_EQ(LargeFramesLine(vga), W("640 x 480 frames may go out in pieces: the phone must send large frames."));
-  EXPECT_EQ(LargeFramesLine(vga, 3), W("640 x 480 frames go out in pieces: the phone must send large frames."));
+  EXPECT_EQ(LargeFramesLine(vga), W("Frames may go in pieces: the phone must send large frames."));
+  EXPECT_EQ(LargeFramesLine(vga, 3), W("Frames go in pieces: the phone must send large frames."));
   EXPECT_TRUE(LargeFramesLine(VideoFormatSettings{wire::kFourCC_YV12, 640, 480, 12, 0, 0, 0}).empty());
   // The dialog's line follows the entries, and says nothing while they cannot be saved.
   EXPECT_EQ(LargeFramesLine(SetupEntries{W("YUY2"), W("1920"), W("1080"), 4, false, false, false}),
