@@ -25,4 +25,16 @@ bool TakesCompressedFrames(const VideoFormatSettings& settings);
 // per pixel), as the decoder writes all of it.
 bool RefusedFormat(const VideoFormatSettings& settings);
 
+// Whether frames of a format go out as large frames, in pieces, which only a
+// phone that sends large frames does: a raw frame of more chunks than the
+// countdown counts always; a compressed payload longer than one datagram at
+// level 3 always (its size is fixed), at levels 0 to 2 maybe, as the payload's
+// size follows the picture, up to the compression buffer less the header.
+enum class LargeFrames { kNever, kMay, kAlways };
+
+// The phone's reduction level when the PC knows it (from an announcement);
+// otherwise the answer covers every level.
+inline constexpr int kAnyLevel = -1;
+LargeFrames LargeFramesOf(const VideoFormatSettings& settings, int level = kAnyLevel);
+
 }  // namespace orlin::settings

@@ -46,6 +46,8 @@ Detection DetectSettings(std::uint16_t port, DWORD timeoutMs,
     if (left <= 0 || (stopped && stopped())) break;
     if (const auto announcement = listener.Receive(std::min<DWORD>(kSliceMs, DWORD(left)))) {
       detection.settings = settings::SettingsToReceive(*announcement);
+      // Levels above 3 are applied as 3; capped here so that none turns negative.
+      detection.level = int(std::min<std::uint32_t>(announcement->level, 3));
       break;
     }
   }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "settings/stream_form.h"
 #include "settings/video_format_settings.h"
 #include "setup/setup_entries.h"
 #include "setup/setup_text.h"
@@ -27,6 +28,8 @@ std::uint16_t AnnouncementPort();
 struct Detection {
   // What receives the announced stream; nothing when no announcement came.
   std::optional<VideoFormatSettings> settings;
+  // The phone's reduction level, with the settings.
+  int level = settings::kAnyLevel;
   // Why the port could not be listened on, as the user reads it; empty when it could.
   WideText failure;
 };

@@ -76,9 +76,11 @@ bool SettingsValid(const VideoFormatSettings& settings) {
 }
 
 WideText InvalidFieldLine(const VideoFormatSettings& settings) {
-  if (settings.Width < 1 || settings.Width > kMaxWidth) return Widen("Width must be 1 to 1024.");
+  if (settings.Width < 1 || settings.Width > kMaxWidth) {
+    return Widen(("Width must be 1 to " + std::to_string(kMaxWidth) + ".").c_str());
+  }
   if (settings.Height < 1 || settings.Height > kMaxHeight) {
-    return Widen("Height must be 1 to 1024.");
+    return Widen(("Height must be 1 to " + std::to_string(kMaxHeight) + ".").c_str());
   }
   // The list holds nothing else, so only a missing choice gets here.
   if (settings.BitsPerPixel < 1 || settings.BitsPerPixel > 32) {

@@ -17,8 +17,8 @@ using settings::VideoFormatSettings;
 inline constexpr std::array<std::uint32_t, 7> kBitsPerPixelChoices = {1, 4, 8, 12, 16, 24, 32};
 // The FourCC, width and height fields take at most this many characters.
 inline constexpr std::size_t kFieldMaxChars = 4;
-inline constexpr std::uint32_t kMaxWidth = 1024;
-inline constexpr std::uint32_t kMaxHeight = 1024;
+inline constexpr std::uint32_t kMaxWidth = 4096;
+inline constexpr std::uint32_t kMaxHeight = 4096;
 // The bits per pixel collected when no list entry is selected.
 inline constexpr std::uint32_t kNoBitsPerPixel = 0xFFFFFFFFu;
 
@@ -56,11 +56,11 @@ std::uint32_t ReadNumber(const WideText& text);
 // kNoBitsPerPixel without a selection.
 VideoFormatSettings CollectSettings(const SetupEntries& entries);
 
-// Width and height 1 to 1024, bits per pixel 1 to 32. The FourCC is not checked.
+// Width and height 1 to 4096, bits per pixel 1 to 32. The FourCC is not checked.
 bool SettingsValid(const VideoFormatSettings& settings);
 
 // The first field out of range, in the dialog's order, and the range it
-// takes, as a line for the user ("Width must be 1 to 1024."); empty when the
+// takes, as a line for the user ("Width must be 1 to 4096."); empty when the
 // settings are valid.
 WideText InvalidFieldLine(const VideoFormatSettings& settings);
 

@@ -17,6 +17,7 @@
 #define IDC_APPLY 1008
 #define IDC_DETECT 1009
 #define IDC_STATUS 1010
+#define IDC_LARGE_FRAMES 1011
 
 // The string table.
 #define IDS_CAPTION 1

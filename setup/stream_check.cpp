@@ -1,20 +1,23 @@
 #include "setup/stream_check.h"
 
 #include <cstdint>
-#include <limits>
 #include <string>
 
-#include "settings/stream_form.h"
-#include "wire/chunk_geometry.h"
+#include "codec/codec.h"
+#include "wire/four_cc.h"
 
 namespace orlin::setup {
+namespace {
+
+std::string SizeText(const settings::VideoFormatSettings& settings) {
+  return std::to_string(settings.Width) + " x " + std::to_string(settings.Height);
+}
+
+}  // namespace
 
 WideText StreamWarning(const settings::VideoFormatSettings& settings) {
-  const std::uint64_t frameBytes =
-      std::uint64_t(settings.Width) * settings.Height * settings.BitsPerPixel / 8;
-  const std::string format = std::to_string(settings.Width) + " x " +
-                             std::to_string(settings.Height) + " at " +
-                             std::to_string(settings.BitsPerPixel) + " bits per pixel";
+  const std::string format =
+      SizeText(settings) + " at " + std::to_string(settings.BitsPerPixel) + " bits per pixel";
   const std::string lead = "The video format was saved, but the camera cannot stream it: ";
   if (settings::TakesCompressedFrames(settings)) {
     if (!settings::RefusedFormat(settings)) return {};
@@ -26,31 +29,40 @@ WideText StreamWarning(const settings::VideoFormatSettings& settings) {
         " Choose 12 bits per pixel or more here, or turn off Compression on the phone and here.";
     return Widen((lead + why + change).c_str());
   }
-  const std::string raw =
-      "without Compression and the FourCC IYUV, frames travel uncompressed in at most 15 chunks of "
-      "one UDP datagram each";
-  std::string why;
-  std::string tail = " The camera would only show old pictures.";
-  std::string change;
-  if (frameBytes == 0) {
-    why = ", and a frame of " + format + " is less than one byte.";
-    tail = " The camera would refuse to start.";  // settings::RefusedFormat: no sample
-    change = " Enter a larger format or more bits per pixel.";
-  } else {
-    // Beyond what 64 bits hold signed, the frame needs far too many chunks anyway.
-    constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
-    const wire::ChunkGeometry geometry =
-        wire::ComputeChunkGeometry(std::int64_t(frameBytes < kLargest ? frameBytes : kLargest));
-    // The geometry keeps every chunk within one datagram: only the count can fail.
-    const std::uint64_t chunks = std::uint64_t(geometry.count);
-    if (chunks <= std::uint64_t(wire::kMaxCountedChunks)) return {};
-    why = ", and a frame of " + format + " is " + std::to_string(frameBytes) +
-          " bytes, which needs " + std::to_string(chunks) + " chunks.";
-    change =
-        " Choose a smaller format or fewer bits per pixel on the phone and here, or turn on "
-        "Compression with the FourCC IYUV.";
+  if (settings::SampleSizeOf(settings) == 0) {
+    const std::string why = "without Compression and the FourCC IYUV, frames travel uncompressed, "
+                            "and a frame of " +
+                            format +
+                            " is less than one byte. The camera would refuse to start."
+                            " Enter a larger format or more bits per pixel.";
+    return Widen((lead + why).c_str());
   }
-  return Widen((lead + raw + why + tail + change).c_str());
+  if (settings.Compression != 0 && settings.FourCC == wire::kFourCC_IYUV) {
+    // Too wide for the codec: the phone sends its camera's frames as they are.
+    constexpr int kWidestCoded = codec::kMaxBlockColumns * 4 + 3;
+    const std::string why =
+        "The video format was saved, but its frames cannot come compressed: the codec codes "
+        "pictures at most " +
+        std::to_string(kWidestCoded) + " pixels wide, so the phone sends " + SizeText(settings) +
+        " frames uncompressed, in its camera's FourCC (YV12, V before U)."
+        " Enter the phone's FourCC and turn off Compression here, or press Detect while the "
+        "phone streams.";
+    return Widen(why.c_str());
+  }
+  return {};
+}
+
+WideText LargeFramesLine(const settings::VideoFormatSettings& settings, int level) {
+  const settings::LargeFrames large = settings::LargeFramesOf(settings, level);
+  if (large == settings::LargeFrames::kNever) return {};
+  return Widen(large == settings::LargeFrames::kMay
+                   ? "Frames may go in pieces: the phone must send large frames."
+                   : "Frames go in pieces: the phone must send large frames.");
+}
+
+WideText LargeFramesLine(const SetupEntries& entries) {
+  const settings::VideoFormatSettings settings = CollectSettings(entries);
+  return SettingsValid(settings) ? LargeFramesLine(settings) : WideText();
 }
 
 }  // namespace orlin::setup

@@ -8,6 +8,7 @@
 
 #include "orlin/text_lines.h"
 #include "setup/setup_texts.h"
+#include "setup/stream_check.h"
 #include "terminal/curses_session.h"
 
 namespace orlin::setup::tui {
@@ -125,6 +126,8 @@ void DrawSetupScreen(const SetupScreen& screen) {
   Field(12, 27, entries.width, focus == Control::kWidth, cursor);
   mvaddstr(12, 37, SETUP_HEIGHT_LABEL);
   Field(12, 45, entries.height, focus == Control::kHeight, cursor);
+  // What the format asks of the phone, as the fields change.
+  mvaddnstr(13, 2, Narrow(LargeFramesLine(entries)).c_str(), kWidth - 3);
 
   mvaddstr(14, 2, SETUP_BITS_PER_PIXEL_LABEL);
   const std::string bits =

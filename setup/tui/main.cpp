@@ -12,6 +12,7 @@
 #include "platform/posix/win32/utf16.h"
 #include "setup/detect.h"
 #include "setup/setup_actions.h"
+#include "setup/stream_check.h"
 #include "setup/tui/curses_view.h"
 #include "terminal/curses_session.h"
 
@@ -92,6 +93,8 @@ int DetectAndSave(const SetupActions& actions, unsigned seconds) {
               Narrow(SettingsLine(*detection.settings)).c_str(),
               Narrow(orlin::settings::kVideoFormatKeyPath).c_str(),
               orlin::platform::RegistryHiveFile().c_str());
+  const WideText largeFrames = LargeFramesLine(*detection.settings, detection.level);
+  if (!largeFrames.empty()) std::printf("orlin-setup: %s\n", Narrow(largeFrames).c_str());
   std::fflush(stdout);
   if (!actions.Register()) return 1;
   std::puts("orlin-setup: registered liborlin.so");

@@ -12,6 +12,7 @@
 #include "setup/detect.h"
 #include "setup/setup_actions.h"
 #include "setup/setup_resources.h"
+#include "setup/stream_check.h"
 
 namespace orlin::setup::win32 {
 namespace {
@@ -80,6 +81,27 @@ SetupEntries ReadEntries(HWND dialog) {
   return entries;
 }
 
+// The line under the fields follows them as they change.
+void ShowLargeFramesLine(HWND dialog) {
+  SetControlText(dialog, IDC_LARGE_FRAMES, LargeFramesLine(ReadEntries(dialog)));
+}
+
+// Whether a control's notification changes what the entries stand for.
+bool EntriesChanged(int id, int code) {
+  switch (id) {
+    case IDC_FOURCC:
+    case IDC_WIDTH:
+    case IDC_HEIGHT:
+      return code == EN_CHANGE;
+    case IDC_BITS_PER_PIXEL:
+      return code == CBN_SELCHANGE;
+    case IDC_COMPRESSION:
+      return code == BN_CLICKED;
+    default:
+      return false;
+  }
+}
+
 constexpr UINT_PTR kDetectTimer = 1;
 constexpr UINT kDetectPollMs = 100;
 
@@ -118,6 +140,7 @@ void PollDetect(HWND dialog, DialogState& state) {
   if (const auto announcement = state.listener.Latest()) {
     StopDetect(dialog, state);
     ShowEntries(dialog, DetectedEntries(settings::SettingsToReceive(*announcement)));
+    ShowLargeFramesLine(dialog);
     SetControlText(dialog, IDC_STATUS, Widen(kDetectedStatus));
   } else if (std::chrono::steady_clock::now() >= state.deadline) {
     StopDetect(dialog, state);
@@ -143,6 +166,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       SendMessageW(dialog, WM_SETICON, ICON_SMALL, LPARAM(icon));
       PrepareControls(dialog);
       ShowEntries(dialog, state->actions->Start());
+      ShowLargeFramesLine(dialog);
       return TRUE;
     }
     case WM_TIMER:
@@ -153,6 +177,10 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       break;
     case WM_COMMAND:
       if (state == nullptr || state->actions == nullptr) break;
+      if (EntriesChanged(LOWORD(wParam), HIWORD(wParam))) {
+        ShowLargeFramesLine(dialog);
+        return TRUE;
+      }
       switch (LOWORD(wParam)) {
         case IDOK:
           StopDetect(dialog, *state);

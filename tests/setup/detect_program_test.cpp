@@ -91,6 +91,25 @@ TEST_F(DetectProgram, SavesAndRegistersTheSettingsThatReceiveTheAnnouncedStream)
   EXPECT_NE(run.out.find("registered liborlin.so"), std::string::npos) << run.out;
 }
 
+// The phone's level is known here: level 3's fixed-size payload of 640 x 480
+// is always longer than one datagram, not "may be".
+TEST_F(DetectProgram, FramesInPiecesAreNamedForTheAnnouncedLevel) {
+  wire::Announcement a = PhoneAnnouncement(wire::kFourCC_YV12, 12, true);
+  a.width = 640;
+  a.height = 480;
+  a.sampleSize = 640 * 480 * 12 / 8;
+  a.level = 3;
+  Outcome run;
+  {
+    const Announcer phone(port_, a);
+    run = RunSetup({"--detect", "--seconds", "20"});
+  }
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Frames go in pieces: the phone must send large frames."),
+            std::string::npos)
+      << run.out;
+}
+
 TEST_F(DetectProgram, NothingComingFailsAndSaysWhereItListenedAndWhatToCheck) {
   const Outcome run = RunSetup({"--detect", "--seconds", "1"});
   EXPECT_EQ(run.status, 1);

@@ -43,11 +43,11 @@ TEST_F(SetupActionsTest, InvalidValuesAreRefusedNamingTheFirstBadFieldAndNothing
     const char* line;
   };
   const Case cases[] = {
-      {Entries("0"), "Width must be 1 to 1024."},
-      {Entries("1025"), "Width must be 1 to 1024."},
-      {Entries(""), "Width must be 1 to 1024."},
-      {{W("YV12"), W("0"), W("0"), -1, false, false, false}, "Width must be 1 to 1024."},
-      {{W("YV12"), W("320"), W("1025"), -1, false, false, false}, "Height must be 1 to 1024."},
+      {Entries("0"), "Width must be 1 to 4096."},
+      {Entries("4097"), "Width must be 1 to 4096."},
+      {Entries(""), "Width must be 1 to 4096."},
+      {{W("YV12"), W("0"), W("0"), -1, false, false, false}, "Width must be 1 to 4096."},
+      {{W("YV12"), W("320"), W("4097"), -1, false, false, false}, "Height must be 1 to 4096."},
       {{W("YV12"), W("320"), W("240"), -1, false, false, false},
        "BitsPerPixel must be 1 to 32: choose it from the list."},
   };
@@ -61,8 +61,8 @@ TEST_F(SetupActionsTest, InvalidValuesAreRefusedNamingTheFirstBadFieldAndNothing
     EXPECT_EQ(messages_[0].owner, kDialog);
     EXPECT_FALSE(Stored()) << c.line;
   }
-  EXPECT_TRUE(Actions().Save(Entries("1024")));
-  EXPECT_EQ(Read().Width, 1024u);
+  EXPECT_TRUE(Actions().Save(Entries("4096")));
+  EXPECT_EQ(Read().Width, 4096u);
 }
 
 TEST_F(SetupActionsTest, ApplyTwiceWritesAndRegistersTwiceWithoutAMessage) {
@@ -126,13 +126,15 @@ TEST_F(SetupActionsTest, FormatThatCannotStreamIsSavedAndWarnedAbout) {
   const int before = library.Calls();
   bool storedWhenWarned = false;
   ScopedMessageBoxHook hook([&](HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-    storedWhenWarned = Read().Width == 1024;
+    storedWhenWarned = Read().Width == 2560;
     messages_.push_back({owner, text, caption, type});
     return IDOK;
   });
-  Actions().SaveAndRegister({W("YV12"), W("1024"), W("1024"), 3, false, false, false});
+  // Compression asked for in a picture too wide for the codec.
+  Actions().SaveAndRegister({W("IYUV"), W("2560"), W("1440"), 3, true, false, true});
   ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_NE(messages_[0].text.find(W("1572864 bytes, which needs 25 chunks")), WideText::npos)
+  EXPECT_NE(messages_[0].text.find(W("the phone sends 2560 x 1440 frames uncompressed")),
+            WideText::npos)
       << Narrow(messages_[0].text);
   EXPECT_EQ(messages_[0].type, 0x2030u);
   EXPECT_TRUE(storedWhenWarned);

@@ -167,8 +167,8 @@ class SetupDialog : public ::testing::Test {
   }
 
   std::wstring Text(int id) const {
-    wchar_t text[64] = {};
-    GetDlgItemTextW(dialog_, id, text, 64);
+    wchar_t text[128] = {};
+    GetDlgItemTextW(dialog_, id, text, 128);
     return text;
   }
   // Replaces a field's text by typing, as a user does.
@@ -317,11 +317,18 @@ TEST_F(SetupDialog, TypedFormatIsStoredAndTheLibraryRegisteredAtEachApply) {
 
 TEST_F(SetupDialog, InvalidWidthIsRefusedAndOkStillCloses) {
   Start(ProgramFolder() + L"OrlinSetup.exe");
-  Type(IDC_WIDTH, L"10250");
-  EXPECT_EQ(Text(IDC_WIDTH), L"1025");
+  EXPECT_EQ(Text(IDC_LARGE_FRAMES), L"");
+  // The line under the fields follows them as they are typed.
+  Type(IDC_WIDTH, L"1920");
+  Type(IDC_HEIGHT, L"1080");
+  EXPECT_EQ(Text(IDC_LARGE_FRAMES),
+            L"Frames may go in pieces: the phone must send large frames.");
+  Type(IDC_WIDTH, L"40970");
+  EXPECT_EQ(Text(IDC_WIDTH), L"4097");
+  EXPECT_EQ(Text(IDC_LARGE_FRAMES), L"") << "nothing to say about a format that cannot be saved";
   const std::vector<std::wstring> applied = Press(IDC_APPLY);
   ASSERT_EQ(applied.size(), 1u);
-  EXPECT_EQ(applied[0], L"One or more of the values are invalid.\nWidth must be 1 to 1024.");
+  EXPECT_EQ(applied[0], L"One or more of the values are invalid.\nWidth must be 1 to 4096.");
   EXPECT_EQ(Text(IDC_STATUS), L"Nothing was saved.");
   EXPECT_TRUE(IsWindow(dialog_));
   EXPECT_FALSE(SettingsStored());

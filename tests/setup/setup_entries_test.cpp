@@ -79,13 +79,13 @@ TEST(SetupEntries, FourCCIsTheLowBytesOfUpToFourCharactersWithZerosAfter) {
 TEST(SetupEntries, WidthHeightAndBitsPerPixelMustBeInRange) {
   const VideoFormatSettings good{0, 176, 144, 12, 1, 0, 0};
   EXPECT_TRUE(SettingsValid(good));
-  for (const std::uint32_t width : {1u, 1024u}) {
+  for (const std::uint32_t width : {1u, 4096u}) {
     VideoFormatSettings s = good;
     s.Width = width;
     s.Height = width;
     EXPECT_TRUE(SettingsValid(s)) << width;
   }
-  for (const std::uint32_t bad : {0u, 1025u, 0xFFFFFFFFu}) {
+  for (const std::uint32_t bad : {0u, 4097u, 0xFFFFFFFFu}) {
     VideoFormatSettings s = good;
     s.Width = bad;
     EXPECT_FALSE(SettingsValid(s)) << "width " << bad;
@@ -124,42 +124,43 @@ TEST(SetupText, StringTableHasSixTexts) {
   EXPECT_NE(BuiltInString(5).find(W("not found.\n\n%2 may not")), WideText::npos);
 }
 
-// Raw frames go as at most 15 chunks of one datagram each.
-TEST(StreamCheck, RawFormatsThatCannotStreamAreNamed) {
+// Raw frames too large for counted chunks go out in pieces: nothing to warn
+// about, but the line says that the phone must send them.
+TEST(StreamCheck, RawFramesOfAnySizeStreamAndOnlyLessThanAByteIsWarnedAbout) {
   const auto raw = [](std::uint32_t w, std::uint32_t h, std::uint32_t bits) {
     return VideoFormatSettings{wire::kFourCC_YV12, w, h, bits, 0, 0, 0};
   };
-  EXPECT_TRUE(StreamWarning(raw(640, 480, 12)).empty());  // 8 chunks
-  EXPECT_TRUE(StreamWarning(raw(1024, 959, 8)).empty());  // 15 chunks of 65467 bytes
-  EXPECT_TRUE(StreamWarning(raw(574, 913, 1)).empty());   // one datagram of 65507 bytes
-  EXPECT_TRUE(StreamWarning(raw(1, 8, 1)).empty());       // one byte
-  EXPECT_TRUE(StreamWarning(raw(636, 103, 8)).empty());   // 65508 bytes: 2 chunks of 32754
-  EXPECT_TRUE(StreamWarning(raw(208, 210, 12)).empty());  // 65520 bytes: 2 chunks of 32760
-  EXPECT_TRUE(StreamWarning(raw(778, 842, 12)).empty());  // 15 chunks of 65507 bytes
-
-  const WideText sixteen = StreamWarning(raw(1024, 960, 8));  // 983040 bytes
-  EXPECT_NE(sixteen.find(W("983040 bytes, which needs 16 chunks")), WideText::npos)
-      << Narrow(sixteen);
-  const WideText big = StreamWarning(raw(1024, 1024, 32));
-  EXPECT_NE(big.find(W("65 chunks")), WideText::npos) << Narrow(big);
-  // 15 chunks of the 65,520-byte unit would each be too long for a datagram.
-  const WideText fifteen = StreamWarning(raw(975, 1008, 8));
-  EXPECT_NE(fifteen.find(W("982800 bytes, which needs 16 chunks")), WideText::npos)
-      << Narrow(fifteen);
+  for (const VideoFormatSettings& s : {raw(640, 480, 12), raw(1920, 1080, 16), raw(4096, 4096, 32)}) {
+    EXPECT_TRUE(StreamWarning(s).empty()) << Narrow(StreamWarning(s));
+  }
   const WideText empty = StreamWarning(raw(1, 1, 4));
   EXPECT_NE(empty.find(W("less than one byte. The camera would refuse to start.")), WideText::npos)
       << Narrow(empty);
 }
 
+TEST(StreamCheck, LargeFramesLineSaysWhetherFramesGoOutInPieces) {
+  const VideoFormatSettings hd{wire::kFourCC_YUY2, 1920, 1080, 16, 0, 0, 0};
+  EXPECT_EQ(LargeFramesLine(hd), W("Frames go in pieces: the phone must send large frames."));
+  const VideoFormatSettings vga{wire::kFourCC_IYUV, 640, 480, 12, 1, 0, 1};
+  EXPECT_EQ(LargeFramesLine(vga), W("Frames may go in pieces: the phone must send large frames."));
+  EXPECT_EQ(LargeFramesLine(vga, 3), W("Frames go in pieces: the phone must send large frames."));
+  EXPECT_TRUE(LargeFramesLine(VideoFormatSettings{wire::kFourCC_YV12, 640, 480, 12, 0, 0, 0}).empty());
+  // The dialog's line follows the entries, and says nothing while they cannot be saved.
+  EXPECT_EQ(LargeFramesLine(SetupEntries{W("YUY2"), W("1920"), W("1080"), 4, false, false, false}),
+            LargeFramesLine(hd));
+  EXPECT_TRUE(LargeFramesLine(SetupEntries{W("YUY2"), W("1920"), W("1080"), -1, false, false, false}).empty());
+}
+
 TEST(StreamCheck, OnlyCompressionWithIyuvSendsCompressedFrames) {
   const VideoFormatSettings large{wire::kFourCC_IYUV, 1024, 1024, 12, 1, 0, 0};
   EXPECT_TRUE(StreamWarning(large).empty());
-  VideoFormatSettings off = large;
-  off.Compression = 0;
-  EXPECT_FALSE(StreamWarning(off).empty());
-  VideoFormatSettings i420 = large;
-  i420.FourCC = wire::kFourCC_I420;
-  EXPECT_FALSE(StreamWarning(i420).empty());
+  // Too wide for the codec: the phone sends them raw, in its own FourCC.
+  VideoFormatSettings wide = large;
+  wide.Width = 2052;
+  EXPECT_NE(StreamWarning(wide).find(W("at most 2051 pixels wide")), WideText::npos)
+      << Narrow(StreamWarning(wide));
+  wide.Width = 2051;
+  EXPECT_TRUE(StreamWarning(wide).empty());
 }
 
 // The filter refuses compressed frames that a sample of fewer than 12 bits per
