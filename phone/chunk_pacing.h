@@ -11,7 +11,8 @@
 // (212,992 bytes): back to back, the PC keeps only the first few. A short burst
 // goes out at once, then one piece every gap, so the PC reads each piece
 // before the next arrives; a frame of many pieces is squeezed into a spread
-// that leaves room for the next frame.
+// that leaves room for the next frame. A sender that wakes late catches up at
+// half the gap (FrameSender::SendPieces).
 #pragma once
 
 #include <chrono>
@@ -35,7 +36,7 @@ struct PiecePacing {
 };
 
 // Measured (docs/performance.md, "Pacing large frames").
-inline constexpr PiecePacing kDefaultPiecePacing{3, std::chrono::microseconds(400),
+inline constexpr PiecePacing kDefaultPiecePacing{2, std::chrono::microseconds(300),
                                                  std::chrono::microseconds(25000)};
 
 // When piece `index` (0 for the first) of `count` leaves, after the first: the

@@ -110,11 +110,18 @@ std::int64_t FrameSender::SendPieces(const BYTE* frame, std::int64_t frameBytes,
   header.count = static_cast<std::uint16_t>(count);
   header.frameBytes = static_cast<std::uint32_t>(frameBytes);
   // Each piece waits for its time counted from the first, so a late wake-up
-  // is not added to every later one.
+  // is not added to every later one; the pieces it held back catch up at half
+  // the gap, never back to back, which would overflow the PC's buffer as an
+  // unpaced frame does.
   const auto first = std::chrono::steady_clock::now();
+  auto previous = first;
   for (std::int64_t index = 0; index < count; ++index) {
     const std::chrono::microseconds delay = PieceDelay(index, count, piece_pacing_);
-    if (delay.count() > 0) std::this_thread::sleep_until(first + delay);
+    if (delay.count() > 0) {
+      const std::chrono::microseconds step = delay - PieceDelay(index - 1, count, piece_pacing_);
+      std::this_thread::sleep_until(std::max(first + delay, previous + step / 2));
+      previous = std::chrono::steady_clock::now();
+    }
     header.index = static_cast<std::uint16_t>(index);
     wire::WritePieceHeader(header, piece_header_);
     const int sent = SendDatagram(socket_.Get(), piece_header_, wire::kPieceHeaderBytes,
