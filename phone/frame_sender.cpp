@@ -26,6 +26,10 @@ void CopyText(WCHAR* target, int capacity, LPCWSTR source) {
 FrameSender::FrameSender()
     : pin_(std::make_unique<SampleGrabberPin>(*this)), message_caption_(kApplicationTitle) {
   CopyText(address_text_, kAddressChars, kNotConnected);
+  const auto now = static_cast<std::uint64_t>(
+      std::chrono::system_clock::now().time_since_epoch().count() ^
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  piece_serial_ = static_cast<std::uint32_t>((now ^ (now >> 32)) * 2654435761u);
 }
 
 FrameSender::~FrameSender() { CloseNetwork(); }
@@ -92,6 +96,16 @@ void FrameSender::SetClock(Clock clock) {
 void FrameSender::SetChunkSpread(std::chrono::microseconds spread) {
   std::lock_guard<std::mutex> guard(send_lock_);
   chunk_spread_ = spread.count() > 0 ? spread : std::chrono::microseconds(0);
+}
+
+void FrameSender::SetPiecePacing(const PiecePacing& pacing) {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  piece_pacing_ = pacing;
+}
+
+PiecePacing FrameSender::GetPiecePacing() const {
+  std::lock_guard<std::mutex> guard(send_lock_);
+  return piece_pacing_;
 }
 
 std::chrono::microseconds FrameSender::ChunkSpread() const {

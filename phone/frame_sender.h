@@ -16,8 +16,10 @@
 #include "orlin/filter_face.h"
 #include "orlin/message_box.h"
 #include "orlin/winsock.h"
+#include "phone/chunk_pacing.h"
 #include "phone/video_format.h"
 #include "wire/announcement.h"
+#include "wire/frame_piece.h"
 #include "wire/stream.h"
 
 namespace orlin::phone {
@@ -84,6 +86,11 @@ class FrameSender final : public FilterFace {
   // default, sends them back to back. Keep it below the frame interval.
   void SetChunkSpread(std::chrono::microseconds spread);
   std::chrono::microseconds ChunkSpread() const;
+  // How the pieces of a large frame leave (see chunk_pacing.h); paced by
+  // default. A gap of 0 sends them back to back. The send buffer follows the
+  // burst at the next SizeSendBuffers (set it before OpenNetwork).
+  void SetPiecePacing(const PiecePacing& pacing);
+  PiecePacing GetPiecePacing() const;
   // Owner window and caption of the messages the sender shows.
   void SetMessageOwner(HWND owner, LPCWSTR caption);
 
@@ -109,9 +116,11 @@ class FrameSender final : public FilterFace {
   std::uint64_t FramesSent() const { return frames_sent_.load(std::memory_order_relaxed); }
   std::uint64_t FramesFailed() const { return frames_failed_.load(std::memory_order_relaxed); }
   std::uint64_t BytesSent() const { return bytes_sent_.load(std::memory_order_relaxed); }
-  // Compressed frames whose payload was longer than one datagram and went out
-  // cut, so that the PC sees only the top of the picture.
-  std::uint64_t FramesCut() const { return frames_cut_.load(std::memory_order_relaxed); }
+  // Frames too large for the stream's other forms that went out whole in
+  // pieces (wire/frame_piece.h); only a PC that reads large frames shows them.
+  std::uint64_t FramesInPieces() const {
+    return frames_in_pieces_.load(std::memory_order_relaxed);
+  }
   // Announcements the network took (for tests and diagnostics).
   std::uint64_t AnnouncementsSent() const {
     return announcements_sent_.load(std::memory_order_relaxed);
@@ -139,8 +148,16 @@ class FrameSender final : public FilterFace {
   void ComputeChunks();
   void ApplySendBufferSize();
   void ShowError(LPCWSTR text) const;
-  // Returns the bytes of the datagram it sends (or tries to).
-  std::int64_t SendCompressed(const BYTE* frame, const sockaddr_in& destination);
+  // Each returns the bytes of the datagrams it sends (or tries to): the frame
+  // went out when the network took all of them.
+  std::int64_t SendCompressed(const BYTE* frame, const sockaddr_in& destination, bool* inPieces);
+  // The frame's `frameBytes` as pieces of one serial, paced, each a header
+  // and a slice of the frame in one gathered datagram; 0 when the frame has
+  // no bytes or more than the header can count.
+  std::int64_t SendPieces(const BYTE* frame, std::int64_t frameBytes, wire::PieceKind kind,
+                          std::uint8_t level, const sockaddr_in& destination);
+  // Whether frames of the format in force can go out in pieces.
+  bool FramesMayGoInPieces() const;
   void SendChunks(BYTE* frame, const sockaddr_in& destination);
   // The announcement of what is in force now.
   wire::Announcement CurrentAnnouncement() const;
@@ -178,10 +195,16 @@ class FrameSender final : public FilterFace {
   std::int32_t swap_count_ = 0;
   std::int32_t send_length_ = 0;
   std::chrono::microseconds chunk_spread_{0};
+  PiecePacing piece_pacing_ = kDefaultPiecePacing;
+  // The next frame in pieces takes this serial; it starts where a sender made
+  // before it is unlikely to have been, so that the PC never takes a new
+  // sender's first frames for stragglers of the last one.
+  std::uint32_t piece_serial_ = 0;
+  std::uint8_t piece_header_[wire::kPieceHeaderBytes] = {};
   std::atomic<std::uint64_t> frames_sent_{0};
   std::atomic<std::uint64_t> frames_failed_{0};
   std::atomic<std::uint64_t> bytes_sent_{0};
-  std::atomic<std::uint64_t> frames_cut_{0};
+  std::atomic<std::uint64_t> frames_in_pieces_{0};
   std::atomic<std::uint64_t> announcements_sent_{0};
 
   std::uint32_t bits_per_pixel_ = 0;

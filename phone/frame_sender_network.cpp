@@ -1,8 +1,10 @@
 // FrameSender: the socket and the destination.
+#include <algorithm>
 #include <cstring>
 
 #include "phone/frame_sender.h"
 #include "wire/chunk_geometry.h"
+#include "wire/compressed_datagram.h"
 #include "wire/stream.h"
 
 namespace orlin::phone {
@@ -100,9 +102,22 @@ void FrameSender::SizeSendBuffers() {
   chunk_size_ = static_cast<std::int32_t>(geometry.bytes);
   // Before OpenNetwork there is no socket yet: it sets the buffer then.
   if (!socket_.Valid()) return;
-  const int bytes = compression_ != 0 ? wire::kMaxChunkBytes : 2 * chunk_size_;
+  int bytes = compression_ != 0 ? wire::kMaxChunkBytes : 2 * chunk_size_;
+  // Pieces: room for a burst and the piece after it, so that the burst leaves
+  // without waiting for the network.
+  if (FramesMayGoInPieces()) {
+    const std::int32_t burst = std::clamp(piece_pacing_.burst, std::int32_t{1}, std::int32_t{16});
+    bytes = (burst + 1) * wire::kMaxUdpPayloadBytes;
+  }
   setsockopt(socket_.Get(), SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bytes),
              sizeof bytes);
+}
+
+bool FrameSender::FramesMayGoInPieces() const {
+  if (compression_ != 0) {
+    return CompressBufferBytes() - wire::kCompressedHeaderBytes > wire::kMaxCompressedPayloadBytes;
+  }
+  return sample_size_ > 0 && !wire::FitsCountedChunks(sample_size_);
 }
 
 void FrameSender::CloseNetwork() {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "codec/codec.h"
+#include "orlin/send_datagram.h"
 #include "phone/chunk_pacing.h"
 #include "phone/frame_sender.h"
 #include "wire/chunk_geometry.h"
@@ -15,7 +16,7 @@ namespace {
 
 // The bytes the network took. A failed send loses this datagram only; the
 // stream goes on.
-std::uint64_t SendDatagram(SOCKET s, const BYTE* data, std::int32_t length, const sockaddr_in& to) {
+std::uint64_t SendWhole(SOCKET s, const BYTE* data, std::int32_t length, const sockaddr_in& to) {
   const int sent = sendto(s, reinterpret_cast<const char*>(data), length, 0,
                           reinterpret_cast<const sockaddr*>(&to), sizeof to);
   return sent > 0 ? static_cast<std::uint64_t>(sent) : 0;
@@ -43,22 +44,30 @@ HRESULT FrameSender::SendSample(IMediaSample* sample) {
     CorrectPixels(frame, swap_count_);
   }
   const std::uint64_t bytesBefore = bytes_sent_.load(std::memory_order_relaxed);
-  std::int64_t frameBytes = 0;  // 0: the frame is skipped
+  std::int64_t datagramBytes = 0;  // 0: the frame is skipped
+  bool inPieces = false;
   if (compression_ != 0) {
     // The encoder reads the whole YV12 picture: a short buffer skips the frame.
     if (static_cast<std::int64_t>(codec::PictureBytes(format_.Width, format_.Height)) <= bufferBytes) {
-      frameBytes = SendCompressed(frame, destination_);
+      datagramBytes = SendCompressed(frame, destination_, &inPieces);
+    }
+  } else if (!wire::FitsCountedChunks(sample_size_)) {
+    // More chunks than the countdown counts: the whole frame, in pieces.
+    if (sample_size_ <= bufferBytes) {
+      datagramBytes = SendPieces(frame, sample_size_, wire::PieceKind::kRaw, 0, destination_);
+      inPieces = true;
     }
   } else if (std::int64_t{chunk_count_} * chunk_size_ <= bufferBytes) {
     SendChunks(frame, destination_);
-    frameBytes = std::int64_t{chunk_count_} * chunk_size_;
+    datagramBytes = std::int64_t{chunk_count_} * chunk_size_;
   }
   // A datagram goes whole or not at all, so a frame went out exactly when the
   // network took all of its bytes.
-  if (frameBytes > 0) {
+  if (datagramBytes > 0) {
     const std::uint64_t taken = bytes_sent_.load(std::memory_order_relaxed) - bytesBefore;
-    if (taken == static_cast<std::uint64_t>(frameBytes)) {
+    if (taken == static_cast<std::uint64_t>(datagramBytes)) {
       ++frames_sent_;
+      if (inPieces) ++frames_in_pieces_;
     } else {
       ++frames_failed_;
     }
@@ -66,26 +75,66 @@ HRESULT FrameSender::SendSample(IMediaSample* sample) {
   return S_OK;
 }
 
-std::int64_t FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination) {
+std::int64_t FrameSender::SendCompressed(const BYTE* frame, const sockaddr_in& destination,
+                                         bool* inPieces) {
   BYTE* datagram = compress_buffer_.get();
   std::int32_t length = compress_buffer_size_ - wire::kCompressedHeaderBytes;
   // The result is not needed: the returned length is always a usable prefix.
   codec::CompressFrame(frame, format_.Width, format_.Height, num_reductions_,
                        datagram + wire::kCompressedHeaderBytes, &length);
-  // Longer output is cut at the largest datagram IPv4 carries; the length field
-  // then gives the payload actually sent.
-  const std::int32_t payloadBytes =
-      std::min(std::max(length, std::int32_t{0}), wire::kMaxCompressedPayloadBytes);
-  if (length > wire::kMaxCompressedPayloadBytes) ++frames_cut_;
+  const std::int32_t payloadBytes = std::max(length, std::int32_t{0});
+  if (payloadBytes > wire::kMaxCompressedPayloadBytes) {
+    // Longer than one datagram carries: the whole payload, in pieces, straight
+    // from the buffer (the 0x77 0x88 header in front of it is not sent).
+    *inPieces = true;
+    const wire::PieceKind kind =
+        send_length_ != 0 ? wire::PieceKind::kCompressed : wire::PieceKind::kCompressedFixedSize;
+    return SendPieces(datagram + wire::kCompressedHeaderBytes, payloadBytes, kind,
+                      static_cast<std::uint8_t>(num_reductions_), destination);
+  }
   wire::WriteCompressedHeader(datagram, send_length_ != 0 ? payloadBytes : 0);
   const std::int32_t datagramBytes = wire::kCompressedHeaderBytes + payloadBytes;
-  bytes_sent_ += SendDatagram(socket_.Get(), datagram, datagramBytes, destination);
+  bytes_sent_ += SendWhole(socket_.Get(), datagram, datagramBytes, destination);
   return datagramBytes;
+}
+
+std::int64_t FrameSender::SendPieces(const BYTE* frame, std::int64_t frameBytes,
+                                     wire::PieceKind kind, std::uint8_t level,
+                                     const sockaddr_in& destination) {
+  const std::int64_t count = wire::PieceCountOf(frameBytes);
+  if (count == 0) return 0;
+  wire::PieceHeader header;
+  header.kind = kind;
+  header.level = level;
+  header.serial = piece_serial_++;
+  header.count = static_cast<std::uint16_t>(count);
+  header.frameBytes = static_cast<std::uint32_t>(frameBytes);
+  // Each piece waits for its time counted from the first, so a late wake-up
+  // is not added to every later one; the pieces it held back catch up at half
+  // the gap, never back to back, which would overflow the PC's buffer as an
+  // unpaced frame does.
+  const auto first = std::chrono::steady_clock::now();
+  auto previous = first;
+  for (std::int64_t index = 0; index < count; ++index) {
+    const std::chrono::microseconds delay = PieceDelay(index, count, piece_pacing_);
+    if (delay.count() > 0) {
+      const std::chrono::microseconds step = delay - PieceDelay(index - 1, count, piece_pacing_);
+      std::this_thread::sleep_until(std::max(first + delay, previous + step / 2));
+      previous = std::chrono::steady_clock::now();
+    }
+    header.index = static_cast<std::uint16_t>(index);
+    wire::WritePieceHeader(header, piece_header_);
+    const int sent = SendDatagram(socket_.Get(), piece_header_, wire::kPieceHeaderBytes,
+                                  frame + wire::PieceOffset(index),
+                                  wire::PieceBytes(frameBytes, index), destination);
+    if (sent > 0) bytes_sent_ += static_cast<std::uint64_t>(sent);
+  }
+  return frameBytes + count * wire::kPieceHeaderBytes;
 }
 
 void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
   if (chunk_count_ == 1) {
-    bytes_sent_ += SendDatagram(socket_.Get(), frame, chunk_size_, destination);
+    bytes_sent_ += SendWhole(socket_.Get(), frame, chunk_size_, destination);
     return;
   }
   // Slices go out in place, first slice first; the low nibble of each slice's
@@ -100,7 +149,7 @@ void FrameSender::SendChunks(BYTE* frame, const sockaddr_in& destination) {
     }
     BYTE& last = slice[chunk_size_ - 1];
     last = wire::TagChunkByte(last, k);
-    bytes_sent_ += SendDatagram(socket_.Get(), slice, chunk_size_, destination);
+    bytes_sent_ += SendWhole(socket_.Get(), slice, chunk_size_, destination);
   }
 }
 

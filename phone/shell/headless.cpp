@@ -55,9 +55,9 @@ std::string SummaryLine(const HeadlessSummary& s) {
     text += "; " + std::to_string(s.failed) + (s.failed == 1 ? " frame" : " frames") +
             " failed to send";
   }
-  if (s.cut > 0) {
-    text += "; " + std::to_string(s.cut) + (s.cut == 1 ? " frame" : " frames") +
-            " cut at one datagram";
+  if (s.pieces > 0) {
+    text += "; " + std::to_string(s.pieces) + (s.pieces == 1 ? " frame" : " frames") +
+            " in pieces";
   }
   return text;
 }
@@ -102,15 +102,15 @@ int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostr
   LiveStatus live;
   live.Update(CountsOf(*sender), started);
   bool lineOpen = false;  // the live line has no newline yet
-  bool warned = false;
+  bool noted = false;  // the note about frames in pieces was given
   while (!StopSignalWithinASecond(set)) {
     const auto now = std::chrono::steady_clock::now();
     live.Update(CountsOf(*sender), now);
-    if (!warned && sender->FramesCut() > 0) {
+    if (!noted && sender->FramesInPieces() > 0) {
       if (lineOpen) err << '\n';
       lineOpen = false;
-      err << "orlin-phone: " << kCutWarning << "; " << kCutAdvice << std::endl;
-      warned = true;
+      err << "orlin-phone: " << kPiecesNote << std::endl;
+      noted = true;
     }
     if (now < nextLine) continue;
     nextLine = now + period;
@@ -131,7 +131,7 @@ int RunHeadless(CameraCapture& capture, const std::string& cameraName, std::ostr
     summary.frames = sender->FramesSent();
     summary.failed = sender->FramesFailed();
     summary.bytes = sender->BytesSent();
-    summary.cut = sender->FramesCut();
+    summary.pieces = sender->FramesInPieces();
     summary.compressed = sender->Compression() != 0;
     summary.address = Narrow(capture.GetAddressText());
   }

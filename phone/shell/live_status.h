@@ -1,7 +1,7 @@
 // The live line of what the phone sends, for the main screen and the headless
 // run: frames per second and bytes per frame over the last second, and the
-// frames cut at one datagram since the start, with the warning that goes with
-// cutting.
+// frames that went out in pieces since the start, with the note that goes with
+// them.
 #pragma once
 
 #include <chrono>
@@ -17,14 +17,14 @@ namespace orlin::phone::shell {
 struct SendCounts {
   std::uint64_t frames = 0;  // frames that went out whole
   std::uint64_t bytes = 0;
-  std::uint64_t cut = 0;  // compressed frames cut at one datagram
+  std::uint64_t pieces = 0;  // frames too large for one datagram, sent in pieces
 };
 SendCounts CountsOf(const FrameSender& sender);
 
-// Said once when cutting starts (headless), and while it goes on (the screen).
-inline constexpr char kCutWarning[] =
-    "frames are larger than one datagram: the PC sees only the top of the picture";
-inline constexpr char kCutAdvice[] = "choose a smaller format or turn compression off";
+// Said once when frames first go out in pieces (headless), and while they do
+// (the screen).
+inline constexpr char kPiecesNote[] =
+    "frames larger than one datagram go out in pieces: the PC must read large frames";
 
 class LiveStatus {
  public:
@@ -33,11 +33,11 @@ class LiveStatus {
   // last ones (a new sender after a start) begin afresh.
   void Update(const SendCounts& counts, std::chrono::steady_clock::time_point time);
 
-  // "Sent: 30 frames/s, 12345 bytes/frame, 0 frames cut"
+  // "Sent: 30 frames/s, 12345 bytes/frame", and ", 90 in pieces" once
+  // frames went out in pieces.
   std::string Line() const;
-  // Frames were cut within the last measured second.
-  bool Cutting() const { return cutting_; }
-  std::uint64_t FramesCut() const { return last_.cut; }
+  // Frames went out in pieces within the last measured second.
+  bool InPieces() const { return in_pieces_; }
 
  private:
   bool started_ = false;
@@ -45,10 +45,10 @@ class LiveStatus {
   std::chrono::steady_clock::time_point last_time_;
   double frames_per_second_ = 0;
   std::uint64_t bytes_per_frame_ = 0;
-  bool cutting_ = false;
+  bool in_pieces_ = false;
 };
 
-// The warning and what to do, in lines short enough for the phone's screen.
-std::vector<std::string> CutWarningLines();
+// The note, in lines short enough for the phone's screen.
+std::vector<std::string> PiecesNoteLines();
 
 }  // namespace orlin::phone::shell

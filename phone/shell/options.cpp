@@ -77,7 +77,7 @@ std::string HelpText() {
          "                 (e.g. test:1920x1080; even sides up to 4096)\n"
          "  --headless     no screen: stream until SIGINT (Ctrl-C) or SIGTERM, then\n"
          "                 print the frames and bytes sent, the frames whose sends\n"
-         "                 failed and those cut at one datagram; while it streams,\n"
+         "                 failed and those sent in pieces; while it streams,\n"
          "                 a live line on stderr (every 10 s when not a terminal)\n"
          "                 says what goes out; a stored video format the camera\n"
          "                 does not offer gives way to the camera's first, with a\n"

@@ -12,7 +12,7 @@ namespace orlin::phone::tui {
 namespace {
 
 // The status block from a sixth of the way down, centred, then the live line
-// while a sender runs and, while frames are cut, the warning; the camera and
+// while a sender runs and, while frames go out in pieces, the note; the camera and
 // the format line on the client area's last lines.
 void DrawMain(const CameraCapture& capture, const std::string& cameraName,
               const shell::LiveStatus& live) {
@@ -23,9 +23,9 @@ void DrawMain(const CameraCapture& capture, const std::string& cameraName,
   for (const std::string& line : shell::StatusBlock(capture)) DrawCentred(row++, line);
   if (capture.Sender() != nullptr) {
     DrawCentred(++row, live.Line());
-    if (live.Cutting()) {
+    if (live.InPieces()) {
       ++row;
-      for (const std::string& line : shell::CutWarningLines()) DrawCentred(++row, line);
+      for (const std::string& line : shell::PiecesNoteLines()) DrawCentred(++row, line);
     }
   }
   DrawText(clientBottom - 2, 0, "Camera: " + cameraName);

@@ -90,5 +90,13 @@ TEST_F(Allocation, RawFramesAllocateNothing) {
   EXPECT_EQ(Take(50).size(), 50u);
 }
 
+TEST_F(Allocation, FramesInPiecesAllocateNothing) {
+  Connect(kFourCC_YUY2, 1280, 720, 1843200, 0, /*pixelCorrection=*/1);
+  std::vector<std::uint8_t> frame = NoiseFrame(1843200, 1);
+  EXPECT_EQ(AllocationsWhileSending(frame, 3), 0);
+  EXPECT_EQ(Take(3 * 29).size(), 3u * 29);
+  EXPECT_EQ(sender_.FramesInPieces(), 3u);
+}
+
 }  // namespace
 }  // namespace orlin::test

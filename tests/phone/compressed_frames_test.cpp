@@ -43,7 +43,7 @@ TEST_F(CompressedFrames, VariableLengthLevelsCarryThePayloadLength) {
     EXPECT_EQ(LengthField(d), static_cast<int>(expected.size()));
     EXPECT_TRUE(std::equal(d.begin() + 4, d.end(), expected.begin()));
   }
-  EXPECT_EQ(sender_.FramesCut(), 0u) << "frames that fit are not cut";
+  EXPECT_EQ(sender_.FramesInPieces(), 0u) << "frames that fit go out in one datagram";
 }
 
 TEST_F(CompressedFrames, FixedSizeLevelHasAZeroLengthField) {
@@ -90,19 +90,43 @@ TEST_F(CompressedFrames, NegativeLevelsBecomeZeroInsteadOfEmptyPayloads) {
   EXPECT_TRUE(std::equal(datagrams[0].begin() + 4, datagrams[0].end(), expected.begin(), expected.end()));
 }
 
-TEST_F(CompressedFrames, OutputTooLongForOneDatagramIsCutToTheLargestIpv4Datagram) {
-  Connect(kFourCC_YV12, 640, 480, 460800, 1, 0, /*numReductions=*/0);
-  std::vector<std::uint8_t> frame = NoiseFrame(460800, 8);
-  const auto expected = EncoderOutput(frame, 640, 480, 0);
-  ASSERT_GT(expected.size(), 65503u) << "noise must overflow one datagram";
-  Send(frame);
-  const auto datagrams = Take(1);
-  ASSERT_EQ(datagrams.size(), 1u) << "a datagram over 65,507 bytes would not be sent at all";
-  const Datagram& d = datagrams[0];
-  ASSERT_EQ(d.size(), 65507u);
-  EXPECT_EQ(LengthField(d), 65503);
-  EXPECT_TRUE(std::equal(d.begin() + 4, d.end(), expected.begin()));
-  EXPECT_EQ(sender_.FramesCut(), 1u);
+TEST_F(CompressedFrames, PayloadLongerThanOneDatagramGoesOutWholeInPiecesOneSerialPerFrame) {
+  const struct {
+    int level;
+    const char* picture;
+    wire::PieceKind kind;
+  } cases[] = {
+      {0, "coffee", wire::PieceKind::kCompressed},
+      {3, "cups", wire::PieceKind::kCompressedFixedSize},
+  };
+  Connect(kFourCC_YV12, 640, 480, 460800);
+  std::uint32_t lastSerial = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.level);
+    ASSERT_EQ(sender_.ApplyCodecSettings(1, 0, c.level), 1);
+    std::vector<std::uint8_t> frame = ReadTestFrame(c.picture, 640, 480);
+    const auto expected = EncoderOutput(frame, 640, 480, c.level);
+    ASSERT_GT(expected.size(), 65503u) << "the payload must overflow one datagram";
+    const auto count = static_cast<std::uint16_t>(wire::PieceCountOf(static_cast<std::int64_t>(expected.size())));
+    for (int repeat = 0; repeat < 2; ++repeat) {
+      Send(frame);
+      const PiecedFrame pieces = JoinPieces(Take(count));
+      ASSERT_EQ(pieces.headers.size(), count);
+      const std::uint32_t serial = pieces.headers[0].serial;
+      if (c.level != 0 || repeat != 0) {
+        EXPECT_EQ(serial, lastSerial + 1) << "the next frame's serial";
+      }
+      lastSerial = serial;
+      for (std::uint16_t i = 0; i < count; ++i) {
+        EXPECT_EQ(pieces.headers[i],
+                  (wire::PieceHeader{c.kind, static_cast<std::uint8_t>(c.level), serial, i, count,
+                                     static_cast<std::uint32_t>(expected.size())}));
+      }
+      EXPECT_EQ(pieces.bytes, expected) << "the encoder's whole output";
+    }
+  }
+  EXPECT_EQ(sender_.FramesInPieces(), 4u);
+  EXPECT_EQ(sender_.FramesSent(), 4u);
 }
 
 TEST_F(CompressedFrames, CompressionRequestedForYuy2StaysOff) {

@@ -71,21 +71,28 @@ TEST_F(RawFrames, TrailingBytesThatDoNotFillAChunkAreNotSent) {
   EXPECT_TRUE(std::equal(datagrams[2].begin(), datagrams[2].end() - 1, original.begin() + 2 * 43680));
 }
 
-TEST_F(RawFrames, TagsOfSixteenOrMoreChunksSpillIntoTheHighNibble) {
-  // 1,100,000 bytes: 17 chunks of 64,705, 15 bytes left over.
-  Connect(kFourCC_YUY2, 1000, 550, 1100000);
-  ASSERT_EQ(sender_.ChunkCount(), 17);
-  std::vector<std::uint8_t> frame = NoiseFrame(1100000, 3);
-  frame[64705 - 1] = 0xE7;      // first chunk, k = 17
-  frame[2 * 64705 - 1] = 0x2A;  // second chunk, k = 16
-  frame[3 * 64705 - 1] = 0x5B;  // third chunk, k = 15
-  Send(frame);
-  const auto datagrams = Take(17);
-  ASSERT_EQ(datagrams.size(), 17u);
-  EXPECT_EQ(datagrams[0].back(), 0xF1);  // 0xE0 | 17
-  EXPECT_EQ(datagrams[1].back(), 0x30);  // 0x20 | 16
-  EXPECT_EQ(datagrams[2].back(), 0x5F);  // 0x50 | 15
-  EXPECT_EQ(datagrams[16].back() & 0x0F, 1);
+TEST_F(RawFrames, FifteenChunksAreTheMostThatGoOutCountedALargerFrameGoesInPieces) {
+  // 982,619 bytes: 15 chunks of 65,507; one byte more needs 16, beyond the countdown.
+  const struct {
+    std::int32_t bytes;
+    std::size_t datagrams;
+    bool pieces;
+  } cases[] = {{982619, 15, false}, {982620, 16, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    Connect(kFourCC_YUY2, 1000, 491, c.bytes);
+    std::vector<std::uint8_t> frame = NoiseFrame(static_cast<std::size_t>(c.bytes), 3);
+    const std::vector<std::uint8_t> original = frame;
+    Send(frame);
+    const auto datagrams = Take(c.datagrams);
+    ASSERT_EQ(datagrams.size(), c.datagrams);
+    if (c.pieces) {
+      EXPECT_EQ(JoinPieces(datagrams).bytes, original);
+    } else {
+      EXPECT_EQ(datagrams[0].size(), 65507u);
+      EXPECT_EQ(datagrams[0].back(), wire::TagChunkByte(original[65506], 15));
+    }
+  }
 }
 
 TEST_F(RawFrames, TenChunksOfAVgaYuy2FrameArriveWhole) {
@@ -101,6 +108,28 @@ TEST_F(RawFrames, TenChunksOfAVgaYuy2FrameArriveWhole) {
     EXPECT_EQ(datagrams[i].back(),
               wire::TagChunkByte(original[i * 61440 + 61439], 10 - static_cast<int>(i)));
   }
+}
+
+TEST_F(RawFrames, FrameBeyondTheCountdownGoesOutWholeInPieces) {
+  // 1280 x 720 YV12: 22 chunks, more than the countdown counts.
+  constexpr std::int64_t kBytes = 1382400;
+  Connect(kFourCC_YV12, 1280, 720, kBytes, /*compression=*/0);
+  std::vector<std::uint8_t> frame = NoiseFrame(kBytes, 8);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const std::int64_t count = wire::PieceCountOf(kBytes);
+  const PiecedFrame pieces = JoinPieces(Take(static_cast<std::size_t>(count)));
+  ASSERT_EQ(pieces.headers.size(), static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < pieces.headers.size(); ++i) {
+    const wire::PieceHeader& h = pieces.headers[i];
+    EXPECT_EQ(h, (wire::PieceHeader{wire::PieceKind::kRaw, 0, pieces.headers[0].serial,
+                                    static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(count),
+                                    static_cast<std::uint32_t>(kBytes)}));
+  }
+  EXPECT_EQ(pieces.bytes, original) << "every byte, untagged, none left out";
+  EXPECT_EQ(sender_.FramesSent(), 1u);
+  EXPECT_EQ(sender_.FramesInPieces(), 1u);
+  EXPECT_EQ(sender_.BytesSent(), static_cast<std::uint64_t>(kBytes + count * wire::kPieceHeaderBytes));
 }
 
 TEST_F(RawFrames, PixelCorrectionSwapsBytesTwoAndThreeOfTheLumaGroupsOnly) {
@@ -144,6 +173,19 @@ TEST_F(RawFrames, ASampleSmallerThanTheConnectedSizeIsSkipped) {
   ASSERT_EQ(datagrams.size(), 3u);
   EXPECT_TRUE(std::equal(datagrams[0].begin(), datagrams[0].end() - 1, original.begin()))
       << "the first datagram belongs to the whole frame";
+}
+
+TEST_F(RawFrames, ASampleSmallerThanTheConnectedSizeSendsNoPieces) {
+  Connect(kFourCC_YUY2, 1280, 720, 1843200);
+  std::vector<std::uint8_t> shortFrame = NoiseFrame(1843200, 6);
+  Send(shortFrame, 1843199);  // the real buffer ends before the last piece
+  std::vector<std::uint8_t> frame = NoiseFrame(1843200, 7);
+  const std::vector<std::uint8_t> original = frame;
+  Send(frame);
+  const PiecedFrame pieces = JoinPieces(Take(static_cast<std::size_t>(wire::PieceCountOf(1843200))));
+  EXPECT_EQ(pieces.headers.size(), static_cast<std::size_t>(wire::PieceCountOf(1843200)));
+  EXPECT_EQ(pieces.bytes, original) << "every piece belongs to the whole frame";
+  EXPECT_EQ(sender_.FramesSent(), 1u);
 }
 
 }  // namespace

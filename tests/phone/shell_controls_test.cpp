@@ -67,19 +67,20 @@ TEST(ShellText, LiveLineMeasuresTheLastSecondAndBeginsAfreshForANewSender) {
   const auto t0 = std::chrono::steady_clock::time_point{};
   LiveStatus live;
   live.Update({100, 1000000, 0}, t0);  // counts from before are not a rate
-  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame, 0 frames cut");
+  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame");
   live.Update({115, 1150000, 0}, t0 + milliseconds(500));  // too soon to measure
-  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame, 0 frames cut");
+  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame");
   live.Update({130, 1300000 + 30 * 65507, 1}, t0 + milliseconds(1000));
-  EXPECT_EQ(live.Line(), "Sent: 30 frames/s, 75507 bytes/frame, 1 frame cut");
-  EXPECT_TRUE(live.Cutting());
+  EXPECT_EQ(live.Line(), "Sent: 30 frames/s, 75507 bytes/frame, 1 in pieces");
+  EXPECT_TRUE(live.InPieces());
   live.Update({160, 1300000 + 60 * 65507, 1}, t0 + milliseconds(2000));
-  EXPECT_FALSE(live.Cutting()) << "no frame was cut within the last second";
+  EXPECT_FALSE(live.InPieces()) << "no frame went out in pieces within the last second";
+  EXPECT_EQ(live.Line(), "Sent: 30 frames/s, 65507 bytes/frame, 1 in pieces");
   live.Update({3, 300, 0}, t0 + milliseconds(2100));
-  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame, 0 frames cut");
+  EXPECT_EQ(live.Line(), "Sent: 0 frames/s, 0 bytes/frame");
 }
 
-TEST(ShellText, SummaryKeepsItsWordsAndAppendsFailedThenCutFrames) {
+TEST(ShellText, SummaryKeepsItsWordsAndAppendsFailedThenFramesInPieces) {
   HeadlessSummary s;
   s.frames = 150;
   s.bytes = 1500000;
@@ -92,8 +93,8 @@ TEST(ShellText, SummaryKeepsItsWordsAndAppendsFailedThenCutFrames) {
       "YV12  640 x 480 compressed";
   EXPECT_EQ(SummaryLine(s), line);
   s.failed = 2;
-  s.cut = 1;
-  EXPECT_EQ(SummaryLine(s), line + "; 2 frames failed to send; 1 frame cut at one datagram");
+  s.pieces = 1;
+  EXPECT_EQ(SummaryLine(s), line + "; 2 frames failed to send; 1 frame in pieces");
 }
 
 std::vector<const char*> Args(std::initializer_list<const char*> args) { return {args}; }

@@ -1,5 +1,7 @@
 #include "tests/phone/support/sender_fixture.h"
 
+#include <algorithm>
+
 namespace orlin::test {
 
 std::vector<std::uint8_t> NoiseFrame(std::size_t bytes, std::uint32_t seed) {
@@ -10,6 +12,28 @@ std::vector<std::uint8_t> NoiseFrame(std::size_t bytes, std::uint32_t seed) {
     state ^= state >> 17;
     state ^= state << 5;
     byte = static_cast<std::uint8_t>(state >> 24);
+  }
+  return frame;
+}
+
+PiecedFrame JoinPieces(const std::vector<Datagram>& datagrams) {
+  PiecedFrame frame;
+  for (const Datagram& d : datagrams) {
+    const auto header = wire::ParsePieceHeader(d.data(), static_cast<std::int64_t>(d.size()));
+    if (!header) {
+      ADD_FAILURE() << "a datagram of " << d.size() << " bytes is not a piece";
+      continue;
+    }
+    const std::int32_t share = wire::PieceBytes(header->frameBytes, header->index);
+    EXPECT_EQ(d.size(), static_cast<std::size_t>(wire::kPieceHeaderBytes + share))
+        << "piece " << header->index;
+    frame.bytes.resize(header->frameBytes);
+    const std::size_t offset = static_cast<std::size_t>(wire::PieceOffset(header->index));
+    std::copy(d.begin() + wire::kPieceHeaderBytes,
+              d.begin() + wire::kPieceHeaderBytes +
+                  std::min<std::ptrdiff_t>(share, static_cast<std::ptrdiff_t>(d.size()) - wire::kPieceHeaderBytes),
+              frame.bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    frame.headers.push_back(*header);
   }
   return frame;
 }

@@ -16,6 +16,7 @@
 #include "tests/phone/support/camera_script.h"
 #include "tests/phone/support/datagram_receiver.h"
 #include "wire/four_cc.h"
+#include "wire/frame_piece.h"
 
 namespace orlin::test {
 
@@ -27,6 +28,15 @@ struct CaughtMessage {
 
 // Deterministic bytes that look like camera noise.
 std::vector<std::uint8_t> NoiseFrame(std::size_t bytes, std::uint32_t seed);
+
+// One frame's pieces as they arrived: each header, and the frame joined from
+// the pieces' bytes in index order. A datagram that is not a piece, or whose
+// length is not its header's share of the frame, fails the test.
+struct PiecedFrame {
+  std::vector<wire::PieceHeader> headers;
+  std::vector<std::uint8_t> bytes;
+};
+PiecedFrame JoinPieces(const std::vector<Datagram>& datagrams);
 
 // UTF-16 text of a wide string, for comparisons on both platforms.
 std::u16string Text(LPCWSTR text);
