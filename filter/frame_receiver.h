@@ -71,7 +71,8 @@ class FrameReceiver {
   // may share the port). S_OK; E_FAIL after a message when Winsock or the
   // socket cannot be had or the port cannot be bound (the message names it);
   // VFW_E_INVALIDMEDIATYPE, before anything else, for a sample size of 0 or
-  // less, which has no chunk geometry.
+  // less, which has no chunk geometry; E_OUTOFMEMORY, with the socket closed
+  // again, when there is no memory to track a frame's pieces.
   HRESULT Open();
 
   // Fills `destination` (at least S bytes) with the next frame, as far as it
