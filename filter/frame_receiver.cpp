@@ -1,8 +1,11 @@
 // The frame receiver. Every datagram comes off the network: the chunk counter
 // and the compressed header are checked, the payload length is capped to the
-// buffer, and the decoder is only ever asked to write a picture the sample holds.
+// buffer, a piece's header is checked against the format before a byte of it
+// lands, and the decoder is only ever asked to write a picture the sample holds.
 #include "filter/frame_receiver.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <optional>
@@ -16,6 +19,7 @@
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
+#include "wire/frame_piece.h"
 
 namespace orlin::filter {
 
@@ -29,6 +33,11 @@ void ShowError(const WCHAR* text) { ShowMessage(nullptr, text, kCaption, MB_OK |
 void SetIntOption(SOCKET s, int name, int value) {
   setsockopt(s, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
 }
+
+// The decoder may read this many bytes past a payload cut short: compressed
+// pieces are put together from the start of the compressed buffer, so a frame
+// of at most the buffer less this is decoded whole.
+constexpr std::int32_t kDecoderReadsPast = kPayloadMargin - wire::kCompressedHeaderBytes;
 
 }  // namespace
 
@@ -97,6 +106,23 @@ HRESULT FrameReceiver::Open() {
       }
     }
   }
+  // Raw frames beyond the countdown come in pieces; so do compressed frames
+  // longer than one datagram.
+  raw_pieces_ = !compression_ && !wire::FitsCountedChunks(format_.sampleSize);
+  const std::int64_t pieces = wire::PieceCountOf(compression_ ? compressed_buffer_size_ - kDecoderReadsPast
+                                                 : raw_pieces_  ? format_.sampleSize
+                                                                : 0);
+  if (pieces > piece_marks_size_) {
+    piece_marks_.reset(new (std::nothrow) std::uint8_t[std::size_t(pieces)]());
+    piece_marks_size_ = piece_marks_ != nullptr ? pieces : 0;
+    if (piece_marks_ == nullptr) {
+      socket_.Reset();
+      winsock_.End();
+      return E_OUTOFMEMORY;
+    }
+  }
+  piece_frame_open_ = false;
+  serial_known_ = false;
   SetIntOption(socket_.Get(), SO_RCVBUF, ReceiveBufferBytes());
   granted_receive_buffer_bytes_ = ReceiveBufferInForce(socket_.Get());
   SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
@@ -123,8 +149,13 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
   // may come while the last is still being read); compressed ones two of the
   // largest datagrams. (The system may cap it; Linux at net.core.rmem_max: see
   // GrantedReceiveBufferBytes.)
-  std::int64_t bytes = compression_ ? 2 * std::int64_t(wire::kMaxChunkBytes)
-                                    : (std::int64_t(chunk_count_) + 1) * std::int64_t(chunk_size_);
+  // Frames in pieces likewise: a frame's pieces and one more.
+  std::int64_t bytes = (std::int64_t(chunk_count_) + 1) * std::int64_t(chunk_size_);
+  if (raw_pieces_) bytes = (wire::PieceCountOf(format_.sampleSize) + 1) * wire::kMaxUdpPayloadBytes;
+  if (compression_) {
+    bytes = std::max<std::int64_t>(2 * std::int64_t(wire::kMaxChunkBytes),
+                                   (wire::PieceCountOf(compressed_buffer_size_) + 1) * wire::kMaxUdpPayloadBytes);
+  }
   const std::int64_t most = std::numeric_limits<std::int32_t>::max();
   return std::int32_t(bytes < most ? bytes : most);
 }
@@ -152,6 +183,8 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
         // What was stored of the longer datagram may show a compressed frame.
         if (wire::ParseCompressedHeader(p, k)) {
           sight_.Note(Misfit::kCompressedWhileRaw);
+        } else if (const auto piece = wire::ParsePieceHeader(p, k)) {
+          NotePieceMisfit(*piece);
         } else {
           sight_.Note(Misfit::kDatagramSize, otherSize);
         }
@@ -169,10 +202,10 @@ int FrameReceiver::ReceiveExactly(std::uint8_t* p, std::uint32_t k) {
   return 0;
 }
 
-int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
+bool FrameReceiver::WaitNoLaterThanTheDeadline() {
   using namespace std::chrono;
   const auto left = duration_cast<milliseconds>(fill_deadline_ - steady_clock::now()).count();
-  if (left <= 0) return SOCKET_ERROR;
+  if (left <= 0) return false;
   // The whole time-out while most of it is left (the socket keeps it between
   // fills); the rest of it once a fill has run long.
   const DWORD wait = left > kReceiveTimeoutMs - 100 ? kReceiveTimeoutMs : DWORD(left);
@@ -180,9 +213,24 @@ int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
     SetReceiveTimeout(socket_.Get(), wait);
     timeout_in_force_ = wait;
   }
+  return true;
+}
+
+int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
+  if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
   const int received = ReceiveDatagram(socket_.Get(), p, k);
   last_receive_too_long_ = received == SOCKET_ERROR && WSAGetLastError() == WSAEMSGSIZE;
   return received;
+}
+
+int FrameReceiver::PeekBeforeDeadline(std::uint8_t* p, int k) {
+  if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
+  return PeekDatagram(socket_.Get(), p, k);
+}
+
+void FrameReceiver::Discard() {
+  std::uint8_t head[wire::kPieceHeaderBytes];
+  ReceiveDatagram(socket_.Get(), head, int(sizeof head));  // the rest of a longer one goes with it
 }
 
 bool FrameReceiver::FillFrame(std::uint8_t* destination) {
@@ -191,7 +239,8 @@ bool FrameReceiver::FillFrame(std::uint8_t* destination) {
   if (!socket_.Valid() || chunk_count_ == 0) return false;
   fill_deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
   sight_ = {};
-  const bool whole = compression_ ? FillCompressed(destination) : FillChunks(destination);
+  piece_frame_open_ = false;  // a frame in pieces never goes on into another sample
+  const bool whole = compression_ || raw_pieces_ ? FillPieces(destination) : FillChunks(destination);
   Diagnose(whole);
   return whole;
 }
@@ -250,34 +299,69 @@ bool FrameReceiver::FillChunks(std::uint8_t* destination) {
   }
 }
 
-bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
-  std::uint8_t* buffer = compressed_buffer_.get();
-  // Datagrams that carried more than a header's bytes and none: another
-  // format's (an empty datagram or a stray short one says nothing).
+bool FrameReceiver::FillPieces(std::uint8_t* destination) {
+  // Each datagram is looked at before it is taken: a piece goes straight to
+  // its place, anything else is received where it touches no frame.
+  std::uint8_t* frame = compression_ ? compressed_buffer_.get() : destination;
+  // Compressed: datagrams that carried more than a header's bytes and none,
+  // another format's (an empty datagram or a stray short one says nothing).
   bool headerless = false;
   const auto failed = [&] {
-    if (last_receive_too_long_) {
-      // What was stored of it tells a compressed frame of a larger picture
-      // from a raw chunk.
-      sight_.Note(wire::ParseCompressedHeader(buffer, compressed_buffer_size_) ? Misfit::kPictureLarger
-                                                                                : Misfit::kRawWhileCompressed);
-    } else if (headerless) {
-      sight_.Note(Misfit::kRawWhileCompressed);
-    }
+    if (headerless) sight_.Note(Misfit::kRawWhileCompressed);
     return false;
   };
-  // A datagram shorter than the header cannot be one: its first bytes would be
-  // those of an earlier datagram still in the buffer.
-  int received = ReceiveBeforeDeadline(buffer, compressed_buffer_size_);
-  if (received == SOCKET_ERROR) return failed();
-  std::optional<std::uint16_t> declared = wire::ParseCompressedHeader(buffer, received);
-  for (int tries = 0; !declared; ++tries) {
-    headerless = headerless || received > wire::kCompressedHeaderBytes;
-    if (tries > kMaxHeaderRetries) return failed();
-    received = ReceiveBeforeDeadline(buffer, compressed_buffer_size_);
-    if (received == SOCKET_ERROR) return failed();
-    declared = wire::ParseCompressedHeader(buffer, received);
+  // Datagrams that brought nothing: as many are looked at as a compressed
+  // frame's header scan looks at.
+  int idle = 0;
+  while (idle < kMaxHeaderRetries + 2) {
+    std::uint8_t head[wire::kPieceHeaderBytes];
+    const int length = PeekBeforeDeadline(head, int(sizeof head));
+    if (length == SOCKET_ERROR) return failed();
+    const int stored = std::min<int>(length, int(sizeof head));
+    if (const auto piece = wire::ParsePieceHeader(head, stored)) {
+      PieceTaken taken = PieceTaken::kDropped;
+      if (Readable(*piece, length)) {
+        taken = TakePiece(*piece, head, frame);
+      } else {
+        Discard();
+      }
+      if (taken == PieceTaken::kFrameWhole) return compression_ ? DecodePieces(destination) : true;
+      if (taken == PieceTaken::kDropped) ++idle;
+      continue;
+    }
+    if (compression_ && wire::ParseCompressedHeader(head, length)) {
+      if (length > compressed_buffer_size_) {
+        Discard();
+        sight_.Note(Misfit::kPictureLarger);
+        return false;
+      }
+      piece_frame_open_ = false;  // the datagram goes over any pieces in the buffer
+      const int received = ReceiveBeforeDeadline(compressed_buffer_.get(), compressed_buffer_size_);
+      if (received == SOCKET_ERROR) return failed();
+      return DecodeDatagram(destination, received);
+    }
+    Discard();
+    ++idle;
+    if (compression_) {
+      // Longer than any compressed frame of this picture: another format's.
+      if (length > compressed_buffer_size_) {
+        sight_.Note(Misfit::kRawWhileCompressed);
+        return false;
+      }
+      headerless = headerless || length > wire::kCompressedHeaderBytes;
+    } else if (LooksCompressed(head, length, -1)) {
+      sight_.Note(Misfit::kCompressedWhileRaw);
+    } else if (length > 0) {
+      sight_.Note(Misfit::kDatagramSize, length);
+    }
   }
+  return failed();
+}
+
+bool FrameReceiver::DecodeDatagram(std::uint8_t* destination, int received) {
+  const std::uint8_t* buffer = compressed_buffer_.get();
+  const std::optional<std::uint16_t> declared = wire::ParseCompressedHeader(buffer, received);
+  if (!declared) return false;
   // A length beyond what arrived would have the decoder read what an earlier
   // datagram left in the buffer: only the bytes this one carried are its payload.
   const std::int32_t carried = received - wire::kCompressedHeaderBytes;
@@ -299,6 +383,103 @@ bool FrameReceiver::FillCompressed(std::uint8_t* destination) {
   frame.bufferBytes = compressed_buffer_size_;
   sight_.Note(ClassifyCompressedFrame(frame));
   return decoded == codec::kCodecOk;
+}
+
+bool FrameReceiver::DecodePieces(std::uint8_t* destination) {
+  // The whole payload from the start of the buffer; Readable kept it at least
+  // kDecoderReadsPast short of the end.
+  const bool fixedSize = piece_frame_.kind == wire::PieceKind::kCompressedFixedSize;
+  const auto length = std::int32_t(piece_frame_.frameBytes);
+  std::int32_t consumed = 0;
+  const int decoded = codec::DecompressFrame(compressed_buffer_.get(), length, fixedSize ? 1 : 0, destination,
+                                             format_.width, format_.height, &consumed);
+  CompressedFrameSight frame;
+  frame.declared = fixedSize ? 0 : length;
+  frame.carried = length;
+  frame.length = length;
+  frame.decoded = decoded;
+  frame.consumed = consumed;
+  frame.fixedSizeBytes = std::int32_t(codec::FixedSizePayloadBytes(format_.width, format_.height));
+  frame.bufferBytes = compressed_buffer_size_;
+  frame.inPieces = true;
+  sight_.Note(ClassifyCompressedFrame(frame));
+  return decoded == codec::kCodecOk;
+}
+
+bool FrameReceiver::Readable(const wire::PieceHeader& piece, int datagramBytes) {
+  // A datagram of another length than its piece's share is damaged.
+  if (datagramBytes != wire::kPieceHeaderBytes + wire::PieceBytes(piece.frameBytes, piece.index)) return false;
+  const std::int64_t frameBytes = piece.frameBytes;
+  bool fits;
+  switch (piece.kind) {
+    case wire::PieceKind::kRaw:
+      fits = raw_pieces_ && frameBytes == format_.sampleSize;
+      break;
+    case wire::PieceKind::kCompressed:
+      fits = compression_;
+      break;
+    case wire::PieceKind::kCompressedFixedSize:
+      // The decoder reads exactly this picture's fixed-size payload.
+      fits = compression_ && frameBytes == std::int64_t(codec::FixedSizePayloadBytes(format_.width, format_.height));
+      break;
+    default:
+      fits = false;
+  }
+  // Every piece of the frame within the buffer, the decoder's reach included.
+  if (fits && piece.kind != wire::PieceKind::kRaw) fits = frameBytes <= compressed_buffer_size_ - kDecoderReadsPast;
+  if (!fits) NotePieceMisfit(piece);
+  return fits;
+}
+
+void FrameReceiver::NotePieceMisfit(const wire::PieceHeader& piece) {
+  if (piece.kind == wire::PieceKind::kRaw) {
+    sight_.Note(compression_ ? Misfit::kRawWhileCompressed : Misfit::kRawFrameSize, piece.frameBytes);
+  } else if (!compression_) {
+    sight_.Note(Misfit::kCompressedWhileRaw);
+  } else if (piece.kind == wire::PieceKind::kCompressedFixedSize &&
+             piece.frameBytes < codec::FixedSizePayloadBytes(format_.width, format_.height)) {
+    sight_.Note(Misfit::kPictureOther);
+  } else {
+    sight_.Note(Misfit::kPictureLarger);
+  }
+}
+
+FrameReceiver::PieceTaken FrameReceiver::TakePiece(const wire::PieceHeader& piece, const std::uint8_t* head,
+                                                   std::uint8_t* frame) {
+  if (!piece_frame_open_ || piece.serial != newest_serial_) {
+    // The frame just put together (or given up), and the few before it, are
+    // over: their late pieces are dropped. Any other serial is a newer frame,
+    // or a phone that started again, and begins a frame of its own; a frame
+    // in progress is given up.
+    if (serial_known_ && newest_serial_ - piece.serial <= kLatePieceSerials) {
+      Discard();
+      return PieceTaken::kDropped;
+    }
+    piece_frame_ = piece;
+    piece_frame_open_ = true;
+    pieces_in_ = 0;
+    std::fill_n(piece_marks_.get(), std::min<std::int64_t>(piece.count, piece_marks_size_), std::uint8_t{0});
+    newest_serial_ = piece.serial;
+    serial_known_ = true;
+  }
+  const bool sameFrame = piece.kind == piece_frame_.kind && piece.level == piece_frame_.level &&
+                         piece.frameBytes == piece_frame_.frameBytes;
+  if (!sameFrame || piece.count > piece_marks_size_ || piece_marks_[piece.index] != 0) {
+    Discard();  // a duplicate changes nothing; a piece that disagrees with its frame is damaged
+    return PieceTaken::kDropped;
+  }
+  const std::int32_t bytes = wire::PieceBytes(piece.frameBytes, piece.index);
+  std::uint8_t received[wire::kPieceHeaderBytes];
+  const int length = ReceiveDatagramInTwo(socket_.Get(), received, int(sizeof received),
+                                          frame + wire::PieceOffset(piece.index), bytes);
+  // The datagram peeked is the one received: the socket is this thread's alone.
+  if (length != wire::kPieceHeaderBytes + bytes || std::memcmp(received, head, sizeof received) != 0) {
+    return PieceTaken::kDropped;
+  }
+  piece_marks_[piece.index] = 1;
+  if (++pieces_in_ < piece.count) return PieceTaken::kPlaced;
+  piece_frame_open_ = false;
+  return PieceTaken::kFrameWhole;
 }
 
 }  // namespace orlin::filter

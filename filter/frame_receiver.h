@@ -1,6 +1,8 @@
 // The PC end of the phone's stream: fills one output sample per call from the
-// stream's UDP port, by reassembling an uncompressed frame from its counted chunks or
-// by decoding one compressed-frame datagram. Owned by the output stream and
+// stream's UDP port, by reassembling an uncompressed frame from its counted
+// chunks or by decoding one compressed-frame datagram; a frame too large for
+// those forms comes in pieces (wire/frame_piece.h), which are put in place by
+// their header and never joined across frames. Owned by the output stream and
 // used only on its worker thread: Open when streaming starts, FillFrame for
 // every sample, Close when it stops.
 #pragma once
@@ -17,6 +19,7 @@
 #include "settings/announcement.h"
 #include "settings/stream_form.h"
 #include "settings/video_format_settings.h"
+#include "wire/frame_piece.h"
 #include "wire/stream.h"
 
 namespace orlin::filter {
@@ -29,6 +32,9 @@ inline constexpr int kMaxHeaderRetries = 100;
 inline constexpr std::int32_t kPayloadMargin = 6;
 // Chunks with the wrong counter discarded before a frame is given up.
 inline constexpr int kMaxCounterMismatches = 15;
+// Pieces of this many frames before the newest are late, not a phone that
+// started again: they are dropped.
+inline constexpr std::uint32_t kLatePieceSerials = 8;
 // How long the phone's last announcement counts: the phone repeats it about
 // once a second, so one that is not repeated speaks of a phone that left.
 inline constexpr std::chrono::milliseconds kAnnouncementLifetime{5000};
@@ -65,14 +71,15 @@ class FrameReceiver {
   // may share the port). S_OK; E_FAIL after a message when Winsock or the
   // socket cannot be had or the port cannot be bound (the message names it);
   // VFW_E_INVALIDMEDIATYPE, before anything else, for a sample size of 0 or
-  // less, which has no chunk geometry.
+  // less, which has no chunk geometry; E_OUTOFMEMORY, with the socket closed
+  // again, when there is no memory to track a frame's pieces.
   HRESULT Open();
 
   // Fills `destination` (at least S bytes) with the next frame, as far as it
   // arrives: nothing that fails here is reported, and what is not received
   // keeps its previous contents. True when the whole frame arrived (every
-  // chunk in turn, or a compressed frame decoded to its end); false when part
-  // of it or nothing did.
+  // chunk in turn, every piece of one frame, or a compressed frame decoded to
+  // its end); false when part of it or nothing did.
   bool FillFrame(std::uint8_t* destination);
 
   // Closes the socket and ends Winsock, whatever Open got; S_OK.
@@ -92,6 +99,9 @@ class FrameReceiver {
   // Compression in force: cleared for good at an open that finds the format
   // unable to take compressed frames or no memory for their buffer.
   bool Compression() const { return compression_; }
+  // Raw frames come in pieces: compression is off and the sample size is
+  // beyond what counted chunks carry (decided by the last Open).
+  bool RawPieces() const { return raw_pieces_; }
   std::uint32_t ChunkCount() const { return chunk_count_; }
   std::uint32_t ChunkSize() const { return chunk_size_; }
   std::int32_t CompressedBufferSize() const { return compressed_buffer_size_; }
@@ -100,8 +110,10 @@ class FrameReceiver {
   // system chose for port 0); 0 when not bound.
   std::uint16_t BoundPort() const;
   // The SO_RCVBUF Open asks for: the format's receiveBufferBytes when above 0,
-  // else (n + 1) x q for raw frames and 2 x 65520 with compression (as decided
-  // by the last Open).
+  // else (n + 1) x q for raw frames in chunks, the pieces of a frame and one
+  // more for raw frames in pieces, and with compression two of the largest
+  // datagrams or the pieces of a full compressed buffer and one more,
+  // whichever is more (as decided by the last Open).
   std::int32_t ReceiveBufferBytes() const;
   // What the system granted of it at the last Open (Linux caps it at
   // net.core.rmem_max); 0 when it could not be read.
@@ -119,8 +131,27 @@ class FrameReceiver {
   // One datagram, waiting no later than the fill's deadline; SOCKET_ERROR
   // once it has passed.
   int ReceiveBeforeDeadline(std::uint8_t* p, int k);
+  // The next datagram's whole length and first bytes, left on the socket;
+  // SOCKET_ERROR once the deadline has passed.
+  int PeekBeforeDeadline(std::uint8_t* p, int k);
+  // Sets the socket's time-out to what is left of the fill; false once none is.
+  bool WaitNoLaterThanTheDeadline();
+  // Takes the datagram just peeked and drops it.
+  void Discard();
   bool FillChunks(std::uint8_t* destination);
-  bool FillCompressed(std::uint8_t* destination);
+  // Raw pieces (into the sample) or, with compression, compressed pieces (into
+  // the compressed buffer) and compressed datagrams, whichever come.
+  bool FillPieces(std::uint8_t* destination);
+  bool DecodeDatagram(std::uint8_t* destination, int received);
+  bool DecodePieces(std::uint8_t* destination);
+  // A piece this stream reads: the kind its mode reads, frame bytes its format
+  // gives, in a datagram of the piece's length. Notes the misfit otherwise.
+  bool Readable(const wire::PieceHeader& piece, int datagramBytes);
+  // Notes a piece of a kind or size this stream does not read.
+  void NotePieceMisfit(const wire::PieceHeader& piece);
+  enum class PieceTaken { kDropped, kPlaced, kFrameWhole };
+  // Puts a readable piece in its place in `frame`, by serial and index.
+  PieceTaken TakePiece(const wire::PieceHeader& piece, const std::uint8_t* head, std::uint8_t* frame);
   // After each fill: the streak, the announcement and the sentence.
   void Diagnose(bool whole);
 
@@ -133,6 +164,18 @@ class FrameReceiver {
   std::uint32_t chunk_count_ = 0;
   std::uint32_t chunk_size_ = 0;
   bool compression_;
+  bool raw_pieces_ = false;
+
+  // The frame in pieces being put together: one mark per piece, for as many
+  // pieces as the format's largest frame has (allocated once, kept across
+  // opens). A frame lives within one fill: raw pieces land in that fill's sample.
+  std::unique_ptr<std::uint8_t[]> piece_marks_;
+  std::int64_t piece_marks_size_ = 0;
+  wire::PieceHeader piece_frame_{};  // its first piece's header
+  std::uint32_t pieces_in_ = 0;
+  bool piece_frame_open_ = false;
+  std::uint32_t newest_serial_ = 0;  // of the frame in progress, or the last one begun
+  bool serial_known_ = false;
   // A fill ends one receive time-out after it began: datagrams that trickle
   // in, each within the time-out, must not keep it (and a Stop waiting for
   // it) going on and on.

@@ -37,9 +37,11 @@ std::string Describe(const VideoFormatSettings& pc) {
          (AsReceived(pc).Compression != 0 ? " compressed" : " raw");
 }
 
-// " in 2 chunks of 57600 bytes"
+// " in 2 chunks of 57600 bytes"; " in pieces" for a frame beyond the countdown.
 std::string Chunks(const VideoFormatSettings& pc) {
-  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(settings::SampleSizeOf(pc));
+  const std::int32_t frameBytes = settings::SampleSizeOf(pc);
+  if (!wire::FitsCountedChunks(frameBytes)) return " in pieces";
+  const wire::ChunkGeometry geometry = wire::ComputeChunkGeometry(frameBytes);
   return " in " + std::to_string(geometry.count) + (geometry.count == 1 ? " chunk of " : " chunks of ") +
          std::to_string(geometry.bytes) + " bytes";
 }
@@ -71,7 +73,7 @@ Misfit ClassifyCompressedFrame(const CompressedFrameSight& frame) {
   // The header promises more than the datagram brought: cut on the way.
   if (frame.declared > frame.carried) return Misfit::kCutAtOneDatagram;
   const bool atDatagramLimit =
-      frame.carried + wire::kCompressedHeaderBytes >= wire::kMaxUdpPayloadBytes;
+      !frame.inPieces && frame.carried + wire::kCompressedHeaderBytes >= wire::kMaxUdpPayloadBytes;
   const bool filledTheBuffer = frame.carried + wire::kCompressedHeaderBytes + codec::kBlockMargin + 8 >=
                                frame.bufferBytes;
   if (frame.declared == 0) {
@@ -124,6 +126,9 @@ Text MisfitSentence(const FillSight& sight, const VideoFormatSettings& pc) {
                           : "Datagrams longer than a chunk arrive";
       return Sentence(arrives, expects + Chunks(pc));
     }
+    case Misfit::kRawFrameSize:
+      return Sentence("Raw frames of " + std::to_string(sight.bytes) + " bytes arrive",
+                      expects + " of " + std::to_string(settings::SampleSizeOf(pc)) + " bytes");
     case Misfit::kPictureOther:
       return Sentence("Compressed frames of another picture size arrive", expects);
     case Misfit::kPictureLarger:

@@ -20,6 +20,7 @@ enum class Misfit : std::uint8_t {
   kNone,
   kChunkCount,          // raw: chunks counting down from another number
   kDatagramSize,        // raw: datagrams of another size than the chunk
+  kRawFrameSize,        // raw frames in pieces, of another size than the sample
   kPictureOther,        // compressed frames that end before this picture
   kPictureLarger,       // compressed frames that carry more than this picture
   kCutAtOneDatagram,    // compressed frames cut at the largest datagram
@@ -30,7 +31,8 @@ enum class Misfit : std::uint8_t {
 struct FillSight {
   Misfit misfit = Misfit::kNone;
   // kDatagramSize: the size of the datagrams that arrive; 0 when they are
-  // longer than a chunk (the system says only that).
+  // longer than a chunk (the system says only that). kRawFrameSize: the bytes
+  // of the frames that arrive.
   std::int64_t bytes = 0;
   // kChunkCount: the highest countdown seen, the phone's chunks per frame.
   std::uint32_t chunks = 0;
@@ -60,6 +62,7 @@ struct CompressedFrameSight {
   std::int32_t consumed = 0;
   std::int32_t fixedSizeBytes = 0;  // what the fixed-size mode reads for this picture
   std::int32_t bufferBytes = 0;
+  bool inPieces = false;  // the payload came whole, in pieces: never cut at one datagram
 };
 Misfit ClassifyCompressedFrame(const CompressedFrameSight& frame);
 

@@ -1,13 +1,19 @@
 // The receiver's fill fed arbitrary datagram sequences for an arbitrary format.
-// The datagrams come from the input through this program's own ReceiveDatagram,
-// which takes the place of the network one at link time (the platform library
-// is a static archive, so its definition is never pulled in): the receiver's
-// code runs unchanged, on a real socket that simply never receives.
+// The datagrams come from the input through this program's own receive calls
+// (ReceiveDatagram, PeekDatagram, ReceiveDatagramInTwo), which take the place
+// of the network ones at link time (the platform library is a static archive,
+// so its definitions are never pulled in): the receiver's code runs unchanged,
+// on a real socket that simply never receives.
 //
-// Input: FourCC choice, width, height, bits-per-pixel choice, compression, then
-// datagrams as a 16-bit length and its bytes. A length of 0xFFFF stands for a
-// receive that times out; a datagram longer than the buffer fails the receive
+// Input: FourCC choice (bit 3: a large picture, 1024 to 1443 by 600 to 1019,
+// whose raw frames and compressed payloads go in pieces), width, height,
+// bits-per-pixel choice, compression, then datagrams as a 16-bit length and
+// its bytes. A length of 0xFFFF stands for a receive that times out; 0xFFFE
+// for a long datagram given briefly, as the pieces of a large raw frame are: a
+// 16-bit length, an 8-bit count of bytes given, those bytes, the rest made up
+// (byte i is i mod 256). A datagram longer than the buffer fails the receive
 // with the part that fits stored, as on a real socket.
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -22,29 +28,83 @@ namespace {
 
 orlin::fuzz::Input* g_datagrams = nullptr;
 
+constexpr std::uint16_t kTimeOut = 0xFFFF;
+constexpr std::uint16_t kBrief = 0xFFFE;
+constexpr int kLargeWidth = 1024, kLargeHeight = 600;
+
+// The next datagram of the input; nothing when the input has ended or a
+// time-out stands there.
+struct Datagram {
+  std::size_t length = 0;
+  const std::uint8_t* given = nullptr;
+  std::size_t givenCount = 0;
+  std::uint8_t At(std::size_t i) const { return i < givenCount ? given[i] : std::uint8_t(i); }
+  void CopyTo(std::uint8_t* to, std::size_t from, std::size_t count) const {
+    for (std::size_t i = 0; i < count; ++i) to[i] = At(from + i);
+  }
+};
+
+bool Next(orlin::fuzz::Input& in, Datagram* datagram) {
+  if (in.Remaining() < 2) return false;
+  const std::uint16_t size = in.Take16();
+  if (size == kTimeOut) return false;
+  if (size == kBrief) {
+    datagram->length = in.Take16();
+    datagram->given = in.Take(in.Take8(), &datagram->givenCount);
+    if (datagram->givenCount > datagram->length) datagram->givenCount = datagram->length;
+  } else {
+    datagram->given = in.Take(size, &datagram->givenCount);
+    datagram->length = datagram->givenCount;
+  }
+  return true;
+}
+
+int TimedOut() {
+  errno = ETIMEDOUT;
+  return SOCKET_ERROR;
+}
+
+// Takes the next datagram into the parts, in turn; EMSGSIZE when it is longer.
+int ReceiveInParts(std::uint8_t* const* parts, const int* lengths, int count) {
+  Datagram datagram;
+  if (g_datagrams == nullptr || !Next(*g_datagrams, &datagram)) return TimedOut();
+  std::size_t at = 0;
+  for (int i = 0; i < count && at < datagram.length; ++i) {
+    const std::size_t n = std::min(std::size_t(lengths[i]), datagram.length - at);
+    datagram.CopyTo(parts[i], at, n);
+    at += n;
+  }
+  if (at < datagram.length) {
+    errno = EMSGSIZE;
+    return SOCKET_ERROR;
+  }
+  return int(datagram.length);
+}
+
 }  // namespace
 
 namespace orlin {
 
 int ReceiveDatagram(SOCKET, void* buffer, int length) {
-  if (g_datagrams == nullptr || g_datagrams->Remaining() < 2 || length < 0) {
-    errno = ETIMEDOUT;
-    return SOCKET_ERROR;
-  }
-  const std::uint16_t size = g_datagrams->Take16();
-  if (size == 0xFFFF) {
-    errno = ETIMEDOUT;
-    return SOCKET_ERROR;
-  }
-  std::size_t taken = 0;
-  const std::uint8_t* bytes = g_datagrams->Take(size, &taken);
-  const std::size_t stored = taken < std::size_t(length) ? taken : std::size_t(length);
-  if (stored > 0) std::memcpy(buffer, bytes, stored);
-  if (taken > std::size_t(length)) {
-    errno = EMSGSIZE;
-    return SOCKET_ERROR;
-  }
-  return int(taken);
+  if (length < 0) return TimedOut();
+  std::uint8_t* parts[] = {static_cast<std::uint8_t*>(buffer)};
+  return ReceiveInParts(parts, &length, 1);
+}
+
+int ReceiveDatagramInTwo(SOCKET, void* head, int headLength, void* body, int bodyLength) {
+  if (headLength < 0 || bodyLength < 0) return TimedOut();
+  std::uint8_t* parts[] = {static_cast<std::uint8_t*>(head), static_cast<std::uint8_t*>(body)};
+  const int lengths[] = {headLength, bodyLength};
+  return ReceiveInParts(parts, lengths, 2);
+}
+
+int PeekDatagram(SOCKET, void* buffer, int length) {
+  if (g_datagrams == nullptr || length < 0) return TimedOut();
+  orlin::fuzz::Input ahead = *g_datagrams;  // left where it is
+  Datagram datagram;
+  if (!Next(ahead, &datagram)) return TimedOut();
+  datagram.CopyTo(static_cast<std::uint8_t*>(buffer), 0, std::min(std::size_t(length), datagram.length));
+  return int(datagram.length);
 }
 
 }  // namespace orlin
@@ -62,8 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   VideoFormatSettings settings = kFilterDefaults;
   settings.FourCC = (fourCC & 4) != 0 ? in.Take32() : kFourCCs[fourCC & 3];
-  settings.Width = in.Take16() % 420;
-  settings.Height = in.Take16() % 420;
+  const bool large = (fourCC & 8) != 0;
+  settings.Width = in.Take16() % 420 + (large ? kLargeWidth : 0);
+  settings.Height = in.Take16() % 420 + (large ? kLargeHeight : 0);
   settings.BitsPerPixel = kBits[bits & 7];
   settings.Compression = in.Take8() & 1;
 
@@ -74,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (receiver.Open() != S_OK) return 0;
 
   // The output sample, exactly S bytes.
-  static orlin::fuzz::GuardedWindow samples(std::size_t(420) * 420 * 4);
+  static orlin::fuzz::GuardedWindow samples(std::size_t(420 + kLargeWidth) * (420 + kLargeHeight) * 4);
   std::uint8_t* sample = samples.Window(std::size_t(format.sampleSize));
   g_datagrams = &in;
   for (int frame = 0; frame < 4 && in.Remaining() >= 2; ++frame) receiver.FillFrame(sample);

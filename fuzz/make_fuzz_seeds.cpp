@@ -17,6 +17,7 @@
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
 #include "wire/four_cc.h"
+#include "wire/frame_piece.h"
 
 namespace {
 
@@ -93,6 +94,46 @@ void PutChunks(Bytes& out, const Bytes& frame) {
   }
 }
 
+// The pieces of frame `serial`, each datagram whole from `frame`.
+void PutPieces(Bytes& out, const Bytes& frame, orlin::wire::PieceKind kind, int level, std::uint32_t serial) {
+  namespace wire = orlin::wire;
+  wire::PieceHeader header;
+  header.kind = kind;
+  header.level = std::uint8_t(level);
+  header.serial = serial;
+  header.frameBytes = std::uint32_t(frame.size());
+  header.count = std::uint16_t(wire::PieceCountOf(std::int64_t(frame.size())));
+  for (header.index = 0; header.index < header.count; ++header.index) {
+    Bytes datagram(wire::kPieceHeaderBytes);
+    wire::WritePieceHeader(header, datagram.data());
+    const auto begin = frame.begin() + std::ptrdiff_t(wire::PieceOffset(header.index));
+    datagram.insert(datagram.end(), begin, begin + wire::PieceBytes(std::int64_t(frame.size()), header.index));
+    PutDatagram(out, datagram);
+  }
+}
+
+// The pieces of a made-up frame of `frameBytes`, in the target's brief form:
+// the header given, the rest of each datagram made up by the target. `order`
+// 1 sends them first to last, -1 last to first.
+void PutBriefPieces(Bytes& out, std::uint32_t frameBytes, orlin::wire::PieceKind kind, std::uint32_t serial,
+                    int order) {
+  namespace wire = orlin::wire;
+  wire::PieceHeader header;
+  header.kind = kind;
+  header.serial = serial;
+  header.frameBytes = frameBytes;
+  header.count = std::uint16_t(wire::PieceCountOf(frameBytes));
+  for (int i = 0; i < header.count; ++i) {
+    header.index = std::uint16_t(order > 0 ? i : header.count - 1 - i);
+    std::uint8_t head[wire::kPieceHeaderBytes];
+    wire::WritePieceHeader(header, head);
+    Put16(out, 0xFFFE);
+    Put16(out, unsigned(wire::kPieceHeaderBytes + wire::PieceBytes(frameBytes, header.index)));
+    out.push_back(std::uint8_t(sizeof head));
+    out.insert(out.end(), head, head + sizeof head);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,6 +201,50 @@ int main(int argc, char** argv) {
     Bytes raw = ReceiverHeader(1, 0, 320, 240, false);
     PutChunks(raw, large);
     write("frame_receiver_fuzzer", "coffee_320x240_raw_2_chunks", raw);
+  }
+
+  // Large frames in pieces (the target's large pictures: width 1024 and height
+  // 600 more than given). Raw 1280x720 I420, 22 pieces in order, then the
+  // next frame's last to first; made-up compressed pieces at 1280x720; and a
+  // real picture at 1024x600, level 3, whole in 6 pieces, between two frames
+  // of a form that does not decode.
+  {
+    using orlin::wire::PieceKind;
+    Bytes raw = ReceiverHeader(1 | 8, 0, 256, 120, false);
+    PutBriefPieces(raw, 1280 * 720 * 3 / 2, PieceKind::kRaw, 7, 1);
+    PutBriefPieces(raw, 1280 * 720 * 3 / 2, PieceKind::kRaw, 8, -1);
+    write("frame_receiver_fuzzer", "raw_pieces_1280x720", raw);
+
+    Bytes madeUp = ReceiverHeader(0 | 8, 0, 256, 120, true);
+    PutBriefPieces(madeUp, 300000, PieceKind::kCompressed, 1, 1);
+    PutBriefPieces(madeUp, 9 * 1280 * 720 / 16, PieceKind::kCompressedFixedSize, 2, -1);
+    write("frame_receiver_fuzzer", "compressed_pieces_1280x720_made_up", madeUp);
+
+    const Bytes small = Read(data / "coffee_320x240.yv12");
+    if (small.size() == orlin::codec::PictureBytes(320, 240)) {
+      // The 320x240 picture tiled over 1024x600, plane by plane.
+      Bytes picture(orlin::codec::PictureBytes(1024, 600));
+      const auto tile = [&](std::size_t to, std::size_t from, int w, int h, int sw, int sh) {
+        for (int y = 0; y < h; ++y) {
+          for (int x = 0; x < w; ++x) {
+            picture[to + std::size_t(y) * std::size_t(w) + std::size_t(x)] =
+                small[from + std::size_t(y % sh) * std::size_t(sw) + std::size_t(x % sw)];
+          }
+        }
+      };
+      tile(0, 0, 1024, 600, 320, 240);
+      tile(1024 * 600, 320 * 240, 512, 300, 160, 120);
+      tile(1024 * 600 + 512 * 300, 320 * 240 + 160 * 120, 512, 300, 160, 120);
+      const Bytes payload = Compress(picture, 1024, 600, orlin::codec::kMaxReductionLevel);
+      Bytes real = ReceiverHeader(0 | 8, 0, 0, 0, true);
+      Bytes cut(orlin::wire::kCompressedHeaderBytes);
+      orlin::wire::WriteCompressedHeader(cut.data(), 40000);
+      cut.resize(cut.size() + 1000, 0x5A);
+      PutDatagram(real, cut);
+      PutPieces(real, payload, PieceKind::kCompressedFixedSize, orlin::codec::kMaxReductionLevel, 3);
+      PutDatagram(real, cut);
+      write("frame_receiver_fuzzer", "coffee_1024x600_level3_pieces", real);
+    }
   }
 
   // The pin's own media type under each of the media-type target's settings,

@@ -167,8 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-// The buffer the socket is asked for: a raw frame and one more chunk, or two
-// of the largest datagrams with compression; an explicit size as given.
+// The buffer the socket is asked for: a raw frame and one more chunk (or
+// piece), or with compression two of the largest datagrams or a full buffer's
+// pieces and one more; an explicit size as given.
 TEST(ReceiveBuffer, HoldsAWholeRawFrameAndOneMoreChunk) {
   ReceiverFormat format = ReceiverFormatOf({kFourCC_YUY2, 640, 480, 16, 0, 0, 0});
   format.port = 0;
@@ -177,6 +178,15 @@ TEST(ReceiveBuffer, HoldsAWholeRawFrameAndOneMoreChunk) {
   ASSERT_EQ(receiver.Open(), S_OK);
   EXPECT_EQ(receiver.ReceiveBufferBytes(), 11 * 61440);
   receiver.Close();
+
+  // Beyond the countdown: the frame's 29 pieces and one more.
+  format = ReceiverFormatOf({kFourCC_YUY2, 1280, 720, 16, 0, 0, 0});
+  format.port = 0;
+  format.announcementPort = 0;
+  FrameReceiver pieces(format);
+  ASSERT_EQ(pieces.Open(), S_OK);
+  EXPECT_EQ(pieces.ReceiveBufferBytes(), 30 * wire::kMaxUdpPayloadBytes);
+  pieces.Close();
 }
 
 TEST(ReceiveBuffer, HoldsTwoLargestDatagramsWithCompression) {
@@ -188,6 +198,15 @@ TEST(ReceiveBuffer, HoldsTwoLargestDatagramsWithCompression) {
   ASSERT_TRUE(receiver.Compression());
   EXPECT_EQ(receiver.ReceiveBufferBytes(), 2 * wire::kMaxChunkBytes);
   receiver.Close();
+
+  // A buffer of 230400 bytes at 640x480: a payload that fills it takes 4 pieces.
+  format = ReceiverFormatOf({kFourCC_IYUV, 640, 480, 12, 1, 0, 0});
+  format.port = 0;
+  format.announcementPort = 0;
+  FrameReceiver pieces(format);
+  ASSERT_EQ(pieces.Open(), S_OK);
+  EXPECT_EQ(pieces.ReceiveBufferBytes(), 5 * wire::kMaxUdpPayloadBytes);
+  pieces.Close();
 }
 
 TEST(ReceiveBuffer, AGivenSizeIsKept) {

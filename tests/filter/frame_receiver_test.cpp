@@ -1,9 +1,11 @@
-// The receiver against a scripted transport on 127.0.0.1: chunks and
-// compressed datagrams are queued, then damaged with the verbs (Drop, Reorder,
-// Duplicate, Truncate, CorruptByte) and sent while a fill waits for them.
+// The receiver against a scripted transport on 127.0.0.1: chunks, compressed
+// datagrams and the pieces of large frames are queued, then damaged with the
+// verbs (Drop, Reorder, Duplicate, Truncate, CorruptByte) and sent while a
+// fill waits for them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -13,6 +15,8 @@
 
 #include "codec/codec.h"
 #include "filter/frame_receiver.h"
+#include "wire/compressed_datagram.h"
+#include "wire/frame_piece.h"
 #include "orlin/dshow.h"
 #include "orlin/message_box.h"
 
@@ -87,6 +91,25 @@ class ReceiverTransport : public ::testing::Test {
       Send(Bytes(frame.begin() + i * q, frame.begin() + (i + 1) * q));
     }
     return frame;
+  }
+  // Queues a frame's bytes as the pieces of frame `serial`, in order.
+  void QueuePieces(const Bytes& frame, std::uint32_t serial, wire::PieceKind kind = wire::PieceKind::kRaw,
+                   std::uint8_t level = 0) {
+    wire::PieceHeader header;
+    header.kind = kind;
+    header.level = level;
+    header.serial = serial;
+    header.frameBytes = std::uint32_t(frame.size());
+    header.count = std::uint16_t(wire::PieceCountOf(std::int64_t(frame.size())));
+    for (header.index = 0; header.index < header.count; ++header.index) {
+      const auto offset = std::size_t(wire::PieceOffset(header.index));
+      const auto bytes = std::size_t(wire::PieceBytes(std::int64_t(frame.size()), header.index));
+      Bytes datagram(wire::kPieceHeaderBytes);
+      wire::WritePieceHeader(header, datagram.data());
+      datagram.insert(datagram.end(), frame.begin() + std::ptrdiff_t(offset),
+                      frame.begin() + std::ptrdiff_t(offset + bytes));
+      Send(std::move(datagram));
+    }
   }
   void Send(Bytes datagram) { script_.push_back(std::move(datagram)); }
   void Drop(std::size_t i) { script_.erase(script_.begin() + std::ptrdiff_t(i)); }
@@ -205,13 +228,18 @@ TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
     std::uint32_t fourCC;
     std::int32_t width, height, sampleSize;
     bool compression;
+    bool rawPieces;  // raw frames beyond the countdown come in pieces
   };
   const Case cases[] = {
-      {kFourCC_IYUV, 176, 144, 38016, true},
-      {kFourCC_I420, 176, 144, 38016, false},     // only IYUV takes compressed frames
-      {kFourCC_IYUV, 176, 144, 176 * 144, false},  // 8 bits per pixel: the picture does not fit
-      {kFourCC_IYUV, 2048, 4, 2048 * 4 * 3 / 2, true},   // 512 block columns
-      {kFourCC_IYUV, 2052, 4, 2052 * 4 * 3 / 2, false},  // 513: past the decoder's count row
+      {kFourCC_IYUV, 176, 144, 38016, true, false},
+      {kFourCC_I420, 176, 144, 38016, false, false},     // only IYUV takes compressed frames
+      {kFourCC_IYUV, 176, 144, 176 * 144, false, false},  // 8 bits per pixel: the picture does not fit
+      {kFourCC_IYUV, 2048, 4, 2048 * 4 * 3 / 2, true, false},   // 512 block columns
+      {kFourCC_IYUV, 2052, 4, 2052 * 4 * 3 / 2, false, false},  // 513: past the decoder's count row
+      {kFourCC_IYUV, 1920, 1080, 3110400, true, false},
+      {kFourCC_I420, 1920, 1080, 3110400, false, true},
+      {kFourCC_YUY2, 1920, 1080, 4147200, false, true},
+      {kFourCC_YUY2, 640, 480, 614400, false, false},  // 10 counted chunks
   };
   for (const Case& c : cases) {
     ReceiverFormat format = Compressed(c.width, c.height);
@@ -220,6 +248,10 @@ TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
     FrameReceiver receiver(format);
     ASSERT_EQ(receiver.Open(), S_OK);
     EXPECT_EQ(receiver.Compression(), c.compression) << c.width << " x " << c.height;
+    EXPECT_EQ(receiver.RawPieces(), c.rawPieces) << c.width << " x " << c.height;
+    if (c.compression) {
+      EXPECT_EQ(receiver.CompressedBufferSize(), c.width * c.height * 3 / 4);
+    }
     receiver.Close();
     ASSERT_EQ(receiver.Open(), S_OK);  // once cleared, it stays cleared
     EXPECT_EQ(receiver.Compression(), c.compression);
@@ -288,24 +320,6 @@ TEST_F(ReceiverTransport, SixteenthMismatchEndsTheFill) {
   EXPECT_EQ(next[65519], 0x01);
 }
 
-TEST_F(ReceiverTransport, SixteenOrMoreChunksNeverMatchAndEachFillTakesSixteen) {
-  // 983040 bytes: just over 15 x 65520, so 16 chunks of 61440 (65520-byte
-  // chunks would not fit an IPv4 datagram at all).
-  Open(Raw(16 * 61440));
-  ASSERT_EQ(receiver_->ChunkCount(), 16u);
-  ASSERT_EQ(receiver_->ChunkSize(), 61440u);
-  for (int i = 0; i < 16; ++i) {
-    Bytes chunk = Pattern(61440, std::uint8_t(i));
-    chunk.back() = std::uint8_t(16 - i);  // as the phone tags them: 16 spills into the high nibble
-    Send(chunk);
-  }
-  const auto start = Clock::now();
-  const Bytes sample = Fill(Bytes(16 * 61440, 0));
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500)) << "ended by a time-out, not by the count";
-  EXPECT_EQ(sample[61439], 1) << "the 16th chunk, received where the first belongs";
-  EXPECT_TRUE(std::all_of(sample.begin() + 61440, sample.end(), [](std::uint8_t b) { return b == 0; }));
-}
-
 TEST_F(ReceiverTransport, ChunkInShorterDatagramsAddsUpButOneTooLongFailsIt) {
   Open(Raw(65521));
   const Bytes frame = QueueFrame(7);
@@ -346,6 +360,112 @@ TEST_F(ReceiverTransport, SilentSenderLeavesTheSampleAsItWas) {
   const auto waited = Clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(2900));
   EXPECT_LT(waited, std::chrono::milliseconds(6000));
+}
+
+// --- Large frames in pieces ---
+
+// 1280 x 720 YUY2: beyond the countdown, so its raw frames come in 29 pieces.
+constexpr std::int32_t kLargeFrame = 1280 * 720 * 2;
+
+TEST_F(ReceiverTransport, RawPiecesLandInPlaceInAnyOrderAndADuplicateChangesNothing) {
+  Open(Raw(kLargeFrame));
+  ASSERT_TRUE(receiver_->RawPieces());
+  const Bytes first = Pattern(kLargeFrame, 1);
+  QueuePieces(first, 7);
+  EXPECT_EQ(Fill(Bytes(kLargeFrame, 0)), first);
+  EXPECT_TRUE(whole);
+  EXPECT_TRUE(receiver_->NewFrame());
+
+  const Bytes second = Pattern(kLargeFrame, 2);
+  QueuePieces(second, 8);
+  std::reverse(script_.begin(), script_.end());  // the last piece first
+  Reorder(0, 10);
+  Duplicate(3);
+  EXPECT_EQ(Fill(Bytes(kLargeFrame, 0)), second);
+  EXPECT_TRUE(whole);
+}
+
+TEST_F(ReceiverTransport, AFrameMissingAPieceGivesWayToTheNextAndLatePiecesAreDropped) {
+  Open(Raw(kLargeFrame));
+  const Bytes lost = Pattern(kLargeFrame, 3), next = Pattern(kLargeFrame, 4);
+  QueuePieces(lost, 10);
+  Drop(5);
+  QueuePieces(next, 11);
+  EXPECT_EQ(Fill(Bytes(kLargeFrame, 0)), next) << "a whole frame holds none of the one given up";
+  EXPECT_TRUE(whole);
+
+  // The frame just delivered again, and one a few frames back, are late; a
+  // serial further back is a phone that started again.
+  const Bytes restarted = Pattern(kLargeFrame, 5);
+  QueuePieces(next, 11);
+  QueuePieces(lost, 9);
+  QueuePieces(restarted, 2);
+  EXPECT_EQ(Fill(Bytes(kLargeFrame, 0)), restarted);
+  EXPECT_TRUE(whole);
+}
+
+TEST_F(ReceiverTransport, PiecesOfAnotherLengthSizeOrKindAreDroppedWithoutTouchingTheSample) {
+  Open(Raw(kLargeFrame));
+  const Bytes frame = Pattern(kLargeFrame, 6);
+  QueuePieces(frame, 20);
+  const std::vector<Bytes> pieces = std::move(script_);
+  script_.clear();
+  Send(pieces[1]);  // a frame in progress
+  Bytes longer = pieces[0];
+  longer.push_back(0);
+  Send(longer);
+  Bytes shorter = pieces[2];
+  shorter.pop_back();
+  Send(shorter);
+  wire::PieceHeader other{wire::PieceKind::kRaw, 0, 20, 3, 0, std::uint32_t(kLargeFrame + wire::kPiecePayloadBytes)};
+  other.count = std::uint16_t(wire::PieceCountOf(other.frameBytes));  // a frame one piece larger
+  Send(pieces[3]);
+  wire::WritePieceHeader(other, script_.back().data());
+  const wire::PieceHeader compressed{wire::PieceKind::kCompressed, 0, 20, 4, 29, std::uint32_t(kLargeFrame)};
+  Send(pieces[4]);
+  wire::WritePieceHeader(compressed, script_.back().data());
+  // Then datagrams that are no pieces at all, until the fill gives up.
+  for (int i = 0; i < kMaxHeaderRetries + 2; ++i) Send(Pattern(16, std::uint8_t(i)));
+
+  Bytes expected(kLargeFrame, 0x5A);
+  std::copy_n(frame.begin() + wire::kPiecePayloadBytes, wire::kPiecePayloadBytes,
+              expected.begin() + wire::kPiecePayloadBytes);
+  EXPECT_EQ(Fill(Bytes(kLargeFrame, 0x5A)), expected);
+  EXPECT_FALSE(whole);
+  EXPECT_TRUE(receiver_->FillMisfit());
+}
+
+TEST_F(ReceiverTransport, AFillEndsWithinOneTimeOutWhilePiecesOfAnUnfinishedFrameTrickle) {
+  Open(Raw(kLargeFrame));
+  const Bytes lost = Pattern(kLargeFrame, 8);
+  QueuePieces(lost, 30);
+  const std::vector<Bytes> pieces = std::move(script_);
+  script_.clear();
+  Bytes sample(kLargeFrame, 0);
+  std::atomic<bool> filled{false};
+  std::thread worker([&] {
+    whole = receiver_->FillFrame(sample.data());
+    filled = true;
+  });
+  // Every piece but the last, then the first over and over, each well within
+  // the time-out of the one before: 10 s of them, were the fill to wait.
+  const std::size_t trickle = 200;
+  std::size_t sent = 0;
+  for (; sent < trickle && !filled; ++sent) {
+    Send(pieces[sent + 1 < pieces.size() ? sent : 0]);
+    SendScript();
+    std::this_thread::sleep_for(std::chrono::milliseconds(46));
+  }
+  worker.join();
+  EXPECT_LT(sent, trickle) << "the fill waited for as long as pieces came";
+  EXPECT_FALSE(whole);
+  EXPECT_TRUE(std::equal(lost.begin(), lost.begin() + wire::kPiecePayloadBytes, sample.begin()))
+      << "the pieces that arrived stay";
+
+  const Bytes next = Pattern(kLargeFrame, 9);
+  QueuePieces(next, 31);
+  EXPECT_EQ(Fill(Bytes(kLargeFrame, 0)), next);
+  EXPECT_TRUE(whole);
 }
 
 // --- Compressed frames ---
@@ -475,6 +595,82 @@ TEST_F(ReceiverTransport, LengthFieldBeyondTheDatagramIsCutToWhatItCarried) {
   Send(Pattern(190, 0x5A));  // no header: skipped, but its bytes stay in the buffer
   Send(datagram);
   EXPECT_EQ(Fill(Bytes(384, 0)), Decoded(honest, 16, 16, Bytes(384, 0)));
+}
+
+// A picture that codes, at level 0, to more than one datagram and less than
+// the buffer from 352 x 288 up: ramps with a fine checker and some grain.
+Bytes Textured(int width, int height) {
+  Bytes picture = Smooth(width, height, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      picture[std::size_t(y * width + x)] += std::uint8_t(((x / 2 + y / 2) % 2) * 32 + x * y % 7);
+    }
+  }
+  return picture;
+}
+
+Bytes Payload(const Bytes& picture, int width, int height, int level) {
+  Bytes payload(std::size_t(width * height * 3 / 4 - 4));
+  std::int32_t length = std::int32_t(payload.size());
+  EXPECT_EQ(codec::CompressFrame(picture.data(), width, height, level, payload.data(), &length), codec::kCodecOk);
+  payload.resize(std::size_t(length));
+  return payload;
+}
+
+TEST_F(ReceiverTransport, CompressedPiecesDecodeAsTheDecoderDoes) {
+  Open(Compressed(640, 480));
+  const Bytes picture = Textured(640, 480);
+  for (const int level : {0, 3}) {
+    const Bytes payload = Payload(picture, 640, 480, level);
+    ASSERT_GT(payload.size(), std::size_t(wire::kMaxCompressedPayloadBytes)) << "level " << level;
+    const bool fixed = level == 3;
+    QueuePieces(payload, std::uint32_t(level), fixed ? wire::PieceKind::kCompressedFixedSize
+                                                    : wire::PieceKind::kCompressed, std::uint8_t(level));
+    Bytes padded = payload;
+    padded.resize(payload.size() + 2);
+    Bytes expected(460800, 0);
+    ASSERT_EQ(codec::DecompressFrame(padded.data(), std::int32_t(payload.size()), fixed ? 1 : 0, expected.data(),
+                                     640, 480),
+              codec::kCodecOk);
+    EXPECT_EQ(Fill(Bytes(460800, 0)), expected) << "level " << level;
+    EXPECT_TRUE(receiver_->NewFrame()) << "level " << level;
+  }
+}
+
+TEST_F(ReceiverTransport, CompressedDatagramsAndPiecesComeInOneStream) {
+  // 352 x 288: a flat picture goes in one datagram, a textured one in two pieces.
+  constexpr int kWidth = 352, kHeight = 288;
+  const std::size_t sampleSize = kWidth * kHeight * 3 / 2;
+  Open(Compressed(kWidth, kHeight));
+  const Bytes small = Encode(Bytes(sampleSize, 90), kWidth, kHeight, 2, true);
+  const Bytes later = Encode(Bytes(sampleSize, 160), kWidth, kHeight, 2, true);
+  const Bytes large = Payload(Textured(kWidth, kHeight), kWidth, kHeight, 0);
+  ASSERT_EQ(wire::PieceCountOf(std::int64_t(large.size())), 2);
+  Bytes padded = large;
+  padded.resize(large.size() + 2);
+  Bytes expected(sampleSize, 0);
+  ASSERT_EQ(codec::DecompressFrame(padded.data(), std::int32_t(large.size()), 0, expected.data(), kWidth, kHeight),
+            codec::kCodecOk);
+
+  const auto fill = [&] { return Fill(Bytes(sampleSize, 0)); };
+  Send(small);
+  EXPECT_EQ(fill(), Decoded(small, kWidth, kHeight, Bytes(sampleSize, 0)));
+  EXPECT_TRUE(whole);
+  QueuePieces(large, 1, wire::PieceKind::kCompressed);
+  EXPECT_EQ(fill(), expected);
+  EXPECT_TRUE(receiver_->NewFrame());
+  Send(later);
+  EXPECT_EQ(fill(), Decoded(later, kWidth, kHeight, Bytes(sampleSize, 0)));
+  EXPECT_TRUE(whole);
+
+  // A compressed datagram amid a frame's pieces is the newer frame: the rest
+  // of the pieces are late.
+  QueuePieces(large, 2, wire::PieceKind::kCompressed);
+  InsertAt(1, small);
+  Send(later);
+  EXPECT_EQ(fill(), Decoded(small, kWidth, kHeight, Bytes(sampleSize, 0)));
+  EXPECT_EQ(fill(), Decoded(later, kWidth, kHeight, Bytes(sampleSize, 0)));
+  EXPECT_TRUE(whole);
 }
 
 TEST_F(ReceiverTransport, SecondOpenReusesTheBufferWithANewSocket) {

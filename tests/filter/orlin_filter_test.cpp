@@ -23,6 +23,7 @@ namespace {
 
 using wire::kFourCC_I420;
 using wire::kFourCC_IYUV;
+using wire::kFourCC_YUY2;
 using wire::kFourCC_YV12;
 
 const GUID kI420Subtype = {kFourCC_I420, 0x0000, 0x0010,
@@ -272,6 +273,39 @@ TEST_F(CameraFilter, AskesForTwoBuffersOrAsManyAsDownstreamWants) {
   greedy.Disconnect();
   EXPECT_EQ(sink.References(), 1);
   EXPECT_EQ(greedy.References(), 1);
+}
+
+// Formats beyond the countdown stream in pieces: the type and the buffers are
+// the whole frame's all the same.
+TEST_F(CameraFilter, LargeFormatsAskForBuffersOfTheirWholeFrame) {
+  struct Case {
+    settings::VideoFormatSettings settings;
+    ULONG sampleSize;
+  };
+  const Case cases[] = {
+      {{kFourCC_I420, 1920, 1080, 12, 0, 0, 0}, 3110400},
+      {{kFourCC_IYUV, 1920, 1080, 12, 1, 0, 0}, 3110400},
+      {{kFourCC_YUY2, 1920, 1080, 16, 0, 0, 0}, 4147200},
+  };
+  for (const Case& c : cases) {
+    StoreSettings(c.settings);
+    Create();
+    CMediaType type;
+    ASSERT_EQ(Stream()->GetMediaType(0, &type), S_OK);
+    EXPECT_EQ(type.lSampleSize, c.sampleSize);
+    EXPECT_EQ(FormatOf(type).bmiHeader.biSizeImage, c.sampleSize);
+    RecordingSink sink;
+    ASSERT_EQ(pin->Connect(&sink, nullptr), S_OK);
+    ALLOCATOR_PROPERTIES props{};
+    ASSERT_EQ(sink.allocator->GetProperties(&props), S_OK);
+    EXPECT_EQ(ULONG(props.cbBuffer), c.sampleSize);
+    ASSERT_EQ(pin->Disconnect(), S_OK);
+    sink.Disconnect();
+    properties.Clear();
+    config.Clear();
+    pin.Clear();
+    filter.Clear();
+  }
 }
 
 TEST_F(CameraFilter, AFormatWithoutASampleIsRefusedAtConnection) {

@@ -69,6 +69,11 @@ TEST(StreamDiagnosis, CompressedFrameAgainstThePicture) {
     const CompressedFrameSight frame{c.declared, c.carried, c.length, c.decoded, c.consumed, fixed, buffer};
     EXPECT_EQ(ClassifyCompressedFrame(frame), c.misfit) << c.declared << " " << c.carried << " " << c.decoded;
   }
+  // 640x480 in pieces: a payload beyond one datagram came whole, so a decode
+  // that ends early is another picture's, not a cut.
+  CompressedFrameSight pieces{140000, 140000, 140000, -1, 0, 172800, 230400};
+  pieces.inPieces = true;
+  EXPECT_EQ(ClassifyCompressedFrame(pieces), Misfit::kPictureOther);
 }
 
 TEST(StreamDiagnosis, ThreeFillsOfOneKindDiagnoseAndOneMatchingFrameClears) {
@@ -123,6 +128,10 @@ TEST(StreamDiagnosis, MisfitSentencesNameWhatArrivesAndWhatThePcExpects) {
        "The phone's compressed frames are cut at one datagram: choose a smaller format or turn compression "
        "off on the phone, then"},
       {{Misfit::kRawWhileCompressed}, {0, 176, 144, 24, 0, 0, 0}, "Raw frames arrive but the PC expects RGB24 176x144 raw"},
+      {{Misfit::kRawFrameSize, 4147200}, {kFourCC_YUY2, 1280, 720, 16, 0, 0, 0},
+       "Raw frames of 4147200 bytes arrive but the PC expects YUY2 1280x720 raw of 1843200 bytes"},
+      {{Misfit::kDatagramSize, 61440}, {kFourCC_YUY2, 1280, 720, 16, 0, 0, 0},
+       "Datagrams of 61440 bytes arrive but the PC expects YUY2 1280x720 raw in pieces"},
   };
   for (const Case& c : cases) {
     const std::string fix = c.sight.misfit == Misfit::kCutAtOneDatagram ? " " + kFix : ": " + kFix;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "orlin/receive_datagram.h"
 #include "orlin/winsock.h"
 
 namespace {
@@ -31,6 +32,7 @@ class Loopback : public ::testing::Test {
 
   int SendBytes(int count) {
     std::vector<char> data(static_cast<std::size_t>(count), 'x');
+    for (int i = 0; i < count; ++i) data[std::size_t(i)] = char(i % 251);
     return sendto(sender_.Get(), data.data(), count, 0, reinterpret_cast<const sockaddr*>(&address_),
                   sizeof address_);
   }
@@ -49,6 +51,36 @@ TEST_F(Loopback, TheLargestIpv4DatagramIsSentAndOneByteMoreIsRefused) {
   EXPECT_EQ(SendBytes(65508), SOCKET_ERROR);
   EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
   EXPECT_EQ(SendBytes(65520), SOCKET_ERROR) << "the old cut of compressed datagrams";
+}
+
+// The receiver looks at a datagram's header before it decides where the
+// datagram goes, then takes it in two parts: header and frame bytes.
+TEST_F(Loopback, APeekGivesTheWholeLengthAndLeavesTheDatagramForATwoPartReceive) {
+  ASSERT_EQ(SendBytes(65507), 65507);
+  char head[20] = {};
+  EXPECT_EQ(orlin::PeekDatagram(receiver_.Get(), head, 20), 65507);
+  EXPECT_EQ(head[19], char(19));
+  EXPECT_EQ(orlin::PeekDatagram(receiver_.Get(), head, 20), 65507) << "still there";
+  std::vector<char> body(65487, 0);
+  std::memset(head, 0, sizeof head);
+  EXPECT_EQ(orlin::ReceiveDatagramInTwo(receiver_.Get(), head, 20, body.data(), 65487), 65507);
+  EXPECT_EQ(head[19], char(19));
+  EXPECT_EQ(body[0], char(20));
+  EXPECT_EQ(body[65486], char(65506 % 251));
+
+  ASSERT_EQ(SendBytes(12), 12);  // shorter than the space: the length it has
+  EXPECT_EQ(orlin::PeekDatagram(receiver_.Get(), head, 20), 12);
+  EXPECT_EQ(orlin::ReceiveDatagramInTwo(receiver_.Get(), head, 20, body.data(), 65487), 12);
+
+  ASSERT_EQ(SendBytes(30), 30);  // longer than both parts: a failed receive
+  EXPECT_EQ(orlin::ReceiveDatagramInTwo(receiver_.Get(), head, 20, body.data(), 9), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+  ASSERT_EQ(SendBytes(31), 31);
+  EXPECT_EQ(orlin::ReceiveDatagram(receiver_.Get(), body.data(), 31), 31) << "the longer one is gone, not left for the next";
+
+  ASSERT_EQ(orlin::SetReceiveTimeout(receiver_.Get(), 100), 0);
+  EXPECT_EQ(orlin::PeekDatagram(receiver_.Get(), head, 20), SOCKET_ERROR);
+  EXPECT_EQ(WSAGetLastError(), WSAETIMEDOUT);
 }
 
 TEST_F(Loopback, AReceiveTimeOutReadsAsWsaeTimedOut) {

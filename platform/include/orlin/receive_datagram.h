@@ -13,4 +13,15 @@ namespace orlin {
 // datagram that was stored stays in the buffer.
 int ReceiveDatagram(SOCKET s, void* buffer, int length);
 
+// Looks at the next datagram without taking it: waits as a receive does, stores
+// its first bytes (at most `length`) in `buffer` and returns its whole length,
+// which is above `length` for a longer datagram; SOCKET_ERROR when none came
+// (WSAETIMEDOUT after SO_RCVTIMEO). The next receive takes that same datagram.
+int PeekDatagram(SOCKET s, void* buffer, int length);
+
+// One datagram into two places: its first `headLength` bytes at `head`, the rest
+// at `body` (at most `bodyLength`). Bytes received in all, or SOCKET_ERROR as
+// ReceiveDatagram (WSAEMSGSIZE for a datagram longer than both together).
+int ReceiveDatagramInTwo(SOCKET s, void* head, int headLength, void* body, int bodyLength);
+
 }  // namespace orlin
