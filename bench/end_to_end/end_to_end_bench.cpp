@@ -35,7 +35,9 @@
 #include "phone/cameras/test_camera.h"
 #include "phone/frame_sender.h"
 #include "settings/video_format_settings.h"
+#include "wire/chunk_geometry.h"
 #include "wire/four_cc.h"
+#include "wire/frame_piece.h"
 
 namespace {
 
@@ -46,22 +48,27 @@ using Ms = std::chrono::duration<double, std::milli>;
 
 constexpr const char* kUsage =
     "usage: end_to_end_bench [--seconds S] [--frames N] [--size WxH] [--mode raw|0|1|2|3] [--pace MS]\n"
+    "                        [--piece-gap US]\n"
     "Test camera -> FrameSender -> 127.0.0.1:4444 -> camera filter in a graph -> sink, for\n"
-    "176x144, 320x240 and 640x480, raw and compressed at levels 0-3. Prints frames per\n"
-    "second flat out, capture-to-delivery time at 30 frames/s (median, 99th percentile)\n"
-    "and CPU per frame of the phone's sending thread and the filter's streaming thread.\n"
+    "176x144, 320x240, 640x480, 1280x720 and 1920x1080, raw and compressed at levels 0-3.\n"
+    "Prints frames per second flat out, capture-to-delivery time at 30 frames/s (median,\n"
+    "99th percentile) and CPU per frame of the phone's sending thread and the filter's\n"
+    "streaming thread.\n"
     "Needs UDP port 4444 to itself; the PC settings go to a hive file of its own.\n"
     "  --seconds S   length of each flat-out run (default 3)\n"
     "  --frames N    frames of each 30 frames/s run (default 300)\n"
     "  --size WxH    only this size\n"
     "  --mode M      only raw, or only level M\n"
-    "  --pace MS     spread raw frames' chunks over MS milliseconds (orlin-phone --pace)\n";
+    "  --pace MS     spread raw frames' chunks over MS milliseconds (orlin-phone --pace)\n"
+    "  --piece-gap US  a large frame's pieces one every US microseconds after the first\n"
+    "                burst (0: back to back) instead of the sender's default pacing\n";
 
 struct Case {
   int width;
   int height;
   int level;  // -1: raw
   int paceMs;  // the sender's chunk spread
+  int pieceGapUs;  // the gap between a large frame's pieces; -1: the sender's own pacing
 };
 
 struct Figures {
@@ -101,8 +108,7 @@ class Phone {
       ++index;
     }
     if (index == formats.size() || !camera_.Start(index)) return;
-    // Drawn before timing: the test camera draws pixel by pixel, far slower
-    // than a camera delivers, and would hide the chain behind it.
+    // Drawn before timing, so that only the chain is measured.
     for (auto& frame : frames_) {
       frame.resize(orlin::phone::cameras::FrameBytes(formats[index]));
       if (camera_.ReadFrame(frame.data(), frame.size()) != orlin::phone::cameras::FrameResult::kFrame) return;
@@ -110,6 +116,11 @@ class Phone {
 
     sender_.SetDestinationAddress(ORLIN_TEXT("127.0.0.1"));
     sender_.SetChunkSpread(std::chrono::milliseconds(c.paceMs));
+    if (c.pieceGapUs >= 0) {
+      auto pacing = sender_.GetPiecePacing();
+      pacing.gap = std::chrono::microseconds(c.pieceGapUs);
+      sender_.SetPiecePacing(pacing);
+    }
     sender_.SetCodecRequest(c.level >= 0 ? 1 : 0, 0, c.level >= 0 ? c.level : 0);
     AM_MEDIA_TYPE type{};
     VIDEOINFOHEADER info{};
@@ -126,8 +137,14 @@ class Phone {
     if (sender_.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input_)) != S_OK) return;
     ready_ = sender_.Compression() == (c.level >= 0 ? 1 : 0);
     raw_ = c.level < 0;
-    chunks_ = raw_ ? std::size_t(sender_.ChunkCount()) : 1;
-    chunk_bytes_ = raw_ ? std::size_t(sender_.ChunkSize()) : 0;
+    // Raw frames carry the number at the start of every chunk, or of every
+    // piece of a large frame.
+    const auto frameBytes = std::int64_t(frames_[0].size());
+    const bool counted = orlin::wire::FitsCountedChunks(frameBytes);
+    if (raw_) {
+      chunks_ = std::size_t(counted ? sender_.ChunkCount() : orlin::wire::PieceCountOf(frameBytes));
+      chunk_bytes_ = std::size_t(counted ? sender_.ChunkSize() : orlin::wire::kPiecePayloadBytes);
+    }
   }
   std::size_t Chunks() const { return chunks_; }
   std::size_t ChunkBytes() const { return chunk_bytes_; }
@@ -282,6 +299,7 @@ int main(int argc, char** argv) {
   int onlyWidth = 0, onlyHeight = 0;
   int onlyLevel = -2;  // -2: every mode
   int paceMs = 0;
+  int pieceGapUs = -1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -300,6 +318,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--size" && hasValue && std::sscanf(argv[++i], "%dx%d", &onlyWidth, &onlyHeight) == 2) {
     } else if (arg == "--pace" && hasValue) {
       paceMs = std::atoi(argv[++i]);
+    } else if (arg == "--piece-gap" && hasValue) {
+      pieceGapUs = std::atoi(argv[++i]);
     } else if (arg == "--mode" && hasValue) {
       const std::string mode = argv[++i];
       onlyLevel = mode == "raw" ? -1 : std::atoi(mode.c_str());
@@ -325,12 +345,13 @@ int main(int argc, char** argv) {
   std::printf("| size | mode | frames/s | median ms | p99 ms | lost at 30/s | not whole | phone us/frame | "
               "PC us/frame | bytes/frame |\n|---|---|---|---|---|---|---|---|---|---|\n");
   int failures = 0;
-  for (const auto& [width, height] : {std::pair{176, 144}, std::pair{320, 240}, std::pair{640, 480}}) {
+  for (const auto& [width, height] : {std::pair{176, 144}, std::pair{320, 240}, std::pair{640, 480},
+                                     std::pair{1280, 720}, std::pair{1920, 1080}}) {
     if (onlyWidth != 0 && (width != onlyWidth || height != onlyHeight)) continue;
     for (int level = -1; level <= 3; ++level) {
       if (onlyLevel != -2 && level != onlyLevel) continue;
       Figures f;
-      if (!Measure({width, height, level, paceMs}, seconds, frames, f)) {
+      if (!Measure({width, height, level, paceMs, pieceGapUs}, seconds, frames, f)) {
         std::fprintf(stderr, "end_to_end_bench: %dx%d %s could not be set up\n", width, height,
                      ModeName(level).c_str());
         ++failures;

@@ -49,7 +49,9 @@ PcHost::PcHost(int width, std::size_t chunks, std::size_t chunkBytes)
 
 HRESULT PcHost::OnSample(const BYTE* data, LONG size) {
   const auto when = Clock::now();
-  const std::uint32_t number = size >= LONG(chunks_ * chunk_bytes_) && size >= width_ * kStampBlock
+  // The last stamp lies at the start of the last chunk (or piece, which may be
+  // shorter than the others).
+  const std::uint32_t number = size >= LONG((chunks_ - 1) * chunk_bytes_ + 4) && size >= width_ * kStampBlock
                                   ? ReadWholeFrameNumber(data, width_, chunks_, chunk_bytes_)
                                   : 0;
   const double cpu = ThreadCpuSeconds();
