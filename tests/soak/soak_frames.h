@@ -31,6 +31,7 @@ class RawFrames {
   void Tag(Bytes& frame) const;
 
   std::size_t size_;
+  bool pieces_;  // a large frame: sent in pieces, untagged
   std::uint32_t chunk_count_;
   std::uint32_t chunk_size_;
 };
