@@ -160,6 +160,13 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
   return std::int32_t(bytes < most ? bytes : most);
 }
 
+std::int32_t FrameReceiver::BurstBytes() const {
+  if (format_.receiveBufferBytes > 0) return format_.receiveBufferBytes;
+  const std::int64_t pieces = (std::int64_t{wire::kMaxPieceBurst} + 1) * wire::kMaxUdpPayloadBytes;
+  if (compression_) return std::int32_t(std::max<std::int64_t>(2 * std::int64_t{wire::kMaxChunkBytes}, pieces));
+  return raw_pieces_ ? std::int32_t(pieces) : ReceiveBufferBytes();
+}
+
 HRESULT FrameReceiver::Close() {
   announcements_.Close();
   socket_.Reset();

@@ -118,10 +118,15 @@ class FrameReceiver {
   // What the system granted of it at the last Open (Linux caps it at
   // net.core.rmem_max); 0 when it could not be read.
   std::int32_t GrantedReceiveBufferBytes() const { return granted_receive_buffer_bytes_; }
-  // The system granted less than asked: a burst of chunks longer than what it
-  // granted loses its end, and raw frames arrive broken.
+  // What the phone sends back to back must fit: a raw frame's chunks and one
+  // more, two compressed datagrams, or a burst of pieces and one more (the
+  // phone paces the rest of a large frame's pieces). The format's
+  // receiveBufferBytes when above 0.
+  std::int32_t BurstBytes() const;
+  // The system granted less than a burst needs: a burst longer than what it
+  // granted loses its end, and frames arrive broken.
   bool ReceiveBufferShort() const {
-    return granted_receive_buffer_bytes_ > 0 && granted_receive_buffer_bytes_ < ReceiveBufferBytes();
+    return granted_receive_buffer_bytes_ > 0 && granted_receive_buffer_bytes_ < BurstBytes();
   }
 
  private:

@@ -18,6 +18,8 @@
 #include <chrono>
 #include <cstdint>
 
+#include "wire/frame_piece.h"
+
 namespace orlin::phone {
 
 // When chunk `index` (0 for the first) of `count` leaves, after the first:
@@ -36,7 +38,7 @@ struct PiecePacing {
 };
 
 // Measured (docs/performance.md, "Pacing large frames").
-inline constexpr PiecePacing kDefaultPiecePacing{2, std::chrono::microseconds(300),
+inline constexpr PiecePacing kDefaultPiecePacing{wire::kMaxPieceBurst, std::chrono::microseconds(300),
                                                  std::chrono::microseconds(25000)};
 
 // When piece `index` (0 for the first) of `count` leaves, after the first: the

@@ -26,6 +26,9 @@ inline constexpr std::uint16_t kPieceVersion = 1;
 inline constexpr std::int32_t kPieceHeaderBytes = 20;
 // Frame bytes in every piece but the last: a piece is one whole datagram.
 inline constexpr std::int32_t kPiecePayloadBytes = kMaxUdpPayloadBytes - kPieceHeaderBytes;
+// The most pieces a phone sends back to back; it paces the rest of a frame's
+// pieces, so that a receive buffer of a few pieces keeps up.
+inline constexpr std::int32_t kMaxPieceBurst = 2;
 // The most pieces a frame can have: the index and count are 16 bits.
 inline constexpr std::int64_t kMaxPieceCount = 0xFFFF;
 
