@@ -22,6 +22,7 @@
 #include "orlin/dshow.h"
 #include "orlin/receive_datagram.h"
 #include "orlin/winsock.h"
+#include "phone/cameras/frame_sample.h"
 #include "phone/chunk_pacing.h"
 #include "phone/frame_sender.h"
 #include "wire/four_cc.h"
@@ -42,39 +43,6 @@ constexpr const char* kUsage =
     "(first piece received to last) and the delay (frame handed over to last piece\n"
     "received; compressed frames include the encoding, printed beside).\n"
     "  --noise A  luma noise of +-A on the pictures, scaled up from 640x480 (default 4)\n";
-
-class BenchSample final : public IMediaSample {
- public:
-  explicit BenchSample(std::vector<BYTE>& frame) : frame_(frame) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-    if (object != nullptr) *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetPointer(BYTE** buffer) override {
-    *buffer = frame_.data();
-    return S_OK;
-  }
-  LONG STDMETHODCALLTYPE GetSize() override { return static_cast<LONG>(frame_.size()); }
-  HRESULT STDMETHODCALLTYPE GetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetTime(REFERENCE_TIME*, REFERENCE_TIME*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE IsSyncPoint() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetSyncPoint(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE IsPreroll() override { return S_FALSE; }
-  HRESULT STDMETHODCALLTYPE SetPreroll(BOOL) override { return E_NOTIMPL; }
-  LONG STDMETHODCALLTYPE GetActualDataLength() override { return GetSize(); }
-  HRESULT STDMETHODCALLTYPE SetActualDataLength(LONG) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMediaType(AM_MEDIA_TYPE**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetMediaType(AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE IsDiscontinuity() override { return S_FALSE; }
-  HRESULT STDMETHODCALLTYPE SetDiscontinuity(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE SetMediaTime(LONGLONG*, LONGLONG*) override { return E_NOTIMPL; }
-
- private:
-  std::vector<BYTE>& frame_;
-};
 
 // What arrived of one frame.
 struct Arrival {
@@ -256,7 +224,8 @@ void RunCase(const Case& c, const PiecePacing& pacing, std::vector<BYTE>& frame,
   }
   IMemInputPin* input = nullptr;
   sender.InputPin()->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&input));
-  BenchSample sample(frame);
+  orlin::phone::cameras::FrameSample sample(sender);
+  sample.Attach(frame.data(), static_cast<LONG>(frame.size()));
 
   for (int i = 0; i < 3; ++i) {  // warm-up, then a quiet moment
     input->Receive(&sample);
