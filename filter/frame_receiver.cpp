@@ -375,21 +375,23 @@ bool FrameReceiver::DecodeDatagram(std::uint8_t* destination, int received) {
   std::int32_t length = *declared;
   if (length > carried) length = carried;
   if (length > compressed_buffer_size_ - kPayloadMargin) length = compressed_buffer_size_ - kPayloadMargin;
-  // A damaged payload still decodes up to the damage into the sample, but the
-  // frame is whole only when it decoded to its end.
-  std::int32_t consumed = 0;
-  const int decoded = codec::DecompressFrame(buffer + wire::kCompressedHeaderBytes, length, length == 0 ? 1 : 0,
-                                             destination, format_.width, format_.height, &consumed);
   CompressedFrameSight frame;
   frame.declared = *declared;
   frame.carried = carried;
   frame.length = length;
-  frame.decoded = decoded;
-  frame.consumed = consumed;
+  return Decode(buffer + wire::kCompressedHeaderBytes, length == 0, frame, destination);
+}
+
+bool FrameReceiver::Decode(const std::uint8_t* payload, bool fixedSize, CompressedFrameSight frame,
+                           std::uint8_t* destination) {
+  // A damaged payload still decodes up to the damage into the sample, but the
+  // frame is whole only when it decoded to its end.
+  frame.decoded = codec::DecompressFrame(payload, frame.length, fixedSize ? 1 : 0, destination, format_.width,
+                                         format_.height, &frame.consumed);
   frame.fixedSizeBytes = std::int32_t(codec::FixedSizePayloadBytes(format_.width, format_.height));
   frame.bufferBytes = compressed_buffer_size_;
   sight_.Note(ClassifyCompressedFrame(frame));
-  return decoded == codec::kCodecOk;
+  return frame.decoded == codec::kCodecOk;
 }
 
 bool FrameReceiver::DecodePieces(std::uint8_t* destination) {
@@ -397,20 +399,12 @@ bool FrameReceiver::DecodePieces(std::uint8_t* destination) {
   // kDecoderReadsPast short of the end.
   const bool fixedSize = piece_frame_.kind == wire::PieceKind::kCompressedFixedSize;
   const auto length = std::int32_t(piece_frame_.frameBytes);
-  std::int32_t consumed = 0;
-  const int decoded = codec::DecompressFrame(compressed_buffer_.get(), length, fixedSize ? 1 : 0, destination,
-                                             format_.width, format_.height, &consumed);
   CompressedFrameSight frame;
   frame.declared = fixedSize ? 0 : length;
   frame.carried = length;
   frame.length = length;
-  frame.decoded = decoded;
-  frame.consumed = consumed;
-  frame.fixedSizeBytes = std::int32_t(codec::FixedSizePayloadBytes(format_.width, format_.height));
-  frame.bufferBytes = compressed_buffer_size_;
   frame.inPieces = true;
-  sight_.Note(ClassifyCompressedFrame(frame));
-  return decoded == codec::kCodecOk;
+  return Decode(compressed_buffer_.get(), fixedSize, frame, destination);
 }
 
 bool FrameReceiver::Readable(const wire::PieceHeader& piece, int datagramBytes) {

@@ -149,6 +149,9 @@ class FrameReceiver {
   bool FillPieces(std::uint8_t* destination);
   bool DecodeDatagram(std::uint8_t* destination, int received);
   bool DecodePieces(std::uint8_t* destination);
+  // Decodes a payload of frame.length bytes into the sample and notes what the
+  // frame looked like; true when it decoded to its end.
+  bool Decode(const std::uint8_t* payload, bool fixedSize, CompressedFrameSight frame, std::uint8_t* destination);
   // A piece this stream reads: the kind its mode reads, frame bytes its format
   // gives, in a datagram of the piece's length. Notes the misfit otherwise.
   bool Readable(const wire::PieceHeader& piece, int datagramBytes);
