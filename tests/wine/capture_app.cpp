@@ -198,6 +198,8 @@ void Phone::Stop() {
   if (thread_.joinable()) thread_.join();
 }
 
+std::uint64_t Phone::FramesInPieces() const { return sender_->sender.FramesInPieces(); }
+
 std::vector<Bytes> Phone::SentFrames() const {
   std::lock_guard lock(lock_);
   return frames_;

@@ -119,6 +119,8 @@ class Phone {
   void Start();
   void Stop();  // the phone falls silent
   int FramesSent() const { return sent_.load(); }
+  // Frames the sender sent whole in pieces, too large for the other forms.
+  std::uint64_t FramesInPieces() const;
   std::vector<Bytes> SentFrames() const;
 
  private:

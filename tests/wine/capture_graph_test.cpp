@@ -1,13 +1,15 @@
 // "Orlin Camera" in the graphs capture applications build under Wine's
 // DirectShow: what the capture graph builder finds on its pin, frames from the
 // phone's sender reaching a Sample Grabber as sent (raw, and compressed with the
-// chroma planes swapped), the pin connected straight to Wine's filters, and the
-// orders of run, pause, stop and reconnection applications use.
+// chroma planes swapped; at HD sizes whole from their pieces), the pin connected
+// straight to Wine's filters, and the orders of run, pause, stop and
+// reconnection applications use.
 #include <cstring>
 
 #include "codec/codec.h"
 #include "filter/status_card.h"
 #include "filter/stream_status.h"
+#include "tests/support/test_data.h"
 #include "tests/wine/capture_graph.h"
 #include "wire/four_cc.h"
 
@@ -34,6 +36,24 @@ Bytes SmoothPicture(int width, int height, int phase) {
       picture[luma + at] = std::uint8_t(80 + x / 4 + phase % 40);               // V
       picture[luma + luma / 4 + at] = std::uint8_t(180 - y / 4 - phase % 40);  // U
     }
+  }
+  return picture;
+}
+
+// A camera-like YV12 picture of any size: a stored 640x480 one (Y, V, U)
+// repeated across it, moved by `phase` pixels a frame.
+Bytes TiledPicture(const Bytes& source, int width, int height, int phase) {
+  Bytes picture(std::size_t(width) * height * 3 / 2);
+  std::uint8_t* out = picture.data();
+  const std::uint8_t* plane = source.data();
+  for (const int scale : {1, 2, 2}) {
+    const int sourceWidth = 640 / scale;
+    const int sourceHeight = 480 / scale;
+    for (int y = 0; y < height / scale; ++y) {
+      const std::uint8_t* row = plane + std::size_t(y % sourceHeight) * std::size_t(sourceWidth);
+      for (int x = 0; x < width / scale; ++x) *out++ = row[(x + 2 * phase / scale) % sourceWidth];
+    }
+    plane += std::size_t(sourceWidth) * std::size_t(sourceHeight);
   }
   return picture;
 }
@@ -128,63 +148,107 @@ TEST_F(CaptureGraph, RenderStreamFindsTheStoredFormatAndACapturePinCategory) {
 }
 
 TEST_F(CaptureGraph, RawFramesReachTheGrabberAsSent) {
-  AddFilters(kRaw);
-  RenderCaptureStream();
-  log.KeepBytes(true);
-  Phone phone = RawPhone();
-  phone.Start();
-  ASSERT_TRUE(SUCCEEDED(Run()));
-  EXPECT_TRUE(MoreFrames(45)) << log.Count() << " samples in 10 s";
-  EXPECT_EQ(Stop(), S_OK);
-  phone.Stop();
+  // 320x240 YUY2 goes out in counted chunks; 1920x1080 YV12 is too large for
+  // them and goes out in pieces.
+  struct Case {
+    PcFormat format;
+    std::size_t frames;
+    bool inPieces;
+  };
+  for (const Case& c : {Case{kRaw, 45, false}, Case{{wire::kFourCC_YV12, 1920, 1080, 12, 0, 0}, 30, true}}) {
+    const PcFormat& f = c.format;
+    SCOPED_TRACE(f.width);
+    AddFilters(f);
+    RenderCaptureStream();
+    log.KeepBytes(true);
+    Phone phone(f.fourCC, int(f.width), int(f.height), f.SampleSize(), false,
+                [&f](int i) { return Gradient(f.SampleSize(), i); });
+    phone.Start();
+    ASSERT_TRUE(SUCCEEDED(Run()));
+    EXPECT_TRUE(MoreFrames(c.frames)) << log.Count() << " samples";
+    EXPECT_EQ(Stop(), S_OK);
+    phone.Stop();
 
-  const std::vector<Seen> seen = log.Samples();
-  const Matches matches = MatchFrames(seen, phone.SentFrames());
-  // Whole frames, as sent; a lost chunk would join two frames and match none.
-  EXPECT_GE(matches.distinct, 40u);
-  EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
-  for (const Seen& s : seen) EXPECT_EQ(s.bytes.size(), kRaw.SampleSize());
+    const std::vector<Seen> seen = log.Samples();
+    const Matches matches = MatchFrames(seen, phone.SentFrames());
+    // Whole frames, as sent; a lost chunk or piece would join two frames and match none.
+    EXPECT_GE(matches.distinct, c.frames * 8 / 9);
+    EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
+    for (const Seen& s : seen) EXPECT_EQ(s.bytes.size(), f.SampleSize());
+    if (c.inPieces) {
+      EXPECT_GE(phone.FramesInPieces(), matches.distinct);
+    } else {
+      EXPECT_EQ(phone.FramesInPieces(), 0u);
+    }
+    ReleaseGraph();
+    log.Clear();
+  }
 }
 
 TEST_F(CaptureGraph, CompressedFramesArriveDecodedWithTheChromaPlanesSwapped) {
-  AddFilters(kCompressed);
-  RenderCaptureStream();
-  log.KeepBytes(true);
-  Phone phone(wire::kFourCC_YV12, 176, 144, 38016, true,
-              [](int i) { return SmoothPicture(176, 144, i); });
-  phone.Start();
-  ASSERT_TRUE(SUCCEEDED(Run()));
-  EXPECT_TRUE(MoreFrames(30));
-  // The phone falls silent: after a receive time-out the camera sends a buffer
-  // again without a new frame in it. It must still be a frame as shown before,
-  // not one whose planes were swapped back a second time.
-  phone.Stop();
-  // The last frame lands (or, were it lost, a receive time-out passes and the
-  // wait gives up: what follows is silence either way).
-  const Bytes last = DecodedAndSwapped(phone.SentFrames().back(), 176, 144);
-  std::size_t looked = 0;
-  orlin::test::WaitUntil([&] {
-    if (log.Count() == looked) return false;
-    const std::vector<Seen> now = log.Samples();
-    looked = now.size();
-    return !now.empty() && now.back().bytes == last;
-  }, std::chrono::seconds(3));
-  const std::size_t beforeSilence = log.Count();
-  EXPECT_TRUE(MoreFrames(1));
-  EXPECT_EQ(Stop(), S_OK);
+  // A smooth 176x144 picture codes to one datagram; a camera's 1280x720 one to
+  // several, and goes out in pieces.
+  const Bytes coffee = orlin::test::ReadTestFrame("coffee", 640, 480);
+  struct Case {
+    PcFormat format;
+    Phone::MakeFrame make;
+    std::size_t frames;
+    bool inPieces;
+  };
+  const Case cases[] = {
+      {kCompressed, [](int i) { return SmoothPicture(176, 144, i); }, 30, false},
+      {{kFourCC_IYUV, 1280, 720, 12, 1, 1}, [&coffee](int i) { return TiledPicture(coffee, 1280, 720, i); }, 24,
+       true},
+  };
+  for (const Case& c : cases) {
+    const int width = int(c.format.width);
+    const int height = int(c.format.height);
+    SCOPED_TRACE(width);
+    AddFilters(c.format);
+    RenderCaptureStream();
+    log.KeepBytes(true);
+    Phone phone(wire::kFourCC_YV12, width, height, c.format.SampleSize(), true, c.make);
+    phone.Start();
+    ASSERT_TRUE(SUCCEEDED(Run()));
+    EXPECT_TRUE(MoreFrames(c.frames));
+    // The phone falls silent: after a receive time-out the camera sends a buffer
+    // again without a new frame in it. It must still be a frame as shown before,
+    // not one whose planes were swapped back a second time.
+    phone.Stop();
+    // The last frame lands (or, were it lost, a receive time-out passes and the
+    // wait gives up: what follows is silence either way).
+    const Bytes last = DecodedAndSwapped(phone.SentFrames().back(), width, height);
+    std::size_t looked = 0;
+    orlin::test::WaitUntil([&] {
+      if (log.Count() == looked) return false;
+      const std::vector<Seen> now = log.Samples();
+      looked = now.size();
+      return !now.empty() && now.back().bytes == last;
+    }, std::chrono::seconds(3));
+    const std::size_t beforeSilence = log.Count();
+    EXPECT_TRUE(MoreFrames(1));
+    EXPECT_EQ(Stop(), S_OK);
 
-  std::vector<Bytes> expected;
-  for (const Bytes& sent : phone.SentFrames()) expected.push_back(DecodedAndSwapped(sent, 176, 144));
-  // The planes differ: a frame left in the phone's order (Y, V, U) cannot match.
-  ASSERT_NE(expected.front(), SwapChroma(expected.front(), 176, 144));
-  const std::vector<Seen> seen = log.Samples();
-  const Matches matches = MatchFrames(seen, expected);
-  EXPECT_GE(matches.distinct, 25u);
-  EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
-  ASSERT_GT(seen.size(), beforeSilence);
-  EXPECT_EQ(MatchFrames({seen.begin() + std::ptrdiff_t(beforeSilence), seen.end()}, expected).samples,
-            seen.size() - beforeSilence)
-      << "a sample sent without a new frame shows wrong colours";
+    std::vector<Bytes> expected;
+    for (const Bytes& sent : phone.SentFrames()) expected.push_back(DecodedAndSwapped(sent, width, height));
+    // The planes differ: a frame left in the phone's order (Y, V, U) cannot match.
+    ASSERT_NE(expected.front(), SwapChroma(expected.front(), width, height));
+    const std::vector<Seen> seen = log.Samples();
+    const Matches matches = MatchFrames(seen, expected);
+    EXPECT_GE(matches.distinct, c.frames * 5 / 6);
+    EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
+    if (c.inPieces) {
+      EXPECT_GE(phone.FramesInPieces(), matches.distinct);
+    } else {
+      EXPECT_EQ(phone.FramesInPieces(), 0u);
+    }
+    ASSERT_GT(seen.size(), beforeSilence);
+    EXPECT_EQ(MatchFrames({seen.begin() + std::ptrdiff_t(beforeSilence), seen.end()}, expected).samples,
+              seen.size() - beforeSilence)
+        << "a sample sent without a new frame shows wrong colours";
+    ReleaseGraph();
+    log.Clear();
+  }
 }
 
 TEST_F(CaptureGraph, PreviewRenderedBesideTheCaptureStreamLeavesTheCaptureFramesFlowing) {
