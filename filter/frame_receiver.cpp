@@ -162,9 +162,13 @@ std::int32_t FrameReceiver::ReceiveBufferBytes() const {
 
 std::int32_t FrameReceiver::BurstBytes() const {
   if (format_.receiveBufferBytes > 0) return format_.receiveBufferBytes;
+  // Never more than is asked: small pictures never come in pieces.
+  const std::int64_t asked = ReceiveBufferBytes();
   const std::int64_t pieces = (std::int64_t{wire::kMaxPieceBurst} + 1) * wire::kMaxUdpPayloadBytes;
-  if (compression_) return std::int32_t(std::max<std::int64_t>(2 * std::int64_t{wire::kMaxChunkBytes}, pieces));
-  return raw_pieces_ ? std::int32_t(pieces) : ReceiveBufferBytes();
+  const std::int64_t burst =
+      compression_ ? std::max<std::int64_t>(2 * std::int64_t{wire::kMaxChunkBytes}, pieces) : pieces;
+  if (compression_ || raw_pieces_) return std::int32_t(std::min(asked, burst));
+  return std::int32_t(asked);
 }
 
 HRESULT FrameReceiver::Close() {

@@ -231,6 +231,16 @@ TEST(ReceiveBuffer, GrantedIsReadBackAndShortOnlyBeyondTheSystemsCap) {
   EXPECT_EQ(within.GrantedReceiveBufferBytes(), 4 * 51200) << "below a stock kernel's cap of 212,992";
   EXPECT_FALSE(within.ReceiveBufferShort());
   within.Close();
+  // Compressed frames of a small picture never come in pieces: what they ask
+  // for is all they need.
+  ReceiverFormat small = ReceiverFormatOf({kFourCC_IYUV, 176, 144, 12, 1, 0, 0});
+  small.port = 0;
+  small.announcementPort = 0;
+  FrameReceiver compressed(small);
+  ASSERT_EQ(compressed.Open(), S_OK);
+  EXPECT_EQ(compressed.GrantedReceiveBufferBytes(), compressed.ReceiveBufferBytes());
+  EXPECT_FALSE(compressed.ReceiveBufferShort());
+  compressed.Close();
 #ifndef _WIN32  // Windows grants what it is asked
   format.receiveBufferBytes = 1 << 30;
   FrameReceiver beyond(format);
