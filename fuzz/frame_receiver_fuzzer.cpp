@@ -98,8 +98,14 @@ int ReceiveDatagramInTwo(SOCKET, void* head, int headLength, void* body, int bod
   return ReceiveInParts(parts, lengths, 2);
 }
 
-int PeekDatagram(SOCKET, void* buffer, int length) {
+// Every datagram comes from 127.0.0.1 (the fuzzed receivers accept any sender).
+int PeekDatagram(SOCKET, void* buffer, int length, sockaddr_in* from) {
   if (g_datagrams == nullptr || length < 0) return TimedOut();
+  if (from != nullptr) {
+    *from = {};
+    from->sin_family = AF_INET;
+    from->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  }
   orlin::fuzz::Input ahead = *g_datagrams;  // left where it is
   Datagram datagram;
   if (!Next(ahead, &datagram)) return TimedOut();

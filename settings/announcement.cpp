@@ -59,6 +59,13 @@ std::optional<wire::Announcement> AnnouncementListener::Receive(DWORD timeoutMs)
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (!DatagramWaits(socket_.Get(), left > 0 ? left : 0)) return std::nullopt;
+    sockaddr_in from{};
+    if (accept_from_ && PeekDatagram(socket_.Get(), nullptr, 0, &from) != SOCKET_ERROR &&
+        from.sin_addr.s_addr != *accept_from_) {
+      ReceiveDatagram(socket_.Get(), datagram, int(sizeof datagram));  // another sender's: dropped
+      ++foreign_datagrams_;
+      continue;
+    }
     const int received = ReceiveDatagram(socket_.Get(), datagram, int(sizeof datagram));
     if (received != SOCKET_ERROR) {
       if (auto announcement = wire::ParseAnnouncement(datagram, received)) return announcement;

@@ -41,11 +41,19 @@ class AnnouncementListener {
   // when none waits. For a caller that polls between other work.
   std::optional<wire::Announcement> Latest();
 
+  // Takes datagrams from this IPv4 address (network order) alone, dropping
+  // the others unread; nothing: from any sender (the default).
+  void AcceptOnlyFrom(std::optional<std::uint32_t> address) { accept_from_ = address; }
+  // Datagrams dropped for their sender since the listener was made.
+  std::uint64_t ForeignDatagrams() const { return foreign_datagrams_; }
+
   void Close();
 
  private:
   WinsockSession winsock_;
   SocketHandle socket_;
+  std::optional<std::uint32_t> accept_from_;
+  std::uint64_t foreign_datagrams_ = 0;
 };
 
 }  // namespace orlin::settings

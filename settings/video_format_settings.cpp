@@ -1,6 +1,8 @@
 // Reading and writing the video format settings in the registry.
 #include "settings/video_format_settings.h"
 
+#include <algorithm>
+
 namespace orlin::settings {
 namespace {
 
@@ -58,6 +60,26 @@ bool ReadStatusCardSetting(LPCWSTR keyPath) {
     ReadValue(key.Get(), kStatusCardValueName, statusCard);
   }
   return statusCard != 0;
+}
+
+std::optional<std::basic_string<WCHAR>> ReadTextSetting(LPCWSTR valueName, LPCWSTR keyPath) {
+  platform::RegistryKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_READ | kMachineView, key.Receive()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  WCHAR text[kMaxTextSettingChars + 1] = {};
+  DWORD type = 0;
+  DWORD size = sizeof text;
+  const LSTATUS status =
+      RegQueryValueExW(key.Get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+  if (status == ERROR_FILE_NOT_FOUND) return std::nullopt;
+  if (status != ERROR_SUCCESS || type != REG_SZ) return std::basic_string<WCHAR>();
+  // Stored with or without its terminator; never read past what was stored.
+  std::basic_string<WCHAR> value(text, std::min<std::size_t>(size / sizeof(WCHAR), kMaxTextSettingChars));
+  const auto end = value.find(WCHAR(0));
+  if (end != value.npos) value.resize(end);
+  if (value.empty()) return std::nullopt;
+  return value;
 }
 
 LSTATUS WriteVideoFormatSettings(const VideoFormatSettings& settings, LPCWSTR keyPath) {

@@ -3,7 +3,10 @@
 // once, when its output stream is made.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "orlin/registry.h"
 #include "wire/four_cc.h"
@@ -59,5 +62,19 @@ VideoFormatSettings LoadFilterSettings(LPCWSTR keyPath = kVideoFormatKeyPath);
 inline constexpr WCHAR kStatusCardValueName[] = ORLIN_TEXT("StatusCard");
 // The setting, read like the others (4 bytes or ignored); true when absent.
 bool ReadStatusCardSetting(LPCWSTR keyPath = kVideoFormatKeyPath);
+
+// Whom the filter takes frames from and where it listens, REG_SZ values in the
+// same key. Absent or empty: any sender, every local address.
+//   "AcceptFrom": an IPv4 address or host name, resolved when the stream
+//   starts; datagrams from any other address are dropped.
+//   "ListenAddress": the one local address the stream's socket binds.
+inline constexpr WCHAR kAcceptFromValueName[] = ORLIN_TEXT("AcceptFrom");
+inline constexpr WCHAR kListenAddressValueName[] = ORLIN_TEXT("ListenAddress");
+// A text value of at most kMaxTextSettingChars characters. Nothing when absent
+// or empty; an empty text when it is there but cannot be read as such (another
+// type, longer), which a caller must not take for "absent".
+inline constexpr std::size_t kMaxTextSettingChars = 255;
+std::optional<std::basic_string<WCHAR>> ReadTextSetting(LPCWSTR valueName,
+                                                        LPCWSTR keyPath = kVideoFormatKeyPath);
 
 }  // namespace orlin::settings

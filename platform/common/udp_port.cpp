@@ -22,17 +22,36 @@ std::basic_string<WCHAR> FailureText(std::uint16_t port, int error) {
 
 }  // namespace
 
-std::basic_string<WCHAR> BindUdpPort(SOCKET s, std::uint16_t port) {
+std::basic_string<WCHAR> BindUdpPort(SOCKET s, std::uint16_t port, std::uint32_t localAddress) {
   const int reuse = 1;
   setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_addr.s_addr = localAddress != 0 ? localAddress : htonl(INADDR_ANY);
   if (bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     return FailureText(port, WSAGetLastError());
   }
   return {};
+}
+
+std::optional<std::uint32_t> ResolveIPv4(const std::basic_string<WCHAR>& name) {
+  char narrow[256];
+  if (name.empty() || name.size() >= sizeof narrow || !HostNameToAnsi(name.c_str(), narrow, sizeof narrow)) {
+    return std::nullopt;
+  }
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  hints.ai_protocol = IPPROTO_UDP;
+  addrinfo* results = nullptr;
+  std::optional<std::uint32_t> address;
+  if (getaddrinfo(narrow, nullptr, &hints, &results) == 0 && results != nullptr && results->ai_addr != nullptr &&
+      results->ai_family == AF_INET) {
+    address = reinterpret_cast<const sockaddr_in*>(results->ai_addr)->sin_addr.s_addr;
+  }
+  if (results != nullptr) freeaddrinfo(results);
+  return address;
 }
 
 std::uint16_t BoundUdpPort(SOCKET s) {

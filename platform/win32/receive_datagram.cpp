@@ -12,13 +12,17 @@ int ReceiveDatagram(SOCKET s, void* buffer, int length) {
 // Winsock's peek says only that a datagram is longer than the space given
 // (WSAEMSGSIZE), not its length: the peek takes room for the largest datagram
 // IPv4 carries and hands on the first bytes.
-int PeekDatagram(SOCKET s, void* buffer, int length) {
+int PeekDatagram(SOCKET s, void* buffer, int length, sockaddr_in* from) {
   if (length < 0 || (length > 0 && buffer == nullptr)) {
     WSASetLastError(WSAEINVAL);
     return SOCKET_ERROR;
   }
   char whole[65536];
-  const int peeked = recvfrom(s, whole, int(sizeof whole), MSG_PEEK, nullptr, nullptr);
+  sockaddr_in sender{};
+  int senderBytes = sizeof sender;
+  const int peeked = recvfrom(s, whole, int(sizeof whole), MSG_PEEK, reinterpret_cast<sockaddr*>(&sender),
+                              &senderBytes);
+  if (from != nullptr) *from = sender;
   // Longer than any IPv4 datagram: say so by a length above the largest.
   const int datagram = peeked == SOCKET_ERROR && WSAGetLastError() == WSAEMSGSIZE ? int(sizeof whole) : peeked;
   if (datagram == SOCKET_ERROR) return SOCKET_ERROR;

@@ -2,6 +2,7 @@
 // Wine), below a test-only key that is removed before and after each test.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,30 @@ TEST_F(VideoFormatStore, ValuesNotExactlyFourBytesLeaveTheirFieldAlone) {
   EXPECT_EQ(settings.BitsPerPixel, 12u);
   EXPECT_EQ(settings.FourCC, kFourCC_YUY2);
   EXPECT_EQ(settings.Compression, 0x30u);
+}
+
+// AcceptFrom and ListenAddress: text or nothing, and a value that is there but
+// cannot be read is never taken for an absent one (which lets any sender in).
+TEST_F(VideoFormatStore, TextSettingsAreTextAbsentOrUnreadable) {
+  const auto text = [](const std::string& s, bool terminated) {
+    std::vector<BYTE> bytes;
+    for (char c : s) bytes.insert(bytes.end(), {BYTE(c), 0});
+    if (terminated) bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+  };
+  using Text = std::optional<std::basic_string<WCHAR>>;
+  EXPECT_EQ(ReadTextSetting(kAcceptFromValueName, kTestKey), Text());  // no key
+  Store(ORLIN_TEXT("A"), REG_SZ, text("192.168.1.20", true));
+  Store(ORLIN_TEXT("B"), REG_SZ, text("phone.local", false));
+  Store(ORLIN_TEXT("C"), REG_SZ, text("", true));
+  Store(ORLIN_TEXT("D"), REG_DWORD, {1, 0, 0, 0});
+  Store(ORLIN_TEXT("E"), REG_SZ, text(std::string(kMaxTextSettingChars + 1, 'x'), true));
+  EXPECT_EQ(ReadTextSetting(ORLIN_TEXT("A"), kTestKey), Text(ORLIN_TEXT("192.168.1.20")));
+  EXPECT_EQ(ReadTextSetting(ORLIN_TEXT("B"), kTestKey), Text(ORLIN_TEXT("phone.local")));
+  EXPECT_EQ(ReadTextSetting(ORLIN_TEXT("C"), kTestKey), Text());
+  EXPECT_EQ(ReadTextSetting(ORLIN_TEXT("D"), kTestKey), Text(std::basic_string<WCHAR>()));
+  EXPECT_EQ(ReadTextSetting(ORLIN_TEXT("E"), kTestKey), Text(std::basic_string<WCHAR>()));
+  EXPECT_EQ(ReadTextSetting(ORLIN_TEXT("F"), kTestKey), Text());
 }
 
 TEST_F(VideoFormatStore, CorrectionsNeedTheBitsTheyExchange) {

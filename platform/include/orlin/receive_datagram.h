@@ -17,7 +17,8 @@ int ReceiveDatagram(SOCKET s, void* buffer, int length);
 // its first bytes (at most `length`) in `buffer` and returns its whole length,
 // which is above `length` for a longer datagram; SOCKET_ERROR when none came
 // (WSAETIMEDOUT after SO_RCVTIMEO). The next receive takes that same datagram.
-int PeekDatagram(SOCKET s, void* buffer, int length);
+// `from`, when given, receives the sender's address.
+int PeekDatagram(SOCKET s, void* buffer, int length, sockaddr_in* from = nullptr);
 
 // One datagram into two places: its first `headLength` bytes at `head`, the rest
 // at `body` (at most `bodyLength`). Bytes received in all, or SOCKET_ERROR as
