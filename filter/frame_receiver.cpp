@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "codec/codec.h"
 #include "orlin/dshow.h"
@@ -52,6 +53,13 @@ ReceiverFormat ReceiverFormatOf(const VideoFormatSettings& settings) {
   return format;
 }
 
+ReceiverFormat StoredReceiverFormat(const VideoFormatSettings& settings) {
+  ReceiverFormat format = ReceiverFormatOf(settings);
+  format.acceptFrom = settings::ReadTextSetting(settings::kAcceptFromValueName);
+  format.listenAddress = settings::ReadTextSetting(settings::kListenAddressValueName);
+  return format;
+}
+
 FrameReceiver::FrameReceiver(const ReceiverFormat& format)
     : format_(format), compression_(format.compression) {}
 
@@ -80,9 +88,32 @@ HRESULT FrameReceiver::Open() {
     winsock_.End();
     return E_FAIL;
   }
+  // Whom frames are taken from and where, resolved at every start. A setting
+  // that does not resolve stops the stream rather than let any sender in.
+  std::uint32_t listen = 0;
+  accept_from_.reset();
+  foreign_datagrams_ = 0;
+  for (const auto& [setting, name] : {std::pair{&format_.listenAddress, settings::kListenAddressValueName},
+                                      std::pair{&format_.acceptFrom, settings::kAcceptFromValueName}}) {
+    if (!*setting) continue;
+    const std::optional<std::uint32_t> address = ResolveIPv4(**setting);
+    if (!address) {
+      const std::basic_string<WCHAR> what =
+          (*setting)->empty() ? ORLIN_TEXT(" cannot be read") : ORLIN_TEXT(": ") + **setting + ORLIN_TEXT(" not found");
+      ShowError((name + what).c_str());
+      socket_.Reset();
+      winsock_.End();
+      return E_FAIL;
+    }
+    if (setting == &format_.listenAddress) {
+      listen = *address;
+    } else {
+      accept_from_ = address;
+    }
+  }
   // An unbound socket would never receive (Windows fails every receive at once,
   // and the worker would spin on stale samples): the stream does not start.
-  if (const auto failure = BindUdpPort(socket_.Get(), format_.port); !failure.empty()) {
+  if (const auto failure = BindUdpPort(socket_.Get(), format_.port, listen); !failure.empty()) {
     ShowError(failure.c_str());
     socket_.Reset();
     winsock_.End();
@@ -137,6 +168,7 @@ HRESULT FrameReceiver::Open() {
   diagnosis_.clear();
   announcement_.reset();
   announcement_sentence_.clear();
+  announcements_.AcceptOnlyFrom(accept_from_);
   if (format_.announcementPort != 0) announcements_.Open(format_.announcementPort);
   return S_OK;
 }
@@ -227,7 +259,20 @@ bool FrameReceiver::WaitNoLaterThanTheDeadline() {
   return true;
 }
 
+int FrameReceiver::SkipForeign() {
+  if (!accept_from_) return 0;
+  for (;;) {
+    if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
+    sockaddr_in from{};
+    if (PeekDatagram(socket_.Get(), nullptr, 0, &from) == SOCKET_ERROR) return SOCKET_ERROR;
+    if (from.sin_addr.s_addr == *accept_from_) return 0;
+    Discard();
+    ++foreign_datagrams_;
+  }
+}
+
 int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
+  if (SkipForeign() == SOCKET_ERROR) return SOCKET_ERROR;
   if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
   const int received = ReceiveDatagram(socket_.Get(), p, k);
   last_receive_too_long_ = received == SOCKET_ERROR && WSAGetLastError() == WSAEMSGSIZE;
@@ -235,6 +280,7 @@ int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
 }
 
 int FrameReceiver::PeekBeforeDeadline(std::uint8_t* p, int k) {
+  if (SkipForeign() == SOCKET_ERROR) return SOCKET_ERROR;
   if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
   return PeekDatagram(socket_.Get(), p, k);
 }

@@ -53,6 +53,10 @@ struct ReceiverFormat {
   std::uint16_t announcementPort = wire::kAnnouncementPort;
   // The settings whole, as read: what the diagnosis compares and names.
   settings::VideoFormatSettings settings{};
+  // "AcceptFrom" and "ListenAddress" as stored: nothing when absent (any
+  // sender, every local address); an empty text when unreadable.
+  std::optional<std::basic_string<WCHAR>> acceptFrom{};
+  std::optional<std::basic_string<WCHAR>> listenAddress{};
 };
 
 // The sample size, shared with the setup tool's checks.
@@ -60,6 +64,8 @@ using settings::SampleSizeOf;
 
 // The receiver's format for the given settings.
 ReceiverFormat ReceiverFormatOf(const settings::VideoFormatSettings& settings);
+// The same, with the stored sender and listen addresses: what a filter runs on.
+ReceiverFormat StoredReceiverFormat(const settings::VideoFormatSettings& settings);
 
 class FrameReceiver {
  public:
@@ -68,8 +74,10 @@ class FrameReceiver {
   FrameReceiver& operator=(const FrameReceiver&) = delete;
 
   // Starts Winsock and binds a new socket (address reuse on, so two filters
-  // may share the port). S_OK; E_FAIL after a message when Winsock or the
-  // socket cannot be had or the port cannot be bound (the message names it);
+  // may share the port), on the listen address when one is set. S_OK; E_FAIL
+  // after a message when Winsock or the socket cannot be had, the port cannot
+  // be bound (the message names it), or a set AcceptFrom or ListenAddress does
+  // not resolve (the message names the setting);
   // VFW_E_INVALIDMEDIATYPE, before anything else, for a sample size of 0 or
   // less, which has no chunk geometry; E_OUTOFMEMORY, with the socket closed
   // again, when there is no memory to track a frame's pieces.
@@ -81,6 +89,10 @@ class FrameReceiver {
   // chunk in turn, every piece of one frame, or a compressed frame decoded to
   // its end); false when part of it or nothing did.
   bool FillFrame(std::uint8_t* destination);
+
+  // Stream datagrams dropped since the last Open because they came from
+  // another address than AcceptFrom's.
+  std::uint64_t ForeignDatagrams() const { return foreign_datagrams_; }
 
   // Closes the socket and ends Winsock, whatever Open got; S_OK.
   HRESULT Close();
@@ -136,6 +148,10 @@ class FrameReceiver {
   // One datagram, waiting no later than the fill's deadline; SOCKET_ERROR
   // once it has passed.
   int ReceiveBeforeDeadline(std::uint8_t* p, int k);
+  // With AcceptFrom set: drops what waits from other senders, so that the next
+  // datagram is the accepted sender's. 0; SOCKET_ERROR once the deadline
+  // passed or a receive failed.
+  int SkipForeign();
   // The next datagram's whole length and first bytes, left on the socket;
   // SOCKET_ERROR once the deadline has passed.
   int PeekBeforeDeadline(std::uint8_t* p, int k);
@@ -190,6 +206,8 @@ class FrameReceiver {
   std::chrono::steady_clock::time_point fill_deadline_;
   DWORD timeout_in_force_ = 0;  // SO_RCVTIMEO as last set
   std::int32_t granted_receive_buffer_bytes_ = 0;
+  std::optional<std::uint32_t> accept_from_;  // network order; resolved at Open
+  std::uint64_t foreign_datagrams_ = 0;
   bool last_receive_too_long_ = false;  // the last failed receive: WSAEMSGSIZE
 
   settings::AnnouncementListener announcements_;

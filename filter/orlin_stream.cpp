@@ -27,7 +27,7 @@ OrlinStream::OrlinStream(HRESULT* phr, OrlinFilter* filter, const WCHAR* pin_nam
       format_(VideoInfoOf(settings_)),
       caps_(CapabilityOf(settings_)),
       frame_interval_(format_.AvgTimePerFrame),
-      receiver_(ReceiverFormatOf(settings_)),
+      receiver_(StoredReceiverFormat(settings_)),
       corrections_(settings_),
       status_card_(settings::ReadStatusCardSetting()) {
   mt_ = MediaTypeOf(format_);

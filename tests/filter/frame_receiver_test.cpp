@@ -259,6 +259,98 @@ TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
   }
 }
 
+// Frames only from the phone's address: another sender's datagrams, sent
+// first, are dropped before they touch the sample, in both raw forms and for
+// a receiver bound to one local address.
+TEST_F(ReceiverTransport, AcceptFromAndListenAddressKeepOtherSendersOut) {
+  SocketHandle other(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  sockaddr_in from{};
+  from.sin_family = AF_INET;
+  from.sin_addr.s_addr = htonl(0x7F000002);  // 127.0.0.2
+  ASSERT_EQ(bind(other.Get(), reinterpret_cast<const sockaddr*>(&from), sizeof from), 0);
+  struct Case {
+    std::int32_t sampleSize;
+    bool acceptFrom;  // else ListenAddress, and the other sender aims at 127.0.0.2
+  };
+#ifdef _WIN32
+  // Wine sends from 127.0.0.1 whatever address the socket is bound to: only
+  // the listen address is tried here (the next test drops from Windows too).
+  const Case cases[] = {Case{153600, false}};
+#else
+  const Case cases[] = {Case{153600, true}, Case{1280 * 720 * 3 / 2, true}, Case{153600, false}};
+#endif
+  for (const Case c : cases) {
+    ReceiverFormat format = Raw(c.sampleSize);
+    (c.acceptFrom ? format.acceptFrom : format.listenAddress) = ORLIN_TEXT("127.0.0.1");
+    Open(format);
+    const bool pieces = receiver_->RawPieces();
+    const auto frameOf = [&](std::uint8_t seed) {
+      Bytes frame = Pattern(std::size_t(c.sampleSize), seed);
+      if (pieces) {
+        QueuePieces(frame, seed);
+      } else {
+        frame = QueueFrame(seed);
+      }
+      return frame;
+    };
+    frameOf(7);  // the other sender's, sent first
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port_);
+    to.sin_addr.s_addr = htonl(c.acceptFrom ? INADDR_LOOPBACK : 0x7F000002);
+    for (const Bytes& datagram : script_) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      sendto(other.Get(), reinterpret_cast<const char*>(datagram.data()), int(datagram.size()), 0,
+             reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+    script_.clear();
+    const Bytes phone = frameOf(9);
+    Bytes sample = Fill(Bytes(std::size_t(c.sampleSize), 0));
+    if (!pieces) sample.resize(phone.size());  // the tail past the last chunk is never sent
+    EXPECT_TRUE(sample == phone) << c.sampleSize;
+    EXPECT_TRUE(whole) << c.sampleSize;
+    if (c.acceptFrom) {
+      EXPECT_GT(receiver_->ForeignDatagrams(), 0u) << c.sampleSize;
+    }
+    receiver_->Close();
+  }
+}
+
+TEST_F(ReceiverTransport, WithAnotherSenderAcceptedNothingReachesTheSample) {
+  ReceiverFormat format = Raw(153600);
+  format.acceptFrom = ORLIN_TEXT("127.0.0.2");
+  Open(format);
+  QueueFrame(3);  // from 127.0.0.1
+  EXPECT_EQ(Fill(Bytes(153600, 0x5A)), Bytes(153600, 0x5A));
+  EXPECT_FALSE(whole);
+  EXPECT_EQ(receiver_->ForeignDatagrams(), 3u);
+}
+
+TEST(AddressSettings, ANameThatDoesNotResolveStopsTheStreamAndSaysWhich) {
+  std::vector<std::string> messages;
+  ScopedMessageBoxHook hook([&](HWND, LPCWSTR text, LPCWSTR, UINT) {
+    std::string narrow;
+    for (; *text != 0; ++text) narrow += char(*text);
+    messages.push_back(narrow);
+    return IDOK;
+  });
+  ReceiverFormat format = Raw(38016);
+  format.port = 0;
+  format.announcementPort = 0;
+  format.acceptFrom = ORLIN_TEXT("nosuch.invalid");
+  FrameReceiver unresolved(format);
+  EXPECT_EQ(unresolved.Open(), E_FAIL);
+  format.acceptFrom = std::basic_string<WCHAR>();  // stored, but not as text
+  FrameReceiver unreadable(format);
+  EXPECT_EQ(unreadable.Open(), E_FAIL);
+  format.acceptFrom.reset();
+  format.listenAddress = ORLIN_TEXT("nosuch.invalid");
+  FrameReceiver listen(format);
+  EXPECT_EQ(listen.Open(), E_FAIL);
+  EXPECT_EQ(messages, (std::vector<std::string>{"AcceptFrom: nosuch.invalid not found", "AcceptFrom cannot be read",
+                                                "ListenAddress: nosuch.invalid not found"}));
+}
+
 TEST_F(ReceiverTransport, SingleChunkFrameArrivesWhole) {
   Open(Raw(38016));
   const Bytes frame = QueueFrame(1);
