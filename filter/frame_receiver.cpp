@@ -261,14 +261,7 @@ bool FrameReceiver::WaitNoLaterThanTheDeadline() {
 
 int FrameReceiver::SkipForeign() {
   if (!accept_from_) return 0;
-  for (;;) {
-    if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
-    sockaddr_in from{};
-    if (PeekDatagram(socket_.Get(), nullptr, 0, &from) == SOCKET_ERROR) return SOCKET_ERROR;
-    if (from.sin_addr.s_addr == *accept_from_) return 0;
-    Discard();
-    ++foreign_datagrams_;
-  }
+  return PeekBeforeDeadline(nullptr, 0) == SOCKET_ERROR ? SOCKET_ERROR : 0;
 }
 
 int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
@@ -280,9 +273,16 @@ int FrameReceiver::ReceiveBeforeDeadline(std::uint8_t* p, int k) {
 }
 
 int FrameReceiver::PeekBeforeDeadline(std::uint8_t* p, int k) {
-  if (SkipForeign() == SOCKET_ERROR) return SOCKET_ERROR;
-  if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
-  return PeekDatagram(socket_.Get(), p, k);
+  // One peek gives the datagram's first bytes and, with AcceptFrom set, its
+  // sender: another sender's is dropped and the next one looked at.
+  for (;;) {
+    if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
+    sockaddr_in from{};
+    const int length = PeekDatagram(socket_.Get(), p, k, accept_from_ ? &from : nullptr);
+    if (length == SOCKET_ERROR || !accept_from_ || from.sin_addr.s_addr == *accept_from_) return length;
+    Discard();
+    ++foreign_datagrams_;
+  }
 }
 
 void FrameReceiver::Discard() {

@@ -152,8 +152,9 @@ class FrameReceiver {
   // datagram is the accepted sender's. 0; SOCKET_ERROR once the deadline
   // passed or a receive failed.
   int SkipForeign();
-  // The next datagram's whole length and first bytes, left on the socket;
-  // SOCKET_ERROR once the deadline has passed.
+  // The next datagram's whole length and first bytes, left on the socket (with
+  // AcceptFrom set, the next one from that sender's); SOCKET_ERROR once the
+  // deadline has passed.
   int PeekBeforeDeadline(std::uint8_t* p, int k);
   // Sets the socket's time-out to what is left of the fill; false once none is.
   bool WaitNoLaterThanTheDeadline();

@@ -63,6 +63,16 @@ ReceiverFormat Compressed(std::int32_t width, std::int32_t height) {
   return format;
 }
 
+// Records the messages the receiver shows, as narrow text.
+ScopedMessageBoxHook RecordMessages(std::vector<std::string>& messages) {
+  return ScopedMessageBoxHook([&messages](HWND, LPCWSTR text, LPCWSTR, UINT) {
+    std::string narrow;
+    for (; *text != 0; ++text) narrow += char(*text);
+    messages.push_back(narrow);
+    return IDOK;
+  });
+}
+
 class ReceiverTransport : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -209,12 +219,7 @@ TEST(PortRefusal, APortHeldByAnotherProgramFailsTheOpenAndNamesThePort) {
   socklen_t length = sizeof address;
   ASSERT_EQ(getsockname(holder.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
   std::vector<std::string> messages;
-  ScopedMessageBoxHook hook([&](HWND, LPCWSTR text, LPCWSTR, UINT) {
-    std::string narrow;
-    for (; *text != 0; ++text) narrow += char(*text);
-    messages.push_back(narrow);
-    return IDOK;
-  });
+  ScopedMessageBoxHook hook = RecordMessages(messages);
   ReceiverFormat format = Raw(38016);
   format.port = ntohs(address.sin_port);
   FrameReceiver receiver(format);
@@ -328,12 +333,7 @@ TEST_F(ReceiverTransport, WithAnotherSenderAcceptedNothingReachesTheSample) {
 
 TEST(AddressSettings, ANameThatDoesNotResolveStopsTheStreamAndSaysWhich) {
   std::vector<std::string> messages;
-  ScopedMessageBoxHook hook([&](HWND, LPCWSTR text, LPCWSTR, UINT) {
-    std::string narrow;
-    for (; *text != 0; ++text) narrow += char(*text);
-    messages.push_back(narrow);
-    return IDOK;
-  });
+  ScopedMessageBoxHook hook = RecordMessages(messages);
   ReceiverFormat format = Raw(38016);
   format.port = 0;
   format.announcementPort = 0;
