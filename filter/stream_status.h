@@ -49,4 +49,37 @@ struct IOrlinStreamStatus : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetStreamStatus(OrlinStreamStatus* status) = 0;
 };
 
+// ---- The sender filter (the AcceptFrom setting) ----
+
+// The senders the filter keeps a count for, first seen first; datagrams from
+// any later one count in `otherDatagrams`.
+inline constexpr int kForeignSenderSlots = 8;
+
+struct OrlinForeignSender {
+  std::uint32_t address;    // IPv4, network byte order
+  std::uint64_t datagrams;  // dropped from it this run, on the stream and announcement ports
+};
+
+struct OrlinSenderFilter {
+  // The address frames are taken from (IPv4, network order) when `filtering`;
+  // with it off every sender is taken and nothing below is counted.
+  BOOL filtering;
+  std::uint32_t acceptFrom;
+  std::uint32_t senders;          // entries of `sender` in use
+  std::uint64_t otherDatagrams;   // dropped from senders past the slots
+  OrlinForeignSender sender[kForeignSenderSlots];
+};
+
+// {F9A9CB66-3DD7-4423-A068-EE8B45B0AA85}
+inline constexpr IID IID_IOrlinSenderFilter = {
+    0xf9a9cb66, 0x3dd7, 0x4423, {0xa0, 0x68, 0xee, 0x8b, 0x45, 0xb0, 0xaa, 0x85}};
+
+// Answered by the filter beside IOrlinStreamStatus, from any thread: who was
+// kept out this run (since the last Run or Pause from Stopped), so that a host
+// can tell its user that another program or host sends to the port. A struct
+// of its own, so that IOrlinStreamStatus's never grows under an older host.
+struct IOrlinSenderFilter : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE GetSenderFilter(OrlinSenderFilter* filter) = 0;
+};
+
 }  // namespace orlin::filter

@@ -60,15 +60,18 @@ std::optional<wire::Announcement> AnnouncementListener::Receive(DWORD timeoutMs)
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (!DatagramWaits(socket_.Get(), left > 0 ? left : 0)) return std::nullopt;
     sockaddr_in from{};
-    if (accept_from_ && PeekDatagram(socket_.Get(), nullptr, 0, &from) != SOCKET_ERROR &&
-        from.sin_addr.s_addr != *accept_from_) {
+    if (PeekDatagram(socket_.Get(), nullptr, 0, &from) == SOCKET_ERROR) from = {};
+    if (accept_from_ && from.sin_family == AF_INET && from.sin_addr.s_addr != *accept_from_) {
       ReceiveDatagram(socket_.Get(), datagram, int(sizeof datagram));  // another sender's: dropped
       ++foreign_datagrams_;
       continue;
     }
     const int received = ReceiveDatagram(socket_.Get(), datagram, int(sizeof datagram));
     if (received != SOCKET_ERROR) {
-      if (auto announcement = wire::ParseAnnouncement(datagram, received)) return announcement;
+      if (auto announcement = wire::ParseAnnouncement(datagram, received)) {
+        if (from.sin_family == AF_INET) last_sender_ = from.sin_addr.s_addr;
+        return announcement;
+      }
     } else if (WSAGetLastError() != WSAEMSGSIZE) {
       return std::nullopt;
     }

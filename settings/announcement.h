@@ -46,6 +46,9 @@ class AnnouncementListener {
   void AcceptOnlyFrom(std::optional<std::uint32_t> address) { accept_from_ = address; }
   // Datagrams dropped for their sender since the listener was made.
   std::uint64_t ForeignDatagrams() const { return foreign_datagrams_; }
+  // The IPv4 address (network order) the announcement Receive or Latest
+  // returned last came from; nothing before the first.
+  std::optional<std::uint32_t> LastSender() const { return last_sender_; }
 
   void Close();
 
@@ -53,6 +56,7 @@ class AnnouncementListener {
   WinsockSession winsock_;
   SocketHandle socket_;
   std::optional<std::uint32_t> accept_from_;
+  std::optional<std::uint32_t> last_sender_;
   std::uint64_t foreign_datagrams_ = 0;
 };
 
