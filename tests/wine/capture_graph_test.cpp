@@ -2,14 +2,16 @@
 // DirectShow: what the capture graph builder finds on its pin, frames from the
 // phone's sender reaching a Sample Grabber as sent (raw, and compressed with the
 // chroma planes swapped; at HD sizes whole from their pieces), the pin connected
-// straight to Wine's filters, and the orders of run, pause, stop and
-// reconnection applications use.
+// straight to Wine's filters, the orders of run, pause, stop and
+// reconnection applications use, and another sender kept out by AcceptFrom.
 #include <cstring>
+#include <string>
 
 #include "codec/codec.h"
 #include "filter/status_card.h"
 #include "filter/stream_status.h"
 #include "tests/support/test_data.h"
+#include "tests/support/wait.h"
 #include "tests/wine/capture_graph.h"
 #include "wire/four_cc.h"
 
@@ -414,6 +416,98 @@ TEST_F(CaptureGraph, WithoutAPhoneTheSampleIsTheStatusCardUnlessTurnedOff) {
     log.Clear();
   }
   StoreStatusCard(0, true);
+}
+
+// ---- Another sender ----
+
+// "AcceptFrom" beside the format; removed (any sender) when empty.
+void StoreAcceptFrom(const std::wstring& address) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Tessaly\\Orlin\\VideoFormat", 0, nullptr, 0,
+                            KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  if (address.empty()) {
+    RegDeleteValueW(key, L"AcceptFrom");
+  } else {
+    EXPECT_EQ(RegSetValueExW(key, L"AcceptFrom", 0, REG_SZ, reinterpret_cast<const BYTE*>(address.c_str()),
+                             DWORD((address.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+  }
+  RegCloseKey(key);
+}
+
+// AcceptFrom set for one test, whatever it asserts.
+struct AcceptFromFor {
+  explicit AcceptFromFor(const std::wstring& address) { StoreAcceptFrom(address); }
+  ~AcceptFromFor() { StoreAcceptFrom(L""); }
+};
+
+// An IPv4 address in network byte order, as the filter reports it.
+std::uint32_t Ipv4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+  const std::uint8_t bytes[4] = {a, b, c, d};
+  std::uint32_t address = 0;
+  std::memcpy(&address, bytes, sizeof address);
+  return address;
+}
+
+// foreign_sender.pl sending `frames` frames of `bytes` bytes, 60 a second, from
+// 127.0.0.2 to the stream port. It runs as a Linux program (Wine starts one
+// named by its Unix path): a Windows one would send from 127.0.0.1 here.
+bool StartForeignSender(std::size_t bytes, int frames) {
+  std::string command = "/usr/bin/perl " ORLIN_FOREIGN_SENDER " 127.0.0.2 127.0.0.1 4444 " +
+                        std::to_string(bytes) + " " + std::to_string(frames) + " 60";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+TEST_F(CaptureGraph, WithAcceptFromAnotherSendersFramesNeverReachTheGrabber) {
+  // Frames of the phone's own format, one byte value each, from 127.0.0.2 at
+  // twice the phone's rate: only the phone's reach the grabber.
+  const PcFormat f{wire::kFourCC_YV12, 176, 144, 12, 0, 0};
+  constexpr int kForeignFrames = 180;
+  const AcceptFromFor acceptFrom(L"127.0.0.1");
+  AddFilters(f);
+  RenderCaptureStream();
+  log.KeepBytes(true);
+  ComRef<filter::IOrlinSenderFilter> senders;
+  ASSERT_EQ(camera->QueryInterface(filter::IID_IOrlinSenderFilter, senders.ReceiveVoid()), S_OK);
+  Phone phone(f.fourCC, int(f.width), int(f.height), f.SampleSize(), false,
+              [&f](int i) { return Gradient(f.SampleSize(), i); });
+  phone.Start();
+  ASSERT_TRUE(SUCCEEDED(Run()));
+  ASSERT_TRUE(MoreFrames(5));
+  ASSERT_TRUE(StartForeignSender(f.SampleSize(), kForeignFrames));
+  filter::OrlinSenderFilter report{};
+  // Three seconds of the other sender, and the phone's frames after them.
+  test::WaitUntil([&] {
+    return SUCCEEDED(senders->GetSenderFilter(&report)) && report.senders == 1 &&
+           report.sender[0].datagrams >= kForeignFrames;
+  }, std::chrono::seconds(8));
+  EXPECT_TRUE(SendsMore(phone, 10));
+  EXPECT_EQ(Stop(), S_OK);
+  phone.Stop();
+
+  EXPECT_TRUE(report.filtering);
+  EXPECT_EQ(report.acceptFrom, Ipv4(127, 0, 0, 1));
+  ASSERT_EQ(report.senders, 1u);
+  EXPECT_EQ(report.sender[0].address, Ipv4(127, 0, 0, 2));
+  EXPECT_GE(report.sender[0].datagrams, std::uint64_t(kForeignFrames / 2));  // a few may overflow the socket
+  const std::vector<Seen> seen = log.Samples();
+  const Matches matches = MatchFrames(seen, phone.SentFrames());
+  std::size_t foreign = 0;
+  for (const Seen& s : seen) {
+    foreign += !s.bytes.empty() && s.bytes == Bytes(s.bytes.size(), s.bytes.front());
+  }
+  EXPECT_EQ(foreign, 0u) << "of " << seen.size() << " samples";
+  EXPECT_GE(matches.samples * 100, seen.size() * 95) << matches.samples << " of " << seen.size();
 }
 
 TEST_F(CaptureGraph, PinConnectsStraightToTheNullRenderer) {

@@ -24,6 +24,9 @@ endforeach()
 # that deadlocks (as with a single buffer behind Wine's Smart Tee) hangs in Stop:
 # bounded well below the default time-out.
 set_tests_properties(wine_capture_graph_tests wine_clocked_graph_tests PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
+# Another sender on the stream port, run as a Linux program from the Windows test.
+target_compile_definitions(wine_capture_graph_tests PRIVATE
+  ORLIN_FOREIGN_SENDER="${CMAKE_CURRENT_SOURCE_DIR}/wine/foreign_sender.pl")
 
 # regsvr32 and regsvr32 /u, with a check of the device list after each.
 add_executable(wine_camera_listed wine/camera_listed_test.cpp)
