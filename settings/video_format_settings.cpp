@@ -82,6 +82,28 @@ std::optional<std::basic_string<WCHAR>> ReadTextSetting(LPCWSTR valueName, LPCWS
   return value;
 }
 
+LSTATUS WriteTextSetting(LPCWSTR valueName, const std::basic_string<WCHAR>& text, LPCWSTR keyPath) {
+  if (text.size() > kMaxTextSettingChars) return ERROR_INVALID_PARAMETER;
+  platform::RegistryKey key;
+  if (text.empty()) {
+    // Nothing to delete where there is no key.
+    const LSTATUS opened =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE | kMachineView, key.Receive());
+    if (opened == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (opened != ERROR_SUCCESS) return opened;
+    const LSTATUS deleted = RegDeleteValueW(key.Get(), valueName);
+    return deleted == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : deleted;
+  }
+  const LSTATUS created =
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_SET_VALUE | kMachineView,
+                      nullptr, key.Receive(), nullptr);
+  if (created != ERROR_SUCCESS) return created;
+  // With its terminator, as REG_SZ is stored.
+  return RegSetValueExW(key.Get(), valueName, 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()),
+                        DWORD((text.size() + 1) * sizeof(WCHAR)));
+}
+
 LSTATUS WriteVideoFormatSettings(const VideoFormatSettings& settings, LPCWSTR keyPath) {
   platform::RegistryKey key;
   const LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0,

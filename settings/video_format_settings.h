@@ -76,5 +76,11 @@ inline constexpr WCHAR kListenAddressValueName[] = ORLIN_TEXT("ListenAddress");
 inline constexpr std::size_t kMaxTextSettingChars = 255;
 std::optional<std::basic_string<WCHAR>> ReadTextSetting(LPCWSTR valueName,
                                                         LPCWSTR keyPath = kVideoFormatKeyPath);
+// Stores a text value as REG_SZ, creating the key if needed; an empty text
+// deletes the value instead (absent is the default). Result: ERROR_SUCCESS
+// (also when there was nothing to delete), ERROR_INVALID_PARAMETER for a text
+// longer than kMaxTextSettingChars (nothing written), or the registry's failure.
+LSTATUS WriteTextSetting(LPCWSTR valueName, const std::basic_string<WCHAR>& text,
+                         LPCWSTR keyPath = kVideoFormatKeyPath);
 
 }  // namespace orlin::settings

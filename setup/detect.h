@@ -30,6 +30,8 @@ struct Detection {
   std::optional<VideoFormatSettings> settings;
   // The phone's reduction level, with the settings.
   int level = settings::kAnyLevel;
+  // The address the announcement came from ("192.168.1.20"), with the settings.
+  WideText sender;
   // Why the port could not be listened on, as the user reads it; empty when it could.
   WideText failure;
 };
@@ -42,8 +44,12 @@ Detection DetectSettings(std::uint16_t port, DWORD timeoutMs,
 
 // What the dialog's controls show for detected settings: as for stored ones,
 // except that bits per pixel the list does not hold select nothing, so that
-// saving asks for a choice rather than taking a neighbour's digits.
-SetupEntries DetectedEntries(const VideoFormatSettings& settings);
+// saving asks for a choice rather than taking a neighbour's digits. The phone's
+// address is proposed as the one sender frames are accepted from.
+SetupEntries DetectedEntries(const VideoFormatSettings& settings, const WideText& sender = {});
+
+// An IPv4 address (network order) in dotted decimal.
+WideText AddressText(std::uint32_t address);
 
 // "IYUV 176 x 144, 12 bits per pixel, Compression on, PixelCorrection off, SwapUV off".
 WideText SettingsLine(const VideoFormatSettings& settings);

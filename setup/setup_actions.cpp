@@ -3,11 +3,14 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "orlin/module.h"
 #include "orlin/ole.h"
+#include "orlin/udp_port.h"
 #include "setup/setup_resources.h"
+#include "setup/setup_texts.h"
 #include "setup/stream_check.h"
 
 namespace orlin::setup {
@@ -37,6 +40,33 @@ WideText ErrorCodeText(DWORD code) {
   return Widen(text);
 }
 
+// Without the spaces a pasted address brings along.
+WideText Trimmed(const WideText& text) {
+  const auto space = [](WCHAR c) { return c == ' ' || c == '\t'; };
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && space(text[begin])) ++begin;
+  while (end > begin && space(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// Why `sender` cannot be stored as the one frames are accepted from, as the
+// user reads it; empty when it can. The filter resolves it anew at each start:
+// one that does not resolve now would keep the camera from starting.
+WideText AcceptFromProblem(const WideText& sender) {
+  const WideText advice =
+      Widen(" Enter the phone's IPv4 address, or leave it empty for any sender.");
+  const WideText label = Widen(SETUP_ACCEPT_FROM_LABEL " ");
+  if (sender.size() > settings::kMaxTextSettingChars) {
+    const std::string limit = std::to_string(settings::kMaxTextSettingChars);
+    return label + Widen(("the name is longer than " + limit + " characters.").c_str()) + advice;
+  }
+  WinsockSession winsock;
+  winsock.Start();
+  if (!ResolveIPv4(sender)) return label + sender + Widen(" cannot be found.") + advice;
+  return {};
+}
+
 }  // namespace
 
 WideText OutcomeText(SaveOutcome outcome) {
@@ -57,7 +87,13 @@ SetupActions::SetupActions(SetupEnvironment environment) : environment_(std::mov
 }
 
 SetupEntries SetupActions::Start() const {
-  return EntriesFor(LoadSetupSettings(environment_.settingsKey));
+  SetupEntries entries = EntriesFor(LoadSetupSettings(environment_.settingsKey));
+  if (const auto sender =
+          settings::ReadTextSetting(settings::kAcceptFromValueName, environment_.settingsKey)) {
+    entries.acceptFrom = *sender;
+    entries.acceptFromUnreadable = sender->empty();
+  }
+  return entries;
 }
 
 void SetupActions::Show(const WideText& text, UINT flags) const {
@@ -72,18 +108,31 @@ void SetupActions::ShowStringMessage(unsigned id, const WideText& first,
 }
 
 bool SetupActions::Save(const SetupEntries& entries) const {
-  return SaveSettings(CollectSettings(entries));
+  const bool keepStored = entries.acceptFromUnreadable && entries.acceptFrom.empty();
+  return SaveSettings(CollectSettings(entries),
+                      keepStored ? std::nullopt : std::optional(entries.acceptFrom));
 }
 
-bool SetupActions::SaveSettings(const VideoFormatSettings& settings) const {
+bool SetupActions::SaveSettings(const VideoFormatSettings& settings,
+                                std::optional<WideText> acceptFrom) const {
   const WideText invalid = InvalidFieldLine(settings);
   if (!invalid.empty()) {
     Show(Widen(kInvalidValues) + WCHAR('\n') + invalid, kErrorBox);
     return false;
   }
+  if (acceptFrom) {
+    *acceptFrom = Trimmed(*acceptFrom);
+    const WideText problem = acceptFrom->empty() ? WideText() : AcceptFromProblem(*acceptFrom);
+    if (!problem.empty()) {
+      Show(problem, kErrorBox);
+      return false;
+    }
+  }
   // A value that was not stored fails the save as a key that could not be
   // made does: the filter would otherwise run on a format nobody entered.
-  if (settings::WriteVideoFormatSettings(settings, environment_.settingsKey) != ERROR_SUCCESS) {
+  if (settings::WriteVideoFormatSettings(settings, environment_.settingsKey) != ERROR_SUCCESS ||
+      (acceptFrom && settings::WriteTextSetting(settings::kAcceptFromValueName, *acceptFrom,
+                                                environment_.settingsKey) != ERROR_SUCCESS)) {
     ShowStringMessage(IDS_SAVE_FAILED);
     return false;
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "orlin/message_box.h"
 #include "setup/setup_entries.h"
@@ -17,6 +18,9 @@ inline constexpr UINT kErrorBox = 0x2010;
 
 inline constexpr char kInvalidValues[] = "One or more of the values are invalid.";
 inline constexpr char kRegisterEntryPoint[] = "DllRegisterServer";
+// The dialog's status text when the stored sender cannot be read.
+inline constexpr char kAcceptFromUnreadable[] =
+    "Accept frames only from cannot be read: it is kept unless you edit it.";
 
 // How far OK or Apply got.
 enum class SaveOutcome { kNotSaved, kSavedNotRegistered, kSavedAndRegistered };
@@ -40,16 +44,20 @@ class SetupActions {
   const WideText& Caption() const { return caption_; }
 
   // The entries the dialog starts with: the setup defaults, read over by the
-  // stored settings.
+  // stored settings, and the stored sender frames are accepted from.
   SetupEntries Start() const;
 
   // Collect and save: checks the entries and writes them. False after telling
-  // the user why (invalid values, with the first bad field and its range, or
-  // the key or a value could not be written). A format that was saved but
-  // cannot stream is warned about; that still counts as saved.
+  // the user why (invalid values, with the first bad field and its range; a
+  // sender that cannot be found; the key or a value could not be written).
+  // A format that was saved but cannot stream is warned about; that still
+  // counts as saved.
   bool Save(const SetupEntries& entries) const;
   // The same for settings that come whole (Detect from the command line).
-  bool SaveSettings(const VideoFormatSettings& settings) const;
+  // `acceptFrom`: the sender to store (spaces around it dropped; empty: any
+  // sender, the value deleted); nothing: the stored one stays as it is.
+  bool SaveSettings(const VideoFormatSettings& settings,
+                    std::optional<WideText> acceptFrom = std::nullopt) const;
 
   // Loads the library by its file name, calls its DllRegisterServer inside OLE
   // initialisation and frees it again; every failure is a message. True when

@@ -30,6 +30,12 @@ struct SetupEntries {
   bool compression = false;
   bool pixelCorrection = false;
   bool swapUV = false;
+  // "Accept frames only from": the phone's address or host name; empty: any sender.
+  WideText acceptFrom{};
+  // The stored value is there but cannot be read. The field then shows empty,
+  // and saving leaves the stored value as it is until the field is edited, so
+  // that a value nobody can see is never turned into "any sender" unasked.
+  bool acceptFromUnreadable = false;
   bool operator==(const SetupEntries&) const = default;
 };
 

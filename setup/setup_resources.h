@@ -18,6 +18,7 @@
 #define IDC_DETECT 1009
 #define IDC_STATUS 1010
 #define IDC_LARGE_FRAMES 1011
+#define IDC_ACCEPT_FROM 1012
 
 // The string table.
 #define IDS_CAPTION 1

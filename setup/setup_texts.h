@@ -34,6 +34,7 @@
 #define SETUP_APPLY "Apply"
 #define SETUP_CANCEL "Cancel"
 #define SETUP_DETECT "Detect"
+#define SETUP_ACCEPT_FROM_LABEL "Accept frames only from:"
 
 #define SETUP_STRING_1 "OrlinSetup"
 #define SETUP_STRING_2 "Saving the video format failed. You must have administrator rights."

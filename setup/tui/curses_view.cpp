@@ -85,6 +85,19 @@ void Field(int row, int column, const WideText& text, bool focused, Cursor& curs
   }
 }
 
+// A field wider than the dialog has room for shows its end, where typing goes.
+void LongField(int row, int column, int width, const WideText& text, bool focused, Cursor& cursor) {
+  std::string shown = Narrow(text);
+  if (int(shown.size()) > width - 1) shown.erase(0, shown.size() - std::size_t(width - 1));
+  mvaddstr(row, column, ("[" + std::string(std::size_t(width), ' ') + "]").c_str());
+  if (focused) attron(A_UNDERLINE);
+  mvaddstr(row, column + 1, shown.c_str());
+  if (focused) {
+    attroff(A_UNDERLINE);
+    cursor = {row, column + 1 + int(shown.size())};
+  }
+}
+
 void CheckBox(int row, int column, bool checked, const char* label, bool focused) {
   mvaddstr(row, column, checked ? "[x] " : "[ ] ");
   if (focused) attron(A_REVERSE);
@@ -147,11 +160,14 @@ void DrawSetupScreen(const SetupScreen& screen) {
   CheckBox(17, 33, entries.swapUV, SETUP_SWAP_UV, focus == Control::kSwapUV);
 
   Button(16, 2, SETUP_DETECT, focus == Control::kDetect, false);
-  Paragraph(18, 2, 27, Narrow(screen.Status()), 2);
+  Paragraph(18, 2, 27, Narrow(screen.Status()), 3);
 
   Button(21, 8, SETUP_OK, focus == Control::kOk, true);
   Button(21, 30, SETUP_APPLY, focus == Control::kApply, false);
   Button(21, 52, SETUP_CANCEL, focus == Control::kCancel, false);
+
+  mvaddstr(22, 2, SETUP_ACCEPT_FROM_LABEL);
+  LongField(22, 27, 47, entries.acceptFrom, focus == Control::kAcceptFrom, cursor);
   mvaddstr(kHeight - 1, 2, " Tab: next  Up/Down: list  Space: tick/press  Enter: OK  Esc: Cancel ");
 
   if (cursor.row >= 0) {

@@ -39,7 +39,7 @@ WideText FilterLibrary() {
 
 constexpr char kHelp[] =
     "Usage: orlin-setup\n"
-    "       orlin-setup --detect [--seconds N]\n"
+    "       orlin-setup --detect [--seconds N] [--any-sender]\n"
     "\n"
     "The Orlin Camera Setup dialog in the terminal. Enter the video format that the\n"
     "phone program lists (FourCC, width, height), the bits per pixel and the special\n"
@@ -48,7 +48,8 @@ constexpr char kHelp[] =
     "stores them in the PC settings hive, where the camera filter reads them, and\n"
     "registers liborlin.so (in ../lib beside this program, else found on\n"
     "LD_LIBRARY_PATH); OK then closes, Apply stays, Cancel or Esc closes without\n"
-    "saving.\n"
+    "saving. \"Accept frames only from\" takes the phone's address (Detect proposes\n"
+    "it): the camera then takes frames from no other sender; empty, from any.\n"
     "\n"
     "Keys: Tab and Shift-Tab move between controls, Up and Down choose the bits per\n"
     "pixel, Space ticks a box or presses a button, Enter presses OK (or the button\n"
@@ -57,7 +58,11 @@ constexpr char kHelp[] =
     "--detect     no dialog: listen on UDP port 4445 for the phone's format\n"
     "             announcement, then save the settings that receive its stream and\n"
     "             register liborlin.so, as OK does, and print what was saved where.\n"
+    "             The address the announcement came from is saved as the one\n"
+    "             sender frames are accepted from.\n"
     "--seconds N  how long --detect listens, 1 to 3600 (default 5).\n"
+    "--any-sender with --detect: accept frames from any sender instead (the stored\n"
+    "             sender is removed).\n"
     "\n"
     "The hive is $ORLIN_PC_REGISTRY when set, else $XDG_CONFIG_HOME/orlin/pc.reg\n"
     "(~/.config/orlin/pc.reg). Exit status: 0 once the dialog has ended, or once\n"
@@ -73,7 +78,7 @@ int Usage(const std::string& complaint) {
 }
 
 // --detect: listen, then save and register as OK does.
-int DetectAndSave(const SetupActions& actions, unsigned seconds) {
+int DetectAndSave(const SetupActions& actions, unsigned seconds, bool anySender) {
   const std::uint16_t port = AnnouncementPort();
   const DWORD timeoutMs = seconds * 1000;
   std::printf("orlin-setup: %s\n", Narrow(ListeningText(port, timeoutMs)).c_str());
@@ -88,11 +93,18 @@ int DetectAndSave(const SetupActions& actions, unsigned seconds) {
     return 1;
   }
   // Refusals and warnings come as the dialog's messages, on stderr.
-  if (!actions.SaveSettings(*detection.settings)) return 1;
+  const WideText sender = anySender ? WideText() : detection.sender;
+  if (!actions.SaveSettings(*detection.settings, sender)) return 1;
   std::printf("orlin-setup: saved %s\n  to HKEY_LOCAL_MACHINE\\%s in %s\n",
               Narrow(SettingsLine(*detection.settings)).c_str(),
               Narrow(orlin::settings::kVideoFormatKeyPath).c_str(),
               orlin::platform::RegistryHiveFile().c_str());
+  if (sender.empty()) {
+    std::puts("orlin-setup: Frames will be accepted from any sender.");
+  } else {
+    std::printf("orlin-setup: Frames will be accepted only from %s, the phone's address.\n",
+                Narrow(sender).c_str());
+  }
   const WideText largeFrames = LargeFramesLine(*detection.settings, detection.level);
   if (!largeFrames.empty()) std::printf("orlin-setup: %s\n", Narrow(largeFrames).c_str());
   std::fflush(stdout);
@@ -115,7 +127,7 @@ void Detect(const SetupActions& actions, tui::SetupScreen& screen) {
   if (!detection.failure.empty()) {
     actions.ShowWarning(CannotListenText(detection.failure));
   } else if (detection.settings) {
-    screen.Fill(DetectedEntries(*detection.settings));
+    screen.Fill(DetectedEntries(*detection.settings, detection.sender));
     screen.SetStatus(Widen(kDetectedStatus));
   } else if (!cancelled) {
     actions.ShowWarning(NothingArrivedText(port, kDialogDetectMs));
@@ -126,6 +138,7 @@ void Detect(const SetupActions& actions, tui::SetupScreen& screen) {
 
 int main(int argc, char** argv) {
   bool detect = false;
+  bool anySender = false;
   const char* secondsText = nullptr;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -139,6 +152,8 @@ int main(int argc, char** argv) {
     }
     if (arg == "--detect") {
       detect = true;
+    } else if (arg == "--any-sender") {
+      anySender = true;
     } else if (arg == "--seconds") {
       if (i + 1 == argc) return Usage("--seconds needs a number");
       secondsText = argv[++i];
@@ -146,6 +161,7 @@ int main(int argc, char** argv) {
       return Usage("unexpected argument '" + arg + "'");
     }
   }
+  if (anySender && !detect) return Usage("--any-sender goes with --detect");
   unsigned seconds = kDefaultDetectSeconds;
   if (secondsText != nullptr) {
     if (!detect) return Usage("--seconds goes with --detect");
@@ -166,11 +182,12 @@ int main(int argc, char** argv) {
   SetupEnvironment environment;
   environment.libraryFileName = FilterLibrary();
   const SetupActions actions(std::move(environment));
-  if (detect) return DetectAndSave(actions, seconds);
+  if (detect) return DetectAndSave(actions, seconds, anySender);
 
   orlin::terminal::CursesSession session;
   const tui::MessageBoxView messages;
   tui::SetupScreen screen(actions.Start());
+  if (screen.Entries().acceptFromUnreadable) screen.SetStatus(Widen(kAcceptFromUnreadable));
   for (;;) {
     tui::DrawSetupScreen(screen);
     const int key = tui::ReadScreenKey();

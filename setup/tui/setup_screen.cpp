@@ -13,6 +13,8 @@ WideText* FieldOf(SetupEntries& entries, Control control) {
       return &entries.width;
     case Control::kHeight:
       return &entries.height;
+    case Control::kAcceptFrom:
+      return &entries.acceptFrom;
     default:
       return nullptr;
   }
@@ -53,7 +55,8 @@ Command SetupScreen::HandleKey(int key) {
       return Command::kCancel;
     case kKeyEnter:
     case '\r':
-      return focus_ >= Control::kOk ? Press() : Command::kOk;
+      return focus_ >= Control::kOk && FieldOf(entries_, focus_) == nullptr ? Press()
+                                                                            : Command::kOk;
     case kKeyBackspace:
     case '\b':
       Erase();
@@ -76,18 +79,23 @@ void SetupScreen::MoveFocus(int delta) {
 
 void SetupScreen::Type(int key) {
   WideText* field = FieldOf(entries_, focus_);
-  if (field == nullptr || key < 0x20 || key >= 0x7F || field->size() >= kFieldMaxChars) return;
+  const std::size_t maxChars =
+      focus_ == Control::kAcceptFrom ? settings::kMaxTextSettingChars : kFieldMaxChars;
+  if (field == nullptr || key < 0x20 || key >= 0x7F || field->size() >= maxChars) return;
   if (focus_ == Control::kFourCC) {
     if (key >= 'a' && key <= 'z') key -= 'a' - 'A';
-  } else if (key < '0' || key > '9') {
+  } else if (focus_ != Control::kAcceptFrom && (key < '0' || key > '9')) {
     return;
   }
   *field += WCHAR(key);
+  if (focus_ == Control::kAcceptFrom) entries_.acceptFromUnreadable = false;
 }
 
 void SetupScreen::Erase() {
   WideText* field = FieldOf(entries_, focus_);
-  if (field != nullptr && !field->empty()) field->pop_back();
+  if (field == nullptr || field->empty()) return;
+  field->pop_back();
+  if (focus_ == Control::kAcceptFrom) entries_.acceptFromUnreadable = false;
 }
 
 void SetupScreen::ChooseBitsPerPixel(int delta) {

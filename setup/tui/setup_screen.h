@@ -1,8 +1,9 @@
 // The setup dialog as a terminal screen, apart from curses: the controls in
 // their tab order, the focus, and what each key does to them. Typed letters in
-// the FourCC field become upper case; width and height take digits only; each
-// field takes at most four characters; the bits-per-pixel list is chosen from,
-// never typed into.
+// the FourCC field become upper case; width and height take digits only; those
+// three take at most four characters; the bits-per-pixel list is chosen from,
+// never typed into. The sender field takes any printable character, up to the
+// length a text setting holds.
 #pragma once
 
 #include <utility>
@@ -11,7 +12,8 @@
 
 namespace orlin::setup::tui {
 
-// The controls in the dialog's tab order; Detect, added to the dialog, comes last.
+// The controls in the dialog's tab order; Detect and the sender field, added
+// to the dialog, come last.
 enum class Control {
   kFourCC,
   kWidth,
@@ -24,8 +26,9 @@ enum class Control {
   kApply,
   kCancel,
   kDetect,
+  kAcceptFrom,
 };
-inline constexpr int kControlCount = 11;
+inline constexpr int kControlCount = 12;
 
 // What a key asks of the program.
 enum class Command { kNone, kOk, kApply, kCancel, kDetect };
@@ -58,9 +61,10 @@ class SetupScreen {
 
   // Tab and Shift-Tab move the focus, and so do Up and Down except on the
   // list, where they choose the entry above or below. Characters go to the
-  // focused field, Backspace deletes its last one. Space ticks a check box or
-  // presses a button; Enter presses the focused button, else OK (the default
-  // button); Esc is Cancel.
+  // focused field, Backspace deletes its last one; a change to the sender
+  // field makes it the one saved. Space ticks a check box or presses a
+  // button; Enter presses the focused button, else OK (the default button);
+  // Esc is Cancel.
   Command HandleKey(int key);
 
  private:

@@ -49,6 +49,7 @@ void PrepareControls(HWND dialog) {
   for (const int id : {IDC_FOURCC, IDC_WIDTH, IDC_HEIGHT}) {
     SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, kFieldMaxChars, 0);
   }
+  SendDlgItemMessageW(dialog, IDC_ACCEPT_FROM, EM_LIMITTEXT, settings::kMaxTextSettingChars, 0);
   for (const std::uint32_t choice : kBitsPerPixelChoices) {
     const std::wstring text = std::to_wstring(choice);
     SendDlgItemMessageW(dialog, IDC_BITS_PER_PIXEL, CB_ADDSTRING, 0, LPARAM(text.c_str()));
@@ -63,6 +64,7 @@ void ShowEntries(HWND dialog, const SetupEntries& entries) {
   SetCheck(dialog, IDC_COMPRESSION, entries.compression);
   SetCheck(dialog, IDC_PIXEL_CORRECTION, entries.pixelCorrection);
   SetCheck(dialog, IDC_SWAP_UV, entries.swapUV);
+  SetControlText(dialog, IDC_ACCEPT_FROM, entries.acceptFrom);
 }
 
 SetupEntries ReadEntries(HWND dialog) {
@@ -78,6 +80,9 @@ SetupEntries ReadEntries(HWND dialog) {
   entries.compression = Checked(dialog, IDC_COMPRESSION);
   entries.pixelCorrection = Checked(dialog, IDC_PIXEL_CORRECTION);
   entries.swapUV = Checked(dialog, IDC_SWAP_UV);
+  entries.acceptFrom =
+      ControlText(dialog, IDC_ACCEPT_FROM,
+                  std::size_t(GetWindowTextLengthW(GetDlgItem(dialog, IDC_ACCEPT_FROM))));
   return entries;
 }
 
@@ -113,7 +118,16 @@ struct DialogState {
   settings::AnnouncementListener listener;
   std::uint16_t port = 0;
   std::chrono::steady_clock::time_point deadline;
+  // The stored sender cannot be read, and its field has not been edited since.
+  bool acceptFromUnreadable = false;
 };
+
+// The entries to save: the controls, and whether the stored sender stays.
+SetupEntries EntriesToSave(HWND dialog, const DialogState& state) {
+  SetupEntries entries = ReadEntries(dialog);
+  entries.acceptFromUnreadable = state.acceptFromUnreadable;
+  return entries;
+}
 
 void StopDetect(HWND dialog, DialogState& state) {
   KillTimer(dialog, kDetectTimer);
@@ -138,8 +152,11 @@ void StartDetect(HWND dialog, DialogState& state) {
 
 void PollDetect(HWND dialog, DialogState& state) {
   if (const auto announcement = state.listener.Latest()) {
+    const auto sender = state.listener.LastSender();
     StopDetect(dialog, state);
-    ShowEntries(dialog, DetectedEntries(settings::SettingsToReceive(*announcement)));
+    ShowEntries(dialog, DetectedEntries(settings::SettingsToReceive(*announcement),
+                                        sender ? AddressText(*sender) : WideText()));
+    state.acceptFromUnreadable = false;
     ShowLargeFramesLine(dialog);
     SetControlText(dialog, IDC_STATUS, Widen(kDetectedStatus));
   } else if (std::chrono::steady_clock::now() >= state.deadline) {
@@ -165,8 +182,13 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       SendMessageW(dialog, WM_SETICON, ICON_BIG, LPARAM(icon));
       SendMessageW(dialog, WM_SETICON, ICON_SMALL, LPARAM(icon));
       PrepareControls(dialog);
-      ShowEntries(dialog, state->actions->Start());
+      const SetupEntries entries = state->actions->Start();
+      ShowEntries(dialog, entries);
       ShowLargeFramesLine(dialog);
+      // Set after the field is filled: filling it is no edit of the user's.
+      state->acceptFromUnreadable = entries.acceptFromUnreadable;
+      if (entries.acceptFromUnreadable)
+        SetControlText(dialog, IDC_STATUS, Widen(kAcceptFromUnreadable));
       return TRUE;
     }
     case WM_TIMER:
@@ -181,15 +203,20 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         ShowLargeFramesLine(dialog);
         return TRUE;
       }
+      if (LOWORD(wParam) == IDC_ACCEPT_FROM && HIWORD(wParam) == EN_CHANGE) {
+        state->acceptFromUnreadable = false;
+        return TRUE;
+      }
       switch (LOWORD(wParam)) {
         case IDOK:
           StopDetect(dialog, *state);
-          state->actions->SaveAndRegister(ReadEntries(dialog));
+          state->actions->SaveAndRegister(EntriesToSave(dialog, *state));
           EndDialog(dialog, IDOK);
           return TRUE;
         case IDC_APPLY:
-          SetControlText(dialog, IDC_STATUS,
-                         OutcomeText(state->actions->SaveAndRegister(ReadEntries(dialog))));
+          SetControlText(
+              dialog, IDC_STATUS,
+              OutcomeText(state->actions->SaveAndRegister(EntriesToSave(dialog, *state))));
           return TRUE;
         case IDCANCEL:  // the Cancel button, Esc and the close box
           StopDetect(dialog, *state);

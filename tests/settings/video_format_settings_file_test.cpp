@@ -96,6 +96,31 @@ TEST_F(SettingsFile, WrittenByTheStoreAsAPersonWouldReadIt) {
       << text;
 }
 
+// The setup stores whom frames are taken from: the text lands in the file and
+// reads back, an empty one deletes it (absent is any sender), and a text too
+// long to read back is refused, leaving what was there.
+TEST_F(SettingsFile, TextSettingIsWrittenReadBackAndDeletedWhenEmpty) {
+  using Text = std::optional<std::basic_string<WCHAR>>;
+  EXPECT_EQ(WriteTextSetting(kAcceptFromValueName, ORLIN_TEXT("")), ERROR_SUCCESS) << "no key yet";
+  ASSERT_EQ(WriteTextSetting(kAcceptFromValueName, ORLIN_TEXT("phone.local")), ERROR_SUCCESS);
+  ASSERT_EQ(WriteTextSetting(kAcceptFromValueName, ORLIN_TEXT("192.168.1.20")), ERROR_SUCCESS);
+  EXPECT_EQ(ReadTextSetting(kAcceptFromValueName), Text(ORLIN_TEXT("192.168.1.20")));
+  EXPECT_NE(Read().find("\"AcceptFrom\"=\"192.168.1.20\"\r\n"), std::string::npos) << Read();
+
+  EXPECT_EQ(WriteTextSetting(kAcceptFromValueName,
+                             std::basic_string<WCHAR>(kMaxTextSettingChars + 1, WCHAR('x'))),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ReadTextSetting(kAcceptFromValueName), Text(ORLIN_TEXT("192.168.1.20")));
+
+  ASSERT_EQ(WriteVideoFormatSettings(kSetupDefaults), ERROR_SUCCESS);
+  EXPECT_EQ(WriteTextSetting(kAcceptFromValueName, ORLIN_TEXT("")), ERROR_SUCCESS);
+  EXPECT_EQ(ReadTextSetting(kAcceptFromValueName), Text());
+  EXPECT_EQ(Read().find("AcceptFrom"), std::string::npos) << Read();
+  EXPECT_EQ(LoadFilterSettings(), kSetupDefaults) << "the other values stay";
+  EXPECT_EQ(WriteTextSetting(kAcceptFromValueName, ORLIN_TEXT("")), ERROR_SUCCESS)
+      << "already absent";
+}
+
 // Windows gives a 32-bit process WOW6432Node unless the call names the 64-bit
 // view; this hive has one view, so the flag is checked on the calls themselves.
 TEST_F(SettingsFile, StoreAndFilterAskForThe64BitView) {

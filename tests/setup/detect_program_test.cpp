@@ -89,6 +89,25 @@ TEST_F(DetectProgram, SavesAndRegistersTheSettingsThatReceiveTheAnnouncedStream)
   ASSERT_NE(hive, nullptr);
   EXPECT_NE(run.out.find(std::string(" in ") + hive), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("registered liborlin.so"), std::string::npos) << run.out;
+  // The phone's address, as the one sender frames are taken from.
+  EXPECT_EQ(settings::ReadTextSetting(settings::kAcceptFromValueName),
+            std::optional<std::basic_string<WCHAR>>(ORLIN_TEXT("127.0.0.1")));
+  EXPECT_NE(run.out.find("Frames will be accepted only from 127.0.0.1, the phone's address."),
+            std::string::npos)
+      << run.out;
+}
+
+TEST_F(DetectProgram, AnySenderRemovesTheStoredSender) {
+  ASSERT_EQ(settings::WriteTextSetting(settings::kAcceptFromValueName, ORLIN_TEXT("192.0.2.1")),
+            ERROR_SUCCESS);
+  Outcome run;
+  {
+    const Announcer phone(port_, PhoneAnnouncement(wire::kFourCC_YV12, 12, true));
+    run = RunSetup({"--detect", "--any-sender", "--seconds", "20"});
+  }
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(settings::ReadTextSetting(settings::kAcceptFromValueName), std::nullopt);
+  EXPECT_NE(run.out.find("Frames will be accepted from any sender."), std::string::npos) << run.out;
 }
 
 // The phone's level is known here: level 3's fixed-size payload of 640 x 480
@@ -122,16 +141,18 @@ TEST_F(DetectProgram, NothingComingFailsAndSaysWhereItListenedAndWhatToCheck) {
   EXPECT_EQ(stored.Width, 0u) << "nothing saved";
 }
 
-TEST_F(DetectProgram, BadSecondsAreAUsageError) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--detect", "--seconds", "0"},
-           {"--detect", "--seconds", "3601"},
-           {"--detect", "--seconds", "5s"},
-           {"--detect", "--seconds"},
-           {"--seconds", "5"}}) {
+TEST_F(DetectProgram, BadOptionsAreAUsageErrorNamingTheOption) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--detect", "--seconds", "0"},
+                                             {"--detect", "--seconds", "3601"},
+                                             {"--detect", "--seconds", "5s"},
+                                             {"--detect", "--seconds"},
+                                             {"--seconds", "5"},
+                                             {"--any-sender"}}) {
     const Outcome run = RunSetup(args);
     EXPECT_EQ(run.status, 2) << args.back();
-    EXPECT_NE(run.err.find("--seconds"), std::string::npos) << run.err;
+    const std::string option = args.size() > 1 ? "--seconds" : args[0];
+    EXPECT_NE(run.err.find(option), std::string::npos) << run.err;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "tests/setup/setup_fixture.h"
 #include "wire/four_cc.h"
@@ -27,8 +28,11 @@ TEST_F(SetupActionsTest, StoredValuesShowOverTheDefaults) {
     RegSetValueExW(key.Get(), ORLIN_TEXT("FourCC"), 0, REG_BINARY, fourCC, 4);
     RegSetValueExW(key.Get(), ORLIN_TEXT("BitsPerPixel"), 0, REG_DWORD, bits, 4);
   }
+  ASSERT_EQ(settings::WriteTextSetting(settings::kAcceptFromValueName, W("phone.local"), kTestKey),
+            ERROR_SUCCESS);
   const SetupEntries entries = Actions().Start();
-  EXPECT_EQ(entries, (SetupEntries{W("YV"), W("176"), W("144"), -1, true, false, false}));
+  EXPECT_EQ(entries,
+            (SetupEntries{W("YV"), W("176"), W("144"), -1, true, false, false, W("phone.local")}));
   // With nothing selected, saving fails until a choice is made.
   EXPECT_FALSE(Actions().Save(entries));
   ASSERT_EQ(messages_.size(), 1u);
@@ -63,6 +67,65 @@ TEST_F(SetupActionsTest, InvalidValuesAreRefusedNamingTheFirstBadFieldAndNothing
   }
   EXPECT_TRUE(Actions().Save(Entries("4096")));
   EXPECT_EQ(Read().Width, 4096u);
+}
+
+// The sender is checked with the other values, before anything is written: a
+// name that does not resolve would keep the camera from starting.
+TEST_F(SetupActionsTest, SenderThatCannotBeFoundIsRefusedAndEmptyMeansAnySender) {
+  const char* const advice = " Enter the phone's IPv4 address, or leave it empty for any sender.";
+  struct Case {
+    WideText typed;
+    WideText message;                  // empty: saved
+    std::optional<WideText> stored{};  // what the filter then reads
+  };
+  const Case cases[] = {
+      {W("no-such-host.invalid"),
+       W("Accept frames only from: no-such-host.invalid cannot be found.") + W(advice)},
+      {WideText(256, 'x'),
+       W("Accept frames only from: the name is longer than 255 characters.") + W(advice)},
+      {W(" 127.0.0.1\t"), {}, W("127.0.0.1")},
+      {W(""), {}, std::nullopt},  // any sender: the value stored before is deleted
+  };
+  for (const Case& c : cases) {
+    messages_.clear();
+    SetupEntries entries = Entries();
+    entries.acceptFrom = c.typed;
+    const bool refused = !c.message.empty();
+    EXPECT_EQ(Actions().Save(entries), !refused) << Narrow(c.typed);
+    if (refused) {
+      ASSERT_EQ(messages_.size(), 1u) << Narrow(c.typed);
+      EXPECT_EQ(messages_[0].text, c.message);
+      EXPECT_EQ(messages_[0].type, 0x2010u);
+      EXPECT_FALSE(Stored()) << "nothing written";
+    } else {
+      EXPECT_TRUE(messages_.empty()) << Narrow(messages_[0].text);
+      EXPECT_EQ(ReadAcceptFrom(), c.stored) << Narrow(c.typed);
+      EXPECT_EQ(Read().Width, 320u);
+    }
+  }
+}
+
+// A stored sender the setup cannot read shows as empty; saving the empty field
+// unedited must not turn it into "any sender".
+TEST_F(SetupActionsTest, UnreadableStoredSenderIsKeptUntilTheFieldIsEdited) {
+  {
+    platform::RegistryKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              key.Receive(), nullptr),
+              ERROR_SUCCESS);
+    const BYTE number[4] = {1, 0, 0, 0};
+    RegSetValueExW(key.Get(), settings::kAcceptFromValueName, 0, REG_DWORD, number, 4);
+  }
+  SetupEntries entries = Actions().Start();
+  EXPECT_EQ(entries.acceptFrom, W(""));
+  EXPECT_TRUE(entries.acceptFromUnreadable);
+  entries.width = W("320");
+  EXPECT_TRUE(Actions().Save(entries));
+  EXPECT_EQ(Read().Width, 320u);
+  EXPECT_EQ(ReadAcceptFrom(), std::optional(WideText())) << "still there, still unreadable";
+  entries.acceptFromUnreadable = false;  // the field was edited, and left empty
+  EXPECT_TRUE(Actions().Save(entries));
+  EXPECT_EQ(ReadAcceptFrom(), std::nullopt);
 }
 
 TEST_F(SetupActionsTest, ApplyTwiceWritesAndRegistersTwiceWithoutAMessage) {

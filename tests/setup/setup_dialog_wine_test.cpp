@@ -261,6 +261,7 @@ TEST_F(SetupDialog, StartsWithTheSetupDefaultsAndCancelSavesNothing) {
   EXPECT_FALSE(Checked(IDC_PIXEL_CORRECTION));
   EXPECT_FALSE(Checked(IDC_SWAP_UV));
   EXPECT_EQ(Text(IDC_STATUS), L"");
+  EXPECT_EQ(Text(IDC_ACCEPT_FROM), L"") << "any sender";
 
   EXPECT_TRUE(Press(IDCANCEL).empty());
   EXPECT_EQ(ExitCode(), 0u);
@@ -384,6 +385,7 @@ TEST_F(SetupDialog, DetectFillsTheFieldsFromThePhonesAnnouncementWithoutSaving) 
   EXPECT_TRUE(Checked(IDC_COMPRESSION));
   EXPECT_FALSE(Checked(IDC_PIXEL_CORRECTION));
   EXPECT_TRUE(Checked(IDC_SWAP_UV));
+  EXPECT_EQ(Text(IDC_ACCEPT_FROM), L"127.0.0.1") << "the phone's address";
   EXPECT_EQ(Text(IDC_STATUS), L"Filled in from the phone. OK or Apply saves.");
   EXPECT_FALSE(SettingsStored()) << "Detect saves nothing";
 
@@ -396,6 +398,12 @@ TEST_F(SetupDialog, DetectFillsTheFieldsFromThePhonesAnnouncementWithoutSaving) 
   EXPECT_EQ(ExitCode(), 0u);
   EXPECT_EQ(ReadDword(L"Width"), 320u);
   EXPECT_EQ(ReadDword(L"SwapUV"), 1u);
+  wchar_t sender[64] = {};
+  DWORD senderSize = sizeof sender;
+  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kSettingsKey, L"AcceptFrom",
+                         RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, sender, &senderSize),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(sender, L"127.0.0.1");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -72,6 +73,9 @@ class SetupActionsTest : public ::testing::Test {
     VideoFormatSettings settings{};
     settings::ReadVideoFormatSettings(settings, kTestKey);
     return settings;
+  }
+  std::optional<WideText> ReadAcceptFrom() const {
+    return settings::ReadTextSetting(settings::kAcceptFromValueName, kTestKey);
   }
 
   std::vector<Message> messages_;

@@ -46,7 +46,23 @@ TEST_F(SetupScreenTest, TabVisitsEveryControlInDialogOrderAndWraps) {
     EXPECT_EQ(static_cast<int>(screen_.Focus()), i % kControlCount);
   }
   screen_.HandleKey(kKeyBackTab);
+  EXPECT_EQ(screen_.Focus(), Control::kAcceptFrom);
+  screen_.HandleKey(kKeyBackTab);
   EXPECT_EQ(screen_.Focus(), Control::kDetect);
+}
+
+// An address or host name, longer than the format's fields; a stored sender
+// that cannot be read stays until the field is edited.
+TEST_F(SetupScreenTest, SenderFieldTakesAnyTextAndAnEditReplacesAnUnreadableOne) {
+  screen_.Fill({W(""), W(""), W(""), -1, false, false, false, W(""), true});
+  screen_.SetFocus(Control::kAcceptFrom);
+  Keys("\x7f");
+  EXPECT_TRUE(screen_.Entries().acceptFromUnreadable) << "nothing was erased";
+  Keys("Phone-1.local x");
+  EXPECT_EQ(screen_.Entries().acceptFrom, W("Phone-1.local x"));
+  EXPECT_FALSE(screen_.Entries().acceptFromUnreadable);
+  Keys(std::string(300, '9'));
+  EXPECT_EQ(screen_.Entries().acceptFrom.size(), 255u);
 }
 
 TEST_F(SetupScreenTest, ListIsChosenFromWithUpAndDownFromNoSelection) {
@@ -73,6 +89,8 @@ TEST_F(SetupScreenTest, SpaceTicksTheFocusedBoxOnly) {
 }
 
 TEST_F(SetupScreenTest, EnterIsOkUnlessAnotherButtonHasTheFocusAndEscCancels) {
+  EXPECT_EQ(screen_.HandleKey(kKeyEnter), Command::kOk);
+  screen_.SetFocus(Control::kAcceptFrom);
   EXPECT_EQ(screen_.HandleKey(kKeyEnter), Command::kOk);
   screen_.SetFocus(Control::kApply);
   EXPECT_EQ(screen_.HandleKey(kKeyEnter), Command::kApply);

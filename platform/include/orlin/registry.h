@@ -89,6 +89,9 @@ LSTATUS RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD reserved, DWORD type, 
 LSTATUS RegSetValueW(HKEY key, LPCWSTR subKey, DWORD type, LPCWSTR data, DWORD dataBytes);
 // Deletes subKey, which must have no subkeys of its own (else ERROR_ACCESS_DENIED).
 LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey);
+// Deletes one value of the key (nullptr or "": its default value);
+// ERROR_FILE_NOT_FOUND when it has none of that name.
+LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName);
 LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
                       LPWSTR keyClass, LPDWORD classChars, PFILETIME lastWriteTime);
 LSTATUS RegCloseKey(HKEY key);

@@ -222,6 +222,22 @@ LSTATUS RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
   return file.Save();
 }
 
+LSTATUS RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+  std::lock_guard lock(g_mutex);
+  KeyRef ref;
+  if (!Resolve(key, ref)) return ERROR_INVALID_HANDLE;
+  if ((ref.access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
+  auto& file = TheHiveFile();
+  Hive& hive = file.Current();
+  Node* node = nullptr;
+  if (const LSTATUS status = FindKey(hive, ref, node); status != ERROR_SUCCESS) return status;
+  const std::u16string_view name = valueName != nullptr ? valueName : u"";
+  if (node == nullptr || node->FindValue(name) == nullptr) return ERROR_FILE_NOT_FOUND;
+  if (const LSTATUS status = file.CheckWritable(); status != ERROR_SUCCESS) return status;
+  node->DeleteValue(name);
+  return file.Save();
+}
+
 LSTATUS RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved,
                       LPWSTR keyClass, LPDWORD classChars, PFILETIME lastWriteTime) {
   if (name == nullptr || nameChars == nullptr || reserved != nullptr) return ERROR_INVALID_PARAMETER;
