@@ -93,6 +93,7 @@ HRESULT FrameReceiver::Open() {
   std::uint32_t listen = 0;
   accept_from_.reset();
   foreign_datagrams_ = 0;
+  senders_.Reset(std::nullopt);
   for (const auto& [setting, name] : {std::pair{&format_.listenAddress, settings::kListenAddressValueName},
                                       std::pair{&format_.acceptFrom, settings::kAcceptFromValueName}}) {
     if (!*setting) continue;
@@ -111,6 +112,7 @@ HRESULT FrameReceiver::Open() {
       accept_from_ = address;
     }
   }
+  senders_.Reset(accept_from_);
   // An unbound socket would never receive (Windows fails every receive at once,
   // and the worker would spin on stale samples): the stream does not start.
   if (const auto failure = BindUdpPort(socket_.Get(), format_.port, listen); !failure.empty()) {
@@ -169,6 +171,7 @@ HRESULT FrameReceiver::Open() {
   announcement_.reset();
   announcement_sentence_.clear();
   announcements_.AcceptOnlyFrom(accept_from_);
+  announcements_.CountForeignIn(&senders_);
   if (format_.announcementPort != 0) announcements_.Open(format_.announcementPort);
   return S_OK;
 }
@@ -279,9 +282,15 @@ int FrameReceiver::PeekBeforeDeadline(std::uint8_t* p, int k) {
     if (!WaitNoLaterThanTheDeadline()) return SOCKET_ERROR;
     sockaddr_in from{};
     const int length = PeekDatagram(socket_.Get(), p, k, accept_from_ ? &from : nullptr);
-    if (length == SOCKET_ERROR || !accept_from_ || from.sin_addr.s_addr == *accept_from_) return length;
+    if (length == SOCKET_ERROR || !accept_from_) return length;
+    if (from.sin_addr.s_addr == *accept_from_) {
+      fill_accepted_ = true;
+      return length;
+    }
     Discard();
     ++foreign_datagrams_;
+    senders_.Count(from.sin_addr.s_addr);
+    if (!fill_foreign_) fill_foreign_ = from.sin_addr.s_addr;
   }
 }
 
@@ -296,6 +305,8 @@ bool FrameReceiver::FillFrame(std::uint8_t* destination) {
   if (!socket_.Valid() || chunk_count_ == 0) return false;
   fill_deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
   sight_ = {};
+  fill_accepted_ = false;
+  fill_foreign_.reset();
   piece_frame_open_ = false;  // a frame in pieces never goes on into another sample
   const bool whole = compression_ || raw_pieces_ ? FillPieces(destination) : FillChunks(destination);
   Diagnose(whole);
@@ -317,9 +328,15 @@ void FrameReceiver::Diagnose(bool whole) {
   // Frames that fit the geometry may still be another format's (YV12 read as
   // I420): what the phone announced outranks what the bytes look like.
   new_frame_ = whole && sight_.misfit == Misfit::kNone && !announcedOther;
+  // A whole fill of nothing but other senders' datagrams: the phone may be
+  // silent, but someone sends, and AcceptFrom is why none of it shows.
+  const bool keptOut = accept_from_ && fill_foreign_ && !fill_accepted_ && !whole;
   if (announcedOther) {
     if (diagnosis_ != announcement_sentence_) diagnosis_ = announcement_sentence_;
     said_ = {Misfit::kNone, -1, 0};  // said again once the announcement no longer counts
+  } else if (keptOut) {
+    diagnosis_ = KeptOutSentence(*fill_foreign_, *accept_from_);
+    said_ = {Misfit::kNone, -1, 0};  // said again once the phone's datagrams come
   } else if (!(streak_.Diagnosed() == said_)) {
     said_ = streak_.Diagnosed();
     diagnosis_ = MisfitSentence(said_, format_.settings);

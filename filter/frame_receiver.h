@@ -17,6 +17,7 @@
 #include "orlin/com.h"
 #include "orlin/winsock.h"
 #include "settings/announcement.h"
+#include "settings/sender_tally.h"
 #include "settings/stream_form.h"
 #include "settings/video_format_settings.h"
 #include "wire/frame_piece.h"
@@ -93,6 +94,9 @@ class FrameReceiver {
   // Stream datagrams dropped since the last Open because they came from
   // another address than AcceptFrom's.
   std::uint64_t ForeignDatagrams() const { return foreign_datagrams_; }
+  // Whom the last Open took frames from, and the datagrams dropped since then
+  // per sender, on the stream and the announcement ports. From any thread.
+  settings::SenderTallyCounts Senders() const { return senders_.Counts(); }
 
   // Closes the socket and ends Winsock, whatever Open got; S_OK.
   HRESULT Close();
@@ -209,6 +213,11 @@ class FrameReceiver {
   std::int32_t granted_receive_buffer_bytes_ = 0;
   std::optional<std::uint32_t> accept_from_;  // network order; resolved at Open
   std::uint64_t foreign_datagrams_ = 0;
+  settings::SenderTally senders_;
+  // The fill in progress: a datagram of AcceptFrom's came; the first other
+  // sender whose datagrams it dropped.
+  bool fill_accepted_ = false;
+  std::optional<std::uint32_t> fill_foreign_;
   bool last_receive_too_long_ = false;  // the last failed receive: WSAEMSGSIZE
 
   settings::AnnouncementListener announcements_;

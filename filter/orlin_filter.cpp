@@ -43,6 +43,9 @@ HRESULT OrlinFilter::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
   if (IsEqualIID(riid, IID_IOrlinStreamStatus)) {
     return GetInterface(static_cast<IOrlinStreamStatus*>(this), ppv);
   }
+  if (IsEqualIID(riid, IID_IOrlinSenderFilter)) {
+    return GetInterface(static_cast<IOrlinSenderFilter*>(this), ppv);
+  }
   return CSource::NonDelegatingQueryInterface(riid, ppv);
 }
 
@@ -53,6 +56,16 @@ HRESULT OrlinFilter::GetStreamStatus(OrlinStreamStatus* status) {
   OrlinStream* stream = Stream();
   if (stream == nullptr) return E_UNEXPECTED;
   *status = stream->StreamStatus();
+  return S_OK;
+}
+
+// ---- IOrlinSenderFilter ----
+
+HRESULT OrlinFilter::GetSenderFilter(OrlinSenderFilter* filter) {
+  if (filter == nullptr) return E_POINTER;
+  OrlinStream* stream = Stream();
+  if (stream == nullptr) return E_UNEXPECTED;
+  *filter = stream->SenderFilter();
   return S_OK;
 }
 

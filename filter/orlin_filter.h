@@ -1,6 +1,7 @@
 // "Orlin Camera": the video capture source filter that applications create
 // through COM. One output pin, OrlinStream. Hosts that know it ask the filter
-// how its stream stands (IOrlinStreamStatus).
+// how its stream stands (IOrlinStreamStatus) and whom AcceptFrom kept out
+// (IOrlinSenderFilter).
 #pragma once
 
 #include <atomic>
@@ -16,7 +17,7 @@ inline constexpr CLSID CLSID_OrlinCamera = {0x398b8ab5, 0x72ac, 0x4fce,
 
 class OrlinStream;
 
-class OrlinFilter : public framework::CSource, public IOrlinStreamStatus {
+class OrlinFilter : public framework::CSource, public IOrlinStreamStatus, public IOrlinSenderFilter {
  public:
   // The creation function of the class factory: a filter with no reference
   // yet, or null when memory ran out (*phr then E_OUTOFMEMORY). Failures of
@@ -34,6 +35,9 @@ class OrlinFilter : public framework::CSource, public IOrlinStreamStatus {
 
   // ---- IOrlinStreamStatus ----
   HRESULT STDMETHODCALLTYPE GetStreamStatus(OrlinStreamStatus* status) override;
+
+  // ---- IOrlinSenderFilter ----
+  HRESULT STDMETHODCALLTYPE GetSenderFilter(OrlinSenderFilter* filter) override;
 
   // ---- IMediaFilter ----
   // A live source cannot promise a sample while paused: VFW_S_CANT_CUE then,

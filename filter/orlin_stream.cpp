@@ -170,6 +170,20 @@ OrlinStreamStatus OrlinStream::StreamStatus() {
   return status_;
 }
 
+OrlinSenderFilter OrlinStream::SenderFilter() const {
+  static_assert(kForeignSenderSlots == settings::kTalliedSenders);
+  const settings::SenderTallyCounts counts = receiver_.Senders();
+  OrlinSenderFilter filter{};
+  filter.filtering = counts.filtering ? TRUE : FALSE;
+  filter.acceptFrom = counts.acceptFrom;
+  filter.senders = counts.senders;
+  filter.otherDatagrams = counts.otherDatagrams;
+  for (std::uint32_t i = 0; i < counts.senders; ++i) {
+    filter.sender[i] = {counts.sender[i].address, counts.sender[i].datagrams};
+  }
+  return filter;
+}
+
 HRESULT OrlinStream::GetMediaType(AM_MEDIA_TYPE* type) {
   if (type == nullptr) return E_POINTER;
   CAutoLock lock(source_->pStateLock());

@@ -62,6 +62,9 @@ class OrlinStream : public framework::CSourceStream, public IKsPropertySet, publ
   // What the stream knows of itself, as of the sample delivered last; from
   // any thread.
   OrlinStreamStatus StreamStatus();
+  // Whom the stream took frames from at its last start, and whom it kept out
+  // since; from any thread.
+  OrlinSenderFilter SenderFilter() const;
 
  private:
   // S_OK, or VFW_E_INVALIDMEDIATYPE for a format settings::RefusedFormat

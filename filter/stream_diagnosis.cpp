@@ -4,6 +4,7 @@
 
 #include "codec/codec.h"
 #include "settings/announcement.h"
+#include "settings/sender_tally.h"
 #include "settings/stream_form.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
@@ -143,6 +144,11 @@ Text MisfitSentence(const FillSight& sight, const VideoFormatSettings& pc) {
       return Sentence("Raw frames arrive", expects);
   }
   return {};
+}
+
+Text KeptOutSentence(std::uint32_t sender, std::uint32_t acceptFrom) {
+  return Widen("Frames arrive from " + settings::DottedIPv4(sender) + ", but AcceptFrom takes only " +
+               settings::DottedIPv4(acceptFrom) + ": " + kFix + " again or change AcceptFrom");
 }
 
 Text AnnouncementSentence(const wire::Announcement& a, const VideoFormatSettings& pc) {

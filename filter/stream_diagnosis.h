@@ -96,6 +96,10 @@ Text WaitingSentence(std::uint16_t port);
 // The sentence for a misfit, the PC's settings `pc` named in it.
 Text MisfitSentence(const FillSight& sight, const settings::VideoFormatSettings& pc);
 
+// The sentence when only other senders' datagrams arrive, dropped because
+// AcceptFrom takes `acceptFrom` alone (IPv4 addresses, network order).
+Text KeptOutSentence(std::uint32_t sender, std::uint32_t acceptFrom);
+
 // The sentence when the announced stream is not what `pc` receives; empty
 // when it is (compared value by value, compression as the filter takes it).
 Text AnnouncementSentence(const wire::Announcement& announcement,

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "orlin/winsock.h"
+#include "settings/sender_tally.h"
 #include "settings/video_format_settings.h"
 #include "wire/announcement.h"
 
@@ -46,6 +47,10 @@ class AnnouncementListener {
   void AcceptOnlyFrom(std::optional<std::uint32_t> address) { accept_from_ = address; }
   // Datagrams dropped for their sender since the listener was made.
   std::uint64_t ForeignDatagrams() const { return foreign_datagrams_; }
+  // Counts each datagram dropped for its sender in `tally` too (the filter's
+  // one for its whole stream); null: not at all. The tally must outlive the
+  // listener's receives.
+  void CountForeignIn(SenderTally* tally) { tally_ = tally; }
   // The IPv4 address (network order) the announcement Receive or Latest
   // returned last came from; nothing before the first.
   std::optional<std::uint32_t> LastSender() const { return last_sender_; }
@@ -58,6 +63,7 @@ class AnnouncementListener {
   std::optional<std::uint32_t> accept_from_;
   std::optional<std::uint32_t> last_sender_;
   std::uint64_t foreign_datagrams_ = 0;
+  SenderTally* tally_ = nullptr;
 };
 
 }  // namespace orlin::settings

@@ -19,6 +19,7 @@
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
 #include "platform/posix/win32/utf16.h"
+#include "settings/sender_tally.h"
 #include "settings/video_format_settings.h"
 #include "view/graph_host.h"
 #include "view/png_writer.h"
@@ -69,6 +70,9 @@ constexpr char kHelp[] =
     "the first frame arrives, then shows frames delivered, new versus repeated\n"
     "frames (the camera repeats its last frame when nothing new arrived) and new\n"
     "frames over the last second; the last line has the rate over the whole run.\n"
+    "With AcceptFrom set in the PC settings, each other sender whose datagrams the\n"
+    "camera drops is named once, and a line after the last one gives the datagrams\n"
+    "dropped per sender (\"foreign datagrams ignored: 120 from 10.0.0.7\").\n"
     "Status cards (the camera's picture of its own state) and samples of a stream\n"
     "that does not match the PC settings are neither counted nor written. When\n"
     "what arrives does not match, the camera's sentence saying why is printed once\n"
@@ -297,6 +301,55 @@ CameraState AskCamera(orlin::filter::IOrlinStreamStatus* status) {
   return state;
 }
 
+// Whom the camera's AcceptFrom kept out: each sender said once while running,
+// and the counts at the end.
+class ForeignSenders {
+ public:
+  explicit ForeignSenders(orlin::filter::IOrlinSenderFilter* camera) : camera_(camera) {}
+
+  // The sender filter as it stands; nothing dropped for a camera without one.
+  orlin::filter::OrlinSenderFilter Ask() const {
+    orlin::filter::OrlinSenderFilter answer{};
+    if (camera_ == nullptr || FAILED(camera_->GetSenderFilter(&answer))) answer = {};
+    if (answer.senders > orlin::filter::kForeignSenderSlots) answer.senders = orlin::filter::kForeignSenderSlots;
+    return answer;
+  }
+  // The senders not said yet, a line each.
+  void SayNew(StatusOutput& out) {
+    const orlin::filter::OrlinSenderFilter now = Ask();
+    if (!now.filtering) return;
+    const std::string taken = ": only " + orlin::settings::DottedIPv4(now.acceptFrom) + " (AcceptFrom) is taken.";
+    for (; said_ < now.senders; ++said_) {
+      out.Line("orlin-view: Ignoring datagrams from " + orlin::settings::DottedIPv4(now.sender[said_].address) +
+               taken);
+    }
+    if (now.otherDatagrams > 0 && !said_others_) {
+      out.Line("orlin-view: Ignoring datagrams from more senders" + taken);
+      said_others_ = true;
+    }
+  }
+  // "foreign datagrams ignored: 120 from 127.0.0.2, 4 from other senders";
+  // empty when none were.
+  std::string Summary() const {
+    const orlin::filter::OrlinSenderFilter now = Ask();
+    std::string text;
+    const auto add = [&text](std::uint64_t count, const std::string& from) {
+      text += (text.empty() ? "foreign datagrams ignored: " : ", ") + std::to_string(count) + " from " + from;
+    };
+    if (!now.filtering) return text;
+    for (std::uint32_t i = 0; i < now.senders; ++i) {
+      add(now.sender[i].datagrams, orlin::settings::DottedIPv4(now.sender[i].address));
+    }
+    if (now.otherDatagrams > 0) add(now.otherDatagrams, "other senders");
+    return text;
+  }
+
+ private:
+  orlin::filter::IOrlinSenderFilter* camera_;
+  std::uint32_t said_ = 0;
+  bool said_others_ = false;
+};
+
 // The filter says when the system gave its socket less receive buffer than a
 // frame's burst of chunks needs: say so once, with the line that lifts the cap
 // (and the phone's way round it, for a user without root).
@@ -351,6 +404,11 @@ int Run(const Options& options) {
   // Asked inside each delivery, it says what that very sample holds.
   orlin::ComRef<orlin::filter::IOrlinStreamStatus> status;
   if (FAILED(filter->QueryInterface(orlin::filter::IID_IOrlinStreamStatus, status.ReceiveVoid()))) status.Clear();
+  orlin::ComRef<orlin::filter::IOrlinSenderFilter> sender_filter;
+  if (FAILED(filter->QueryInterface(orlin::filter::IID_IOrlinSenderFilter, sender_filter.ReceiveVoid()))) {
+    sender_filter.Clear();
+  }
+  ForeignSenders foreign(sender_filter.Get());
 #ifdef ORLIN_VIEW_WINDOW
   std::unique_ptr<orlin::view::PreviewWindow> window;  // outlives the host, which posts to it
 #endif
@@ -417,6 +475,7 @@ int Run(const Options& options) {
       const CameraState state = AskCamera(camera);
       if (state.diagnosis != said && !state.diagnosis.empty()) out.Line("orlin-view: " + state.diagnosis);
       said = state.diagnosis;
+      if (!options.quiet) foreign.SayNew(out);
       if (stop_requested || session->Done()) break;
 #ifdef ORLIN_VIEW_WINDOW
       if (window) {
@@ -451,7 +510,12 @@ int Run(const Options& options) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     const orlin::view::SessionCounts counts = session->Counts();
     out.Clear();
-    if (!options.quiet) out.Line(CountsText(counts, elapsed > 0 ? counts.fresh / elapsed : 0.0));
+    if (!options.quiet) {
+      foreign.SayNew(out);
+      out.Line(CountsText(counts, elapsed > 0 ? counts.fresh / elapsed : 0.0));
+      const std::string ignored = foreign.Summary();
+      if (!ignored.empty()) out.Line(ignored);
+    }
   }
   host.Close();
 

@@ -73,6 +73,17 @@ ScopedMessageBoxHook RecordMessages(std::vector<std::string>& messages) {
   });
 }
 
+// A port for a listener: one the system handed out a moment ago.
+std::uint16_t FreshPort() {
+  SocketHandle probe(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  EXPECT_EQ(bind(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  socklen_t length = sizeof address;
+  EXPECT_EQ(getsockname(probe.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+  return ntohs(address.sin_port);
+}
+
 class ReceiverTransport : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -266,7 +277,8 @@ TEST(FormatRefusal, CompressionOnlyForWhatTheDecoderAndSampleCanTake) {
 
 // Frames only from the phone's address: another sender's datagrams, sent
 // first, are dropped before they touch the sample, in both raw forms and for
-// a receiver bound to one local address.
+// a receiver bound to one local address. Those on the stream and the
+// announcement port count against that sender; without AcceptFrom nothing does.
 TEST_F(ReceiverTransport, AcceptFromAndListenAddressKeepOtherSendersOut) {
   SocketHandle other(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
   sockaddr_in from{};
@@ -287,6 +299,7 @@ TEST_F(ReceiverTransport, AcceptFromAndListenAddressKeepOtherSendersOut) {
   for (const Case c : cases) {
     ReceiverFormat format = Raw(c.sampleSize);
     (c.acceptFrom ? format.acceptFrom : format.listenAddress) = ORLIN_TEXT("127.0.0.1");
+    format.announcementPort = FreshPort();
     Open(format);
     const bool pieces = receiver_->RawPieces();
     const auto frameOf = [&](std::uint8_t seed) {
@@ -309,13 +322,23 @@ TEST_F(ReceiverTransport, AcceptFromAndListenAddressKeepOtherSendersOut) {
              reinterpret_cast<const sockaddr*>(&to), sizeof to);
     }
     script_.clear();
+    to.sin_port = htons(format.announcementPort);
+    sendto(other.Get(), "junk", 4, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     const Bytes phone = frameOf(9);
     Bytes sample = Fill(Bytes(std::size_t(c.sampleSize), 0));
     if (!pieces) sample.resize(phone.size());  // the tail past the last chunk is never sent
     EXPECT_TRUE(sample == phone) << c.sampleSize;
     EXPECT_TRUE(whole) << c.sampleSize;
+    const settings::SenderTallyCounts senders = receiver_->Senders();
+    EXPECT_EQ(senders.filtering, c.acceptFrom);
     if (c.acceptFrom) {
       EXPECT_GT(receiver_->ForeignDatagrams(), 0u) << c.sampleSize;
+      EXPECT_EQ(senders.acceptFrom, htonl(INADDR_LOOPBACK));
+      ASSERT_EQ(senders.senders, 1u);
+      EXPECT_EQ(senders.sender[0].address, htonl(0x7F000002));
+      EXPECT_EQ(senders.sender[0].datagrams, receiver_->ForeignDatagrams() + 1) << "the announcement port's";
+    } else {
+      EXPECT_EQ(senders.Total(), 0u);
     }
     receiver_->Close();
   }
@@ -329,6 +352,8 @@ TEST_F(ReceiverTransport, WithAnotherSenderAcceptedNothingReachesTheSample) {
   EXPECT_EQ(Fill(Bytes(153600, 0x5A)), Bytes(153600, 0x5A));
   EXPECT_FALSE(whole);
   EXPECT_EQ(receiver_->ForeignDatagrams(), 3u);
+  // Nothing but another sender's: said as such, not as waiting.
+  EXPECT_EQ(receiver_->Diagnosis(), KeptOutSentence(htonl(INADDR_LOOPBACK), htonl(0x7F000002)));
 }
 
 TEST(AddressSettings, ANameThatDoesNotResolveStopsTheStreamAndSaysWhich) {
@@ -837,17 +862,9 @@ TEST_F(ReceiverTransport, CompressedDatagramsReadAsRawChunksAreNoNewFrame) {
 }
 
 TEST_F(ReceiverTransport, AnnouncedFormatThatDiffersIsSaidEvenWhileFramesFit) {
-  // A port for the listener: one the system handed out a moment ago.
-  SocketHandle probe(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  ASSERT_EQ(bind(probe.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(getsockname(probe.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
-  probe.Reset();
   ReceiverFormat format = Raw(38016);
   format.settings = {kFourCC_I420, 176, 144, 12, 0, 0, 0};
-  format.announcementPort = ntohs(address.sin_port);
+  format.announcementPort = FreshPort();
   Open(format);
 
   // YV12 has the size of I420: only the announcement tells them apart.

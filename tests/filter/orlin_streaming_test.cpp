@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "codec/codec.h"
@@ -60,6 +62,7 @@ class Streaming : public FilterFixture {
     // The stream as the Parts define it, byte for byte: without the card, no
     // announcement another program sends to port 4445 can change a sample.
     StoreStatusCard(0);
+    if (acceptFrom != nullptr) StoreText(settings::kAcceptFromValueName, acceptFrom);
     HRESULT hr = S_OK;
     CUnknown* object = OrlinFilter::CreateInstance(nullptr, &hr);
     ASSERT_NE(object, nullptr);
@@ -117,6 +120,7 @@ class Streaming : public FilterFixture {
     return {};
   }
 
+  const WCHAR* acceptFrom = nullptr;  // stored as AcceptFrom by Start when set
   ComRef<IBaseFilter> filter;
   ComRef<IPin> pin;
   RecordingSink sink;
@@ -213,6 +217,57 @@ TEST_F(Streaming, TwoBuffersLetTheNextSampleFlowWhileOneIsHeld) {
   // Stop returns with a sample still held downstream.
   sink.ReleaseHeld();
 }
+
+#ifndef _WIN32
+// Other senders exist on Linux alone: Wine sends from 127.0.0.1 whatever
+// address a socket is bound to. With AcceptFrom, the datagrams dropped count
+// against each sender's address, the first eight in a slot of their own and
+// any later sender's together.
+TEST_F(Streaming, SenderFilterCountsEachSenderAcceptFromKeptOut) {
+  const VideoFormatSettings pc{kFourCC_IYUV, 176, 144, 12, 0, 0, 0};
+  acceptFrom = ORLIN_TEXT("127.0.0.1");
+  Start(pc, wire::kFourCC_IYUV, 0);
+  ComRef<IOrlinSenderFilter> senders;
+  ASSERT_EQ(filter->QueryInterface(IID_IOrlinSenderFilter, senders.ReceiveVoid()), S_OK);
+  ASSERT_EQ(filter->Pause(), S_OK);
+  constexpr std::uint32_t kSenders = kForeignSenderSlots + 1, kEach = 2;
+  const std::uint32_t first = 0x7F000002;  // 127.0.0.2, then up
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(wire::kStreamPort);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (std::uint32_t i = 0; i < kSenders; ++i) {
+    SocketHandle other(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    from.sin_addr.s_addr = htonl(first + i);
+    ASSERT_EQ(bind(other.Get(), reinterpret_cast<const sockaddr*>(&from), sizeof from), 0);
+    for (std::uint32_t k = 0; k < kEach; ++k) {
+      const Bytes datagram = Gradient(64, int(i));
+      sendto(other.Get(), reinterpret_cast<const char*>(datagram.data()), int(datagram.size()), 0,
+             reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    }
+  }
+  OrlinSenderFilter seen{};
+  const auto dropped = [&seen] {
+    std::uint64_t total = seen.otherDatagrams;
+    for (std::uint32_t i = 0; i < seen.senders && i < kForeignSenderSlots; ++i) total += seen.sender[i].datagrams;
+    return total;
+  };
+  for (int wait = 0; wait < 100 && dropped() < kSenders * kEach; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(senders->GetSenderFilter(&seen), S_OK);
+  }
+  EXPECT_TRUE(seen.filtering);
+  EXPECT_EQ(seen.acceptFrom, htonl(INADDR_LOOPBACK));
+  ASSERT_EQ(seen.senders, std::uint32_t(kForeignSenderSlots));
+  for (std::uint32_t i = 0; i < seen.senders; ++i) {
+    EXPECT_EQ(seen.sender[i].address, htonl(first + i)) << i;
+    EXPECT_EQ(seen.sender[i].datagrams, kEach) << i;
+  }
+  EXPECT_EQ(seen.otherDatagrams, kEach);
+}
+#endif
 
 }  // namespace
 }  // namespace orlin::filter::test

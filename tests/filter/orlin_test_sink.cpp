@@ -95,6 +95,19 @@ void FilterFixture::StoreStatusCard(DWORD value) {
   RegCloseKey(key);
 }
 
+void FilterFixture::StoreText(LPCWSTR name, const WCHAR* value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kVideoFormatKeyPath, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  std::size_t chars = 0;
+  while (value[chars] != 0) ++chars;
+  EXPECT_EQ(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           DWORD((chars + 1) * sizeof(WCHAR))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
 void FilterFixture::SetUp() { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
 
 void FilterFixture::TearDown() {

@@ -83,6 +83,8 @@ class FilterFixture : public ::testing::Test {
   void StoreSettings(const settings::VideoFormatSettings& settings);
   // The StatusCard value beside them.
   void StoreStatusCard(DWORD value);
+  // A text value beside them (AcceptFrom, ListenAddress).
+  void StoreText(LPCWSTR name, const WCHAR* value);
   void TearDown() override;
 };
 

@@ -2,6 +2,7 @@
 // the stream, when a run of misfits becomes a diagnosis, and each sentence.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,13 @@ TEST(StreamDiagnosis, MisfitSentencesNameWhatArrivesAndWhatThePcExpects) {
     EXPECT_EQ(Narrow(MisfitSentence(c.sight, c.pc)), c.sentence + fix);
   }
   EXPECT_EQ(Narrow(WaitingSentence(4444)), "Waiting for the phone on UDP port 4444");
+  // Addresses in network order, as a socket gives them.
+  const std::uint8_t sender[4] = {10, 1, 2, 7}, accepted[4] = {192, 168, 1, 5};
+  std::uint32_t from = 0, acceptFrom = 0;
+  std::memcpy(&from, sender, 4);
+  std::memcpy(&acceptFrom, accepted, 4);
+  EXPECT_EQ(Narrow(KeptOutSentence(from, acceptFrom)),
+            "Frames arrive from 10.1.2.7, but AcceptFrom takes only 192.168.1.5: " + kFix + " again or change AcceptFrom");
 }
 
 wire::Announcement Phone(std::uint32_t fourCC, std::uint32_t width, std::uint32_t height, std::uint32_t bits,

@@ -33,6 +33,7 @@ class HostedCamera {
   HostedCamera& operator=(const HostedCamera&) = delete;
 
   bool Connected() const { return created_ == S_OK && host_.Status() == S_OK; }
+  IBaseFilter* Filter() const { return filter_.Get(); }
   HRESULT Run();
   HRESULT Stop();
   // How long the last Stop took.

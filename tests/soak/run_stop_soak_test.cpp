@@ -1,7 +1,9 @@
 // A thousand runs and stops of the camera filter in a graph while compressed
 // frames keep arriving: every state change succeeds, no Stop waits longer than
 // one receive time-out, samples flow in every run that waits for them, and
-// the cycles leave no thread, socket or object behind.
+// the cycles leave no thread, socket or object behind. The filter takes the
+// phone's address alone while another sender sends too, and a host asks whom
+// it kept out all the while.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <thread>
 
 #include "filter/frame_receiver.h"
+#include "filter/stream_status.h"
 #include "tests/filter/orlin_test_sink.h"
 #include "tests/soak/deliveries.h"
 #include "tests/soak/hosted_camera.h"
@@ -45,6 +48,7 @@ class RunStop : public filter::test::FilterFixture {};
 TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
   const settings::VideoFormatSettings pc{wire::kFourCC_IYUV, 176, 144, 12, 1, 0, 0};
   StoreSettings(pc);
+  StoreText(settings::kAcceptFromValueName, ORLIN_TEXT("127.0.0.1"));
   const CompressedFrames pictures(176, 144, 0);
   Deliveries deliveries;
   {
@@ -60,10 +64,30 @@ TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
     std::atomic<bool> feeding{true};
     std::thread feeder([&] {
       PhoneLink phone(wire::kFourCC_YV12, 176, 144, filter::SampleSizeOf(pc), true, 0);
+      SocketHandle other(socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+      sockaddr_in to{};
+      to.sin_family = AF_INET;
+      to.sin_addr.s_addr = htonl(0x7F000002);  // 127.0.0.2
+      bind(other.Get(), reinterpret_cast<const sockaddr*>(&to), sizeof to);
+      to.sin_port = htons(wire::kStreamPort);
+      to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
       for (std::uint32_t n = 1; feeding.load() && phone.Ready(); ++n) {
         Bytes frame = pictures.Frame(n);
         phone.Send(frame);
+        sendto(other.Get(), "other", 5, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
         std::this_thread::sleep_for(2ms);
+      }
+    });
+    ComRef<filter::IOrlinSenderFilter> senders;
+    ASSERT_EQ(camera.Filter()->QueryInterface(filter::IID_IOrlinSenderFilter, senders.ReceiveVoid()), S_OK);
+    std::uint64_t keptOut = 0;  // the most the host saw counted in one run
+    std::thread host([&] {
+      while (feeding.load()) {
+        filter::OrlinSenderFilter seen{};
+        if (senders->GetSenderFilter(&seen) == S_OK && seen.filtering && seen.senders > 0) {
+          keptOut = std::max(keptOut, seen.sender[0].datagrams);
+        }
+        std::this_thread::sleep_for(1ms);
       }
     });
     std::this_thread::sleep_for(50ms);
@@ -83,6 +107,8 @@ TEST_F(RunStop, AThousandCyclesWhileFramesArriveLeaveNothingBehind) {
     }
     feeding = false;
     feeder.join();  // with the phone's socket
+    host.join();
+    EXPECT_GT(keptOut, 0u);
 
     EXPECT_EQ(Entries("/proc/self/fd"), descriptors) << "sockets left open";
     // Fewer is no leak: the sanitizer's own thread may have ended meanwhile.
