@@ -183,9 +183,10 @@ TEST_F(Worker, GetStateAnswersWhileAStopWaitsForTheWorker) {
   // The fill holds the worker until Stop has sent its command (Stop then holds
   // the state lock) and the state has been asked for, or a bail-out passes.
   TestStream* stream = Stream();
-  std::atomic<bool> stop_waiting{false}, answered{false}, answered_in_fill{false};
+  std::atomic<bool> in_fill{false}, stop_waiting{false}, answered{false}, answered_in_fill{false};
   stream->fill = [&, stream](int call) {
     if (call != 1) return S_OK;
+    in_fill = true;
     stop_waiting = WaitUntil([&] { return stream->CheckRequest(nullptr); });
     WaitUntil([&] { return answered.load(); });
     answered_in_fill = answered.load();
@@ -193,6 +194,9 @@ TEST_F(Worker, GetStateAnswersWhileAStopWaitsForTheWorker) {
   };
   ConnectOrFail();
   ASSERT_EQ(Filter()->Run(0), S_OK);
+  // Stop only once the worker is in that fill: on a loaded machine a Stop sent
+  // sooner ends the stream before the fill, and nothing waits.
+  ASSERT_TRUE(WaitUntil([&] { return in_fill.load(); }));
   HRESULT stopped = E_UNEXPECTED;
   std::thread stopper([&] { stopped = Filter()->Stop(); });
   EXPECT_TRUE(WaitUntil([&] { return stop_waiting.load(); }));
