@@ -4,7 +4,7 @@
 
 #include "codec/codec.h"
 #include "settings/announcement.h"
-#include "settings/sender_tally.h"
+#include "orlin/udp_port.h"
 #include "settings/stream_form.h"
 #include "wire/chunk_geometry.h"
 #include "wire/compressed_datagram.h"
@@ -147,8 +147,8 @@ Text MisfitSentence(const FillSight& sight, const VideoFormatSettings& pc) {
 }
 
 Text KeptOutSentence(std::uint32_t sender, std::uint32_t acceptFrom) {
-  return Widen("Frames arrive from " + settings::DottedIPv4(sender) + ", but AcceptFrom takes only " +
-               settings::DottedIPv4(acceptFrom) + ": " + kFix + " again or change AcceptFrom");
+  return Widen("Frames arrive from " + DottedIPv4(sender) + ", but AcceptFrom takes only " +
+               DottedIPv4(acceptFrom) + ": " + kFix + " again or change AcceptFrom");
 }
 
 Text AnnouncementSentence(const wire::Announcement& a, const VideoFormatSettings& pc) {

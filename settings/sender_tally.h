@@ -7,10 +7,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 #include <optional>
-#include <string>
 
 namespace orlin::settings {
 
@@ -68,13 +66,5 @@ class SenderTally {
   mutable std::mutex lock_;
   SenderTallyCounts counts_;
 };
-
-// "10.0.0.7" for an IPv4 address in network order.
-inline std::string DottedIPv4(std::uint32_t address) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, &address, sizeof bytes);
-  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
-         std::to_string(bytes[3]);
-}
 
 }  // namespace orlin::settings

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
+#include "orlin/udp_port.h"
 #include "settings/announcement.h"
 #include "setup/setup_texts.h"
 #include "wire/announcement.h"
@@ -49,7 +49,7 @@ Detection DetectSettings(std::uint16_t port, DWORD timeoutMs,
       detection.settings = settings::SettingsToReceive(*announcement);
       // Levels above 3 are applied as 3; capped here so that none turns negative.
       detection.level = int(std::min<std::uint32_t>(announcement->level, 3));
-      if (const auto sender = listener.LastSender()) detection.sender = AddressText(*sender);
+      if (const auto sender = listener.LastSender()) detection.sender = Widen(DottedIPv4(*sender).c_str());
       break;
     }
   }
@@ -65,17 +65,6 @@ SetupEntries DetectedEntries(const VideoFormatSettings& settings, const WideText
                              ? static_cast<int>(choice - kBitsPerPixelChoices.begin())
                              : -1;
   return entries;
-}
-
-WideText AddressText(std::uint32_t address) {
-  std::uint8_t bytes[4];
-  std::memcpy(bytes, &address, sizeof bytes);  // network order: the first byte first
-  std::string text;
-  for (const std::uint8_t byte : bytes) {
-    if (!text.empty()) text += '.';
-    text += std::to_string(byte);
-  }
-  return Widen(text.c_str());
 }
 
 WideText SettingsLine(const VideoFormatSettings& settings) {

@@ -48,9 +48,6 @@ Detection DetectSettings(std::uint16_t port, DWORD timeoutMs,
 // address is proposed as the one sender frames are accepted from.
 SetupEntries DetectedEntries(const VideoFormatSettings& settings, const WideText& sender = {});
 
-// An IPv4 address (network order) in dotted decimal.
-WideText AddressText(std::uint32_t address);
-
 // "IYUV 176 x 144, 12 bits per pixel, Compression on, PixelCorrection off, SwapUV off".
 WideText SettingsLine(const VideoFormatSettings& settings);
 

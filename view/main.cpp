@@ -19,7 +19,7 @@
 #include "orlin/host_services.h"
 #include "orlin/registry.h"
 #include "platform/posix/win32/utf16.h"
-#include "settings/sender_tally.h"
+#include "orlin/udp_port.h"
 #include "settings/video_format_settings.h"
 #include "view/graph_host.h"
 #include "view/png_writer.h"
@@ -318,9 +318,9 @@ class ForeignSenders {
   void SayNew(StatusOutput& out) {
     const orlin::filter::OrlinSenderFilter now = Ask();
     if (!now.filtering) return;
-    const std::string taken = ": only " + orlin::settings::DottedIPv4(now.acceptFrom) + " (AcceptFrom) is taken.";
+    const std::string taken = ": only " + orlin::DottedIPv4(now.acceptFrom) + " (AcceptFrom) is taken.";
     for (; said_ < now.senders; ++said_) {
-      out.Line("orlin-view: Ignoring datagrams from " + orlin::settings::DottedIPv4(now.sender[said_].address) +
+      out.Line("orlin-view: Ignoring datagrams from " + orlin::DottedIPv4(now.sender[said_].address) +
                taken);
     }
     if (now.otherDatagrams > 0 && !said_others_) {
@@ -338,7 +338,7 @@ class ForeignSenders {
     };
     if (!now.filtering) return text;
     for (std::uint32_t i = 0; i < now.senders; ++i) {
-      add(now.sender[i].datagrams, orlin::settings::DottedIPv4(now.sender[i].address));
+      add(now.sender[i].datagrams, orlin::DottedIPv4(now.sender[i].address));
     }
     if (now.otherDatagrams > 0) add(now.otherDatagrams, "other senders");
     return text;

@@ -1,5 +1,7 @@
 #include "orlin/udp_port.h"
 
+#include <cstring>
+
 namespace orlin {
 namespace {
 
@@ -52,6 +54,13 @@ std::optional<std::uint32_t> ResolveIPv4(const std::basic_string<WCHAR>& name) {
   }
   if (results != nullptr) freeaddrinfo(results);
   return address;
+}
+
+std::string DottedIPv4(std::uint32_t address) {
+  unsigned char bytes[4];
+  std::memcpy(bytes, &address, sizeof bytes);  // network order: the first byte first
+  return std::to_string(bytes[0]) + "." + std::to_string(bytes[1]) + "." + std::to_string(bytes[2]) + "." +
+         std::to_string(bytes[3]);
 }
 
 std::uint16_t BoundUdpPort(SOCKET s) {

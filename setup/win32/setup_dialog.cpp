@@ -1,5 +1,6 @@
 // Winsock's header goes before the windows.h that the dialog's header brings.
 #include "orlin/winsock.h"
+#include "orlin/udp_port.h"
 #include "setup/win32/setup_dialog.h"
 
 #include <commctrl.h>
@@ -155,7 +156,7 @@ void PollDetect(HWND dialog, DialogState& state) {
     const auto sender = state.listener.LastSender();
     StopDetect(dialog, state);
     ShowEntries(dialog, DetectedEntries(settings::SettingsToReceive(*announcement),
-                                        sender ? AddressText(*sender) : WideText()));
+                                        sender ? Widen(DottedIPv4(*sender).c_str()) : WideText()));
     state.acceptFromUnreadable = false;
     ShowLargeFramesLine(dialog);
     SetControlText(dialog, IDC_STATUS, Widen(kDetectedStatus));

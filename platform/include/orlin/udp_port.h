@@ -22,6 +22,9 @@ std::basic_string<WCHAR> BindUdpPort(SOCKET s, std::uint16_t port, std::uint32_t
 // be started.
 std::optional<std::uint32_t> ResolveIPv4(const std::basic_string<WCHAR>& name);
 
+// "10.0.0.7" for an IPv4 address in network order.
+std::string DottedIPv4(std::uint32_t address);
+
 // The port `s` is bound to; 0 when it is not.
 std::uint16_t BoundUdpPort(SOCKET s);
 
