@@ -1,0 +1,1 @@
+# Install rules for the Linux programs, and the Debian package (CPack DEB).
