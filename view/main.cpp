@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include "filter/orlin_events.h"
@@ -20,6 +21,7 @@
 #include "orlin/registry.h"
 #include "platform/posix/win32/utf16.h"
 #include "orlin/udp_port.h"
+#include "platform/posix/filter_library_path.h"
 #include "settings/video_format_settings.h"
 #include "view/graph_host.h"
 #include "view/png_writer.h"
@@ -33,6 +35,8 @@
 #endif
 
 namespace {
+
+constexpr char16_t kCameraName[] = u"Orlin Camera";
 
 constexpr char kHelp[] =
     "Usage: orlin-view [OPTIONS]\n"
@@ -82,8 +86,10 @@ constexpr char kHelp[] =
     "(Linux caps it at net.core.rmem_max), orlin-view says so once, with the\n"
     "sysctl line that lifts the cap.\n"
     "\n"
-    "The device must be registered first, once, in the PC settings hive:\n"
-    "  orlin-regsvr build/linux/lib/liborlin.so\n"
+    "The device is registered in the PC settings hive (orlin-setup does it too).\n"
+    "When \"Orlin Camera\" is not registered there, or its library is gone,\n"
+    "orlin-view registers the liborlin.so built or installed with it, and says so.\n"
+    "By hand: orlin-regsvr PATH/liborlin.so (the package's: /usr/lib/orlin/).\n"
     "The hive is $ORLIN_PC_REGISTRY when set, else ~/.config/orlin/pc.reg; the\n"
     "filter reads the video format (FourCC, size, compression) from it, as\n"
     "orlin-setup stores it. The phone must send frames in exactly that format.\n";
@@ -97,7 +103,7 @@ struct Options {
   bool quiet = false;
   bool skip_repeats = false;
   bool window = false;
-  std::u16string device = u"Orlin Camera";
+  std::u16string device = kCameraName;
   std::string y4m, png, v4l2;
   unsigned long long frames = 0;
   double seconds = 0;
@@ -213,6 +219,70 @@ HRESULT OpenDevice(ICreateDevEnum* devices, const std::u16string& name, IBaseFil
     if (match) return hr;
   }
   return REGDB_E_CLASSNOTREG;
+}
+
+// The library file registered for a class given as "{...}" text, empty when
+// there is none.
+std::string RegisteredLibrary(const std::u16string& clsid) {
+  orlin::platform::RegistryKey key;
+  const std::u16string path = u"CLSID\\" + clsid + u"\\InprocServer32";
+  if (clsid.empty() ||
+      RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) {
+    return {};
+  }
+  DWORD type = 0;
+  WCHAR file[4096] = {};
+  DWORD bytes = sizeof file - sizeof(WCHAR);
+  if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(file), &bytes) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return {};
+  }
+  return Utf8(file);
+}
+
+// The camera counts as registered when it is listed and its library can be
+// loaded as registered: a whole path that no longer names a file (a build
+// tree since removed) would only fail to open. A bare name is left to the
+// loader's search.
+bool CameraRegistered(ICreateDevEnum* devices) {
+  orlin::ComRef<IEnumMoniker> list;
+  if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, list.Receive(), 0) != S_OK) return false;
+  bool registered = false;
+  IMoniker* moniker = nullptr;
+  while (!registered && list->Next(1, &moniker, nullptr) == S_OK) {
+    if (ReadName(moniker, u"FriendlyName") == kCameraName) {
+      const std::string library = RegisteredLibrary(ReadName(moniker, u"CLSID"));
+      registered = !library.empty() && (library.find('/') == std::string::npos || access(library.c_str(), F_OK) == 0);
+    }
+    moniker->Release();
+  }
+  return registered;
+}
+
+// First use: with the camera not registered in this hive, the library built or
+// installed with this program registers itself, as orlin-regsvr and
+// orlin-setup would have it do.
+void RegisterOnFirstUse(ICreateDevEnum* devices) {
+  if (CameraRegistered(devices)) return;
+  const std::string library = orlin::platform::FilterLibraryPath();
+  if (library.empty()) return;
+  const std::string hive = orlin::platform::RegistryHiveFile();
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = dlerror();
+    std::fprintf(stderr, "orlin-view: cannot register \"Orlin Camera\": %s\n", why != nullptr ? why : library.c_str());
+    return;
+  }
+  const auto registerServer = reinterpret_cast<HRESULT (*)()>(dlsym(handle, "DllRegisterServer"));
+  const HRESULT hr = registerServer != nullptr ? registerServer() : E_NOINTERFACE;
+  dlclose(handle);
+  if (SUCCEEDED(hr)) {
+    std::fprintf(stderr, "orlin-view: registered \"Orlin Camera\" (%s) in %s\n", library.c_str(), hive.c_str());
+  } else {
+    std::fprintf(stderr, "orlin-view: cannot register \"Orlin Camera\" (%s) in %s (0x%08X)\n", library.c_str(),
+                 hive.c_str(), static_cast<unsigned>(hr));
+  }
 }
 
 int Fail(const char* what, HRESULT hr) {
@@ -372,6 +442,7 @@ int Run(const Options& options) {
   HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                                 devices.ReceiveVoid());
   if (FAILED(hr)) return Fail("no system device enumerator", hr);
+  RegisterOnFirstUse(devices.Get());
   if (options.list) return ListDevices(devices.Get());
 
   // Every output is opened before the device: a wrong path is the likeliest

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "orlin/registry.h"
+#include "platform/posix/filter_library_path.h"
 #include "platform/posix/win32/utf16.h"
 #include "setup/detect.h"
 #include "setup/setup_actions.h"
@@ -20,21 +21,13 @@ namespace {
 
 using namespace orlin::setup;
 
-// liborlin.so in ../lib beside this program, by its whole path when it is
-// there: a library loaded by its bare name is looked for on the path of
-// whoever calls dlopen, which a sanitizer's runtime that wraps dlopen turns
-// into its own. Otherwise the bare name, for LD_LIBRARY_PATH.
+// liborlin.so of this build or installation, by its whole path: a library
+// loaded by its bare name is looked for on the path of whoever calls dlopen,
+// which a sanitizer's runtime that wraps dlopen turns into its own. Otherwise
+// the bare name, for LD_LIBRARY_PATH.
 WideText FilterLibrary() {
-  char self[4096];
-  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length > 0) {
-    std::string path(self, std::size_t(length));
-    path.erase(path.find_last_of('/') + 1);
-    path += "../lib/liborlin.so";
-    const auto wide = orlin::detail::Utf16FromUtf8(path);
-    if (wide && access(path.c_str(), R_OK) == 0) return *wide;
-  }
-  return Widen("liborlin.so");
+  const auto wide = orlin::detail::Utf16FromUtf8(orlin::platform::FilterLibraryPath());
+  return wide && !wide->empty() ? *wide : Widen("liborlin.so");
 }
 
 constexpr char kHelp[] =
@@ -46,10 +39,11 @@ constexpr char kHelp[] =
     "settings, or press Detect to fill them in from the format that a running\n"
     "orlin-phone announces (it listens on UDP port 4445 for 3 seconds). OK or Apply\n"
     "stores them in the PC settings hive, where the camera filter reads them, and\n"
-    "registers liborlin.so (in ../lib beside this program, else found on\n"
-    "LD_LIBRARY_PATH); OK then closes, Apply stays, Cancel or Esc closes without\n"
-    "saving. \"Accept frames only from\" takes the phone's address (Detect proposes\n"
-    "it): the camera then takes frames from no other sender; empty, from any.\n"
+    "registers liborlin.so (the one built or installed with this program, else\n"
+    "found on LD_LIBRARY_PATH); OK then closes, Apply stays, Cancel or Esc closes\n"
+    "without saving. \"Accept frames only from\" takes the phone's address (Detect\n"
+    "proposes it): the camera then takes frames from no other sender; empty, from\n"
+    "any.\n"
     "\n"
     "Keys: Tab and Shift-Tab move between controls, Up and Down choose the bits per\n"
     "pixel, Space ticks a box or presses a button, Enter presses OK (or the button\n"

@@ -10,4 +10,7 @@ if(NOT WIN32)
     HOSTING_TEST_SERVER="$<TARGET_FILE:hosting_test_server>")
   add_dependencies(hosting_tests hosting_test_server)
   orlin_uses_pc_registry(hosting_tests)
+  # Where the programs find the library they register.
+  target_sources(hosting_tests PRIVATE platform/filter_library_path_test.cpp)
+  target_link_libraries(hosting_tests PRIVATE orlin_filter_library_path)
 endif()
