@@ -33,16 +33,19 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns a camera into a webcam for a PC")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-orlin-phone captures a camera (a V4L2 webcam, a Y4M file or a test picture)
+# CPack puts the summary first; the rest is the long description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "orlin-phone captures a camera (a V4L2 webcam, a Y4M file or a test picture)
 and streams its frames over UDP, raw or compressed. On the PC, orlin-setup
-takes the phone's video format and registers the \"Orlin Camera\" DirectShow
-capture filter; orlin-view opens that camera and shows the stream in a window,
-records it, or passes it on to a V4L2 loopback device.")
+takes the phone's video format and registers Orlin Camera, a DirectShow video
+capture source filter; orlin-view opens that camera and shows the stream in a
+window, records it, or passes it on to a V4L2 loopback device.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orlin developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Depends from what the programs and the library link (dpkg-shlibdeps).
+# Depends from what the programs and the library link (dpkg-shlibdeps). The
+# only maintainer scripts are CPack's ldconfig calls, which a library under
+# usr/lib brings; they create nothing of ours.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
