@@ -89,7 +89,8 @@ constexpr char kHelp[] =
     "The device is registered in the PC settings hive (orlin-setup does it too).\n"
     "When \"Orlin Camera\" is not registered there, or its library is gone,\n"
     "orlin-view registers the liborlin.so built or installed with it, and says so.\n"
-    "By hand: orlin-regsvr PATH/liborlin.so (the package's: /usr/lib/orlin/).\n"
+    "By hand: orlin-regsvr PATH/liborlin.so (the package's is in\n"
+    "/usr/lib/<architecture>/orlin/, e.g. /usr/lib/x86_64-linux-gnu/orlin/).\n"
     "The hive is $ORLIN_PC_REGISTRY when set, else ~/.config/orlin/pc.reg; the\n"
     "filter reads the video format (FourCC, size, compression) from it, as\n"
     "orlin-setup stores it. The phone must send frames in exactly that format.\n";

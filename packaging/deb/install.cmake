@@ -10,8 +10,14 @@ install(TARGETS orlin-phone orlin-setup orlin-view orlin-regsvr orlin-codec
 
 # liborlin.so is registered by its path and loaded by it (dlopen), never
 # linked: a private module in a folder of its own, with no soname links, and
-# not executable.
-set(ORLIN_FILTER_LIBRARY_DIR ${CMAKE_INSTALL_LIBDIR}/orlin)
+# not executable. On a multiarch system that folder sits in the architecture's
+# library folder (lib/x86_64-linux-gnu/orlin), where private modules go and
+# the loader's cache never looks, so the package needs no ldconfig calls.
+if(CMAKE_LIBRARY_ARCHITECTURE AND CMAKE_INSTALL_LIBDIR STREQUAL "lib")
+  set(ORLIN_FILTER_LIBRARY_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/orlin)
+else()
+  set(ORLIN_FILTER_LIBRARY_DIR ${CMAKE_INSTALL_LIBDIR}/orlin)
+endif()
 install(TARGETS orlin_dll LIBRARY DESTINATION ${ORLIN_FILTER_LIBRARY_DIR}
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 # The programs find it from their own folder, wherever the tree is unpacked.
@@ -44,8 +50,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orlin developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Depends from what the programs and the library link (dpkg-shlibdeps). The
-# only maintainer scripts are CPack's ldconfig calls, which a library under
-# usr/lib brings; they create nothing of ours.
+# Depends from what the programs and the library link (dpkg-shlibdeps). No
+# maintainer scripts: installing and removing only adds and takes away files.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
