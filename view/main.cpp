@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include "filter/orlin_events.h"
@@ -269,16 +268,11 @@ void RegisterOnFirstUse(ICreateDevEnum* devices) {
   const std::string library = orlin::platform::FilterLibraryPath();
   if (library.empty()) return;
   const std::string hive = orlin::platform::RegistryHiveFile();
-  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* why = dlerror();
-    std::fprintf(stderr, "orlin-view: cannot register \"Orlin Camera\": %s\n", why != nullptr ? why : library.c_str());
-    return;
-  }
-  const auto registerServer = reinterpret_cast<HRESULT (*)()>(dlsym(handle, "DllRegisterServer"));
-  const HRESULT hr = registerServer != nullptr ? registerServer() : E_NOINTERFACE;
-  dlclose(handle);
-  if (SUCCEEDED(hr)) {
+  std::string failure;
+  const HRESULT hr = orlin::platform::CallServerRegistration(library, false, failure);
+  if (!failure.empty()) {
+    std::fprintf(stderr, "orlin-view: cannot register \"Orlin Camera\": %s\n", failure.c_str());
+  } else if (SUCCEEDED(hr)) {
     std::fprintf(stderr, "orlin-view: registered \"Orlin Camera\" (%s) in %s\n", library.c_str(), hive.c_str());
   } else {
     std::fprintf(stderr, "orlin-view: cannot register \"Orlin Camera\" (%s) in %s (0x%08X)\n", library.c_str(),

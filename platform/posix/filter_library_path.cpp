@@ -1,5 +1,6 @@
 #include "platform/posix/filter_library_path.h"
 
+#include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
 
@@ -26,6 +27,26 @@ std::string FilterLibraryPath() {
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
   if (length <= 0) return {};
   return FilterLibraryFor(std::string(self, std::size_t(length)), ORLIN_FILTER_LIBRARY_FROM_BIN);
+}
+
+HRESULT CallServerRegistration(const std::string& path, bool unregister, std::string& failure) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = dlerror();
+    failure = "cannot load " + path + ": " + (why != nullptr ? why : "");
+    return E_FAIL;
+  }
+  const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  using RegistrationFunction = HRESULT (*)();
+  const auto call = reinterpret_cast<RegistrationFunction>(dlsym(handle, entry));
+  if (call == nullptr) {
+    failure = path + " has no " + entry + ": it is not a COM server";
+    dlclose(handle);
+    return E_FAIL;
+  }
+  const HRESULT hr = call();
+  dlclose(handle);
+  return hr;
 }
 
 }  // namespace orlin::platform

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "orlin/com.h"
+
 namespace orlin::platform {
 
 // The library for a program at `program` (an absolute path): the build tree's
@@ -15,5 +17,11 @@ std::string FilterLibraryFor(const std::string& program, const std::string& inst
 
 // The same for the running program, with the installed layout it was built for.
 std::string FilterLibraryPath();
+
+// Loads the in-process server at `path` and calls its DllRegisterServer (or
+// DllUnregisterServer), as regsvr32 does; the caller has initialised COM.
+// What the call gave; E_FAIL with `failure` saying why when the library does
+// not load or has no such entry point.
+HRESULT CallServerRegistration(const std::string& path, bool unregister, std::string& failure);
 
 }  // namespace orlin::platform

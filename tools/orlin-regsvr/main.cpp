@@ -1,14 +1,13 @@
 // orlin-regsvr: registers or unregisters an in-process server library in the
 // PC hive by calling its DllRegisterServer or DllUnregisterServer, as regsvr32
 // does on Windows.
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "orlin/com.h"
 #include "orlin/registry.h"
+#include "platform/posix/filter_library_path.h"
 
 namespace {
 
@@ -26,8 +25,6 @@ constexpr char kHelp[] =
     "The hive is $ORLIN_PC_REGISTRY when set, else $XDG_CONFIG_HOME/orlin/pc.reg\n"
     "(~/.config/orlin/pc.reg). The library path is stored as given, made absolute.\n"
     "Exit status: 0 when the call succeeded, 1 when it failed, 2 for bad usage.\n";
-
-using RegistrationFunction = HRESULT (*)();
 
 // The library's own file name is what it registers; a relative name would
 // only be found from this directory, so it is made absolute first.
@@ -71,25 +68,17 @@ int main(int argc, char** argv) {
 
   orlin::platform::SelectRegistryHive(orlin::platform::RegistryHive::kPc);
   const std::string path = AbsolutePath(library);
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* why = dlerror();
-    std::fprintf(stderr, "orlin-regsvr: cannot load %s: %s\n", path.c_str(), why != nullptr ? why : "");
-    return 1;
-  }
   const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
-  auto call = reinterpret_cast<RegistrationFunction>(dlsym(handle, entry));
-  if (call == nullptr) {
-    std::fprintf(stderr, "orlin-regsvr: %s has no %s: it is not a COM server\n", path.c_str(), entry);
-    dlclose(handle);
-    return 1;
-  }
   // The library's registration creates the filter mapper through COM, which
   // its caller initialises, as on Windows.
   CoInitialize(nullptr);
-  const HRESULT hr = call();
+  std::string failure;
+  const HRESULT hr = orlin::platform::CallServerRegistration(path, unregister, failure);
   CoUninitialize();
-  dlclose(handle);
+  if (!failure.empty()) {
+    std::fprintf(stderr, "orlin-regsvr: %s\n", failure.c_str());
+    return 1;
+  }
   if (FAILED(hr)) {
     std::fprintf(stderr, "orlin-regsvr: %s in %s failed: 0x%08X\n", entry, path.c_str(),
                  static_cast<unsigned>(hr));
