@@ -63,7 +63,6 @@ std::optional<wire::Announcement> AnnouncementListener::Receive(DWORD timeoutMs)
     if (PeekDatagram(socket_.Get(), nullptr, 0, &from) == SOCKET_ERROR) from = {};
     if (accept_from_ && from.sin_family == AF_INET && from.sin_addr.s_addr != *accept_from_) {
       ReceiveDatagram(socket_.Get(), datagram, int(sizeof datagram));  // another sender's: dropped
-      ++foreign_datagrams_;
       if (tally_ != nullptr) tally_->Count(from.sin_addr.s_addr);
       continue;
     }

@@ -45,8 +45,6 @@ class AnnouncementListener {
   // Takes datagrams from this IPv4 address (network order) alone, dropping
   // the others unread; nothing: from any sender (the default).
   void AcceptOnlyFrom(std::optional<std::uint32_t> address) { accept_from_ = address; }
-  // Datagrams dropped for their sender since the listener was made.
-  std::uint64_t ForeignDatagrams() const { return foreign_datagrams_; }
   // Counts each datagram dropped for its sender in `tally` too (the filter's
   // one for its whole stream); null: not at all. The tally must outlive the
   // listener's receives.
@@ -62,7 +60,6 @@ class AnnouncementListener {
   SocketHandle socket_;
   std::optional<std::uint32_t> accept_from_;
   std::optional<std::uint32_t> last_sender_;
-  std::uint64_t foreign_datagrams_ = 0;
   SenderTally* tally_ = nullptr;
 };
 
